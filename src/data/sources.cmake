@@ -1,1 +1,10 @@
-# Files of src/data/
+# Files of src/data/: shared definitions and the data module.
+list(APPEND CORE_SOURCES
+  data/Cp1250.h data/Cp1250.cpp
+  data/Clock.h data/Clock.cpp
+  data/Regional.h data/Regional.cpp
+  data/IniFile.h data/IniFile.cpp
+  data/uDefinicje.h data/uDefinicje.cpp
+  data/uDM.h data/uDM.cpp
+  data/ViewModel.h data/ViewModel.cpp
+)

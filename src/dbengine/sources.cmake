@@ -1,1 +1,10 @@
-# Files of src/dbengine/
+# Files of src/dbengine/: the database engine layer over SQLite.
+list(APPEND CORE_SOURCES
+  dbengine/EDBEngineError.h
+  dbengine/SqliteHandles.h
+  dbengine/SqlNormalizer.h dbengine/SqlNormalizer.cpp
+  dbengine/RowCache.h dbengine/RowCache.cpp
+  dbengine/Session.h dbengine/Session.cpp
+  dbengine/Database.h dbengine/Database.cpp
+  dbengine/Query.h dbengine/Query.cpp
+)

@@ -1,0 +1,158 @@
+#include "data/ViewModel.h"
+
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/Query.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTimer>
+
+namespace {
+
+constexpr int kFetchChunk = 256;
+
+} // namespace
+
+ViewModel::ViewModel(Query* view, QList<GridColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_view(view), m_columns(std::move(columns))
+{
+    connect(m_view, &Query::resultAboutToReset, this, [this] { beginResetModel(); });
+    connect(m_view, &Query::resultReset, this, [this] {
+        m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+        resolveFields();
+        endResetModel();
+    });
+    connect(m_view, &Query::rowsFetched, this, [this](int, int to) {
+        if (to < m_rows)
+            return;
+        beginInsertRows({}, m_rows, to);
+        m_rows = to + 1;
+        endInsertRows();
+    });
+    m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+    resolveFields();
+}
+
+void ViewModel::resolveFields()
+{
+    m_fields.clear();
+    for (const GridColumn& c : std::as_const(m_columns))
+        m_fields << m_view->fieldIndex(c.field);
+}
+
+int ViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ViewModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant ViewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows || index.column() >= m_columns.size())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: {
+        const int f = m_fields[index.column()];
+        return f < 0 ? QString() : m_view->textAt(index.row(), f);
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_columns[index.column()].alignment | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant ViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical) {
+        // The row indicator column carries no numbers.
+        return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    }
+    if (section < 0 || section >= m_columns.size())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_columns[section].title;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignCenter);
+    case Qt::FontRole: {
+        QFont f;
+        f.setBold(true);
+        return f;
+    }
+    case Qt::ForegroundRole:
+        return section == m_highlighted ? QColor(Qt::white) : QColor(Qt::black);
+    default:
+        return {};
+    }
+}
+
+bool ViewModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_view->isOpen() && !m_view->allFetched();
+}
+
+void ViewModel::fetchMore(const QModelIndex& parent)
+{
+    if (parent.isValid())
+        return;
+    try {
+        m_view->fetchMore(kFetchChunk);
+    } catch (const EDBEngineError& e) {
+        // Called while the grid lays itself out: report once the event loop is free again.
+        const QString message = e.message();
+        QTimer::singleShot(0, [message] { ShowDBError(message, 0); });
+    }
+}
+
+void ViewModel::setHighlightedColumn(int column)
+{
+    m_highlighted = column;
+    if (!m_columns.isEmpty())
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
+}
+
+QList<GridColumn> KontrahenciColumns()
+{
+    const Qt::Alignment left = Qt::AlignLeft;
+    return {
+        {QStringLiteral("ID"), QStringLiteral("id"), 42, Qt::AlignRight},
+        {QStringLiteral("SKROT"), QStringLiteral("skrót"), 119, left},
+        {QStringLiteral("NAZWA"), QStringLiteral("nazwa"), 94, left},
+        {QStringLiteral("NIP"), QStringLiteral("NIP"), 98, left},
+        {QStringLiteral("ADRES"), QStringLiteral("adres"), 186, left},
+        {QStringLiteral("KODPOCZT"), QStringLiteral("kod pocztowy"), 87, left},
+        {QStringLiteral("MIEJSCOWOSC"), QStringLiteral("miejscowość"), 133, left},
+        {QStringLiteral("TELEFONY"), QStringLiteral("telefony"), 177, left},
+        {QStringLiteral("UWAGI"), QStringLiteral("uwagi"), 273, left},
+    };
+}
+
+QList<GridColumn> RejestrColumns()
+{
+    const Qt::Alignment left = Qt::AlignLeft;
+    const Qt::Alignment centre = Qt::AlignHCenter;
+    const Qt::Alignment right = Qt::AlignRight;
+    return {
+        {QStringLiteral("ID"), QStringLiteral("id"), 42, right},
+        {QStringLiteral("DATAWPISU"), QStringLiteral("data wpisu"), 70, centre},
+        {QStringLiteral("DATADOK"), QStringLiteral("data dok."), -1, centre},
+        {QStringLiteral("NRDOK"), QStringLiteral("nr dokumentu"), 95, left},
+        {QStringLiteral("IMIE"), QStringLiteral("imię"), 70, left},
+        {QStringLiteral("NAZWISKO"), QStringLiteral("nazwisko"), 94, left},
+        {QStringLiteral("NIP"), QStringLiteral("NIP"), 98, left},
+        {QStringLiteral("ADRES"), QStringLiteral("adres"), 186, left},
+        {QStringLiteral("KODPOCZT"), QStringLiteral("kod pocztowy"), 87, left},
+        {QStringLiteral("MIEJSCOWOSC"), QStringLiteral("miejscowość"), 133, left},
+        {QStringLiteral("NALEZNOSC"), QStringLiteral("należność"), -1, right},
+        {QStringLiteral("STAWKA"), QStringLiteral("stawka"), -1, right},
+        {QStringLiteral("WARTOSC"), QStringLiteral("wartość"), -1, right},
+        {QStringLiteral("DATAZAPLATY"), QStringLiteral("data zapłaty"), 80, centre},
+        {QStringLiteral("UWAGI"), QStringLiteral("uwagi"), 273, left},
+    };
+}

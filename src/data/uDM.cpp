@@ -1,0 +1,338 @@
+#include "data/uDM.h"
+
+#include "data/Regional.h"
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/Session.h"
+
+TmyDataBase* myDataBase = nullptr;
+
+namespace {
+
+enum Code : qint64 {
+    kRefreshRejestr = 101719,
+    kRefreshKontrahenci = 101349,
+    kLocateRejestr = 101717,
+    kLocateKontrahent = 101350,
+    kMaxRejestrID = 101347,
+    kMaxID = 801,
+    kSumRejestr = 102210,
+    kCountKontrahenci = 112210,
+};
+
+QString direction(bool ascending)
+{
+    return ascending ? QStringLiteral("ASC") : QStringLiteral("DESC");
+}
+
+void setLines(Query& q, const QStringList& lines)
+{
+    q.sql() = lines;
+}
+
+} // namespace
+
+TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("myDataBase"));
+    DatabaseMain.databaseName = QStringLiteral("DBREJESTR");
+    DatabaseMain.driverName = QStringLiteral("STANDARD");
+    for (Query* q : {&DBFRejestr, &DBFKontrahenci, &DBFInsertRejestr, &DBFUpdateRejestr,
+                     &DBFDeleteRejestr, &DBFInsertKontrahenci, &DBFUpdateKontrahenci,
+                     &DBFDeleteKontrahenci, &DBFRejestrSUMA, &DBFKontrahenciSUMA, &mySQL})
+        q->setDatabase(&DatabaseMain);
+
+    const QString empty;
+    setLines(DBFRejestr, {QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"), empty, empty, empty,
+                          QStringLiteral("ORDER BY"), empty, empty});
+    setLines(DBFKontrahenci, {QStringLiteral("SELECT * FROM kontrahenci.DB WHERE 1=1"), empty, empty,
+                              empty, QStringLiteral("ORDER BY"), empty, empty});
+    setLines(DBFInsertRejestr,
+             {QStringLiteral("INSERT INTO rejestr.DB(ID,DATAWPISU,DATADOK,"),
+              QStringLiteral("NALEZNOSC,STAWKA,DATAZAPLATY,"),
+              QStringLiteral("NRDOK,IMIE,NAZWISKO,NIP,ADRES,KODPOCZT,"),
+              QStringLiteral("MIEJSCOWOSC,UWAGI,IDKONTRAHENTA"), QStringLiteral(") VALUES ("), empty,
+              QStringLiteral(","), empty, QStringLiteral(","), empty, QStringLiteral(","), empty,
+              QStringLiteral(","), empty, QStringLiteral(","), empty,
+              QStringLiteral(",:PARAM0,:PARAM1,:PARAM2"),
+              QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7,"), empty, QStringLiteral(")")});
+    setLines(DBFUpdateRejestr,
+             {QStringLiteral("UPDATE rejestr.DB SET"), QStringLiteral("ID="), empty,
+              QStringLiteral(",DATAWPISU="), empty, QStringLiteral(",DATADOK="), empty,
+              QStringLiteral(",NALEZNOSC="), empty, QStringLiteral(",STAWKA="), empty,
+              QStringLiteral(",DATAZAPLATY="), empty, QStringLiteral(",NRDOK=:PARAM0"),
+              QStringLiteral(",IMIE=:PARAM1"), QStringLiteral(",NAZWISKO=:PARAM2"),
+              QStringLiteral(",NIP=:PARAM3"), QStringLiteral(",ADRES=:PARAM4"),
+              QStringLiteral(",KODPOCZT=:PARAM5"), QStringLiteral(",MIEJSCOWOSC=:PARAM6"),
+              QStringLiteral(",UWAGI=:PARAM7"), QStringLiteral("WHERE ID="), empty,
+              QStringLiteral("AND IDKONTRAHENTA="), empty});
+    setLines(DBFDeleteRejestr, {QStringLiteral("DELETE FROM rejestr.DB WHERE ID= "), empty,
+                                QStringLiteral("AND IDKONTRAHENTA="), empty, empty});
+    setLines(DBFInsertKontrahenci,
+             {QStringLiteral("INSERT INTO kontrahenci.DB(ID,NAZWA,NIP,ADRES,KODPOCZT,"),
+              QStringLiteral("MIEJSCOWOSC,TELEFONY,UWAGI,SKROT) VALUES ("), empty,
+              QStringLiteral(",:PARAM0,:PARAM1,:PARAM2"),
+              QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7)")});
+    setLines(DBFUpdateKontrahenci,
+             {QStringLiteral("UPDATE kontrahenci.DB SET"), QStringLiteral("ID="), empty,
+              QStringLiteral(",NAZWA=:PARAM0"), QStringLiteral(",NIP=:PARAM1"),
+              QStringLiteral(",ADRES=:PARAM2"), QStringLiteral(",KODPOCZT=:PARAM3"),
+              QStringLiteral(",MIEJSCOWOSC=:PARAM4"), QStringLiteral(",TELEFONY=:PARAM5"),
+              QStringLiteral(",UWAGI=:PARAM6,SKROT=:PARAM7"), QStringLiteral("WHERE ID="), empty,
+              empty});
+    setLines(DBFDeleteKontrahenci,
+             {QStringLiteral("DELETE FROM kontrahenci.DB WHERE ID= "), empty, empty, empty});
+    setLines(DBFRejestrSUMA, {QStringLiteral("SELECT COUNT(*),SUM(NALEZNOSC),"
+                                             "SUM(NALEZNOSC*STAWKA*0.01) FROM rejestr.DB WHERE 1 = 1"),
+                              empty, empty, empty});
+    setLines(DBFKontrahenciSUMA,
+             {QStringLiteral("SELECT COUNT(*) FROM kontrahenci.DB WHERE 1 = 1"), empty, empty, empty});
+}
+
+void TmyDataBase::DMCreate()
+{
+    DatabaseMain.disconnect();
+    DatabaseMain.params.clear();
+    DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
+    DatabaseMain.connect();
+
+    kontrahenciSortField = QStringLiteral("ID");
+    kontrahenciSortAsc = true;
+    rejestrDateFilter.clear();
+    rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    rejestrSortField = QStringLiteral("ID");
+    rejestrSortAsc = true;
+    RefreshKontrahenci();
+}
+
+QString TmyDataBase::SortExpression(const QString& column)
+{
+    // The stored WARTOSC stays empty; order by what the grid shows instead.
+    if (column.compare(QLatin1String("WARTOSC"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("NALEZNOSC*STAWKA");
+    return column;
+}
+
+void TmyDataBase::attachDisplayRules()
+{
+    Query& q = DBFRejestr;
+    q.clearDisplayHooks();
+    const auto dateRule = [](int field) {
+        return [field](const Query& v, int row) { return IntToDateText(v.integerAt(row, field)); };
+    };
+    for (const char* name : {"DATAWPISU", "DATADOK", "DATAZAPLATY"}) {
+        const int f = q.field(QLatin1String(name));
+        q.setDisplayHook(QLatin1String(name), dateRule(f));
+    }
+    const int amount = q.field(QStringLiteral("NALEZNOSC"));
+    const int rate = q.field(QStringLiteral("STAWKA"));
+    q.field(QStringLiteral("WARTOSC"));
+    q.setDisplayHook(QStringLiteral("NALEZNOSC"), [amount](const Query& v, int row) {
+        return FormatAmount(v.floatAt(row, amount));
+    });
+    q.setDisplayHook(QStringLiteral("STAWKA"), [rate](const Query& v, int row) {
+        return FormatRate(v.floatAt(row, rate));
+    });
+    q.setDisplayHook(QStringLiteral("WARTOSC"), [amount, rate](const Query& v, int row) {
+        return FormatAmount(v.floatAt(row, amount) * v.floatAt(row, rate) * 0.01);
+    });
+}
+
+void TmyDataBase::RefreshRejestr()
+{
+    try {
+        DBFRejestr.setLine(1, QString());
+        DBFRejestr.setLine(2, rejestrDateFilter);
+        DBFRejestr.setLine(3, rejestrTaxpayerFilter);
+        DBFRejestr.setLine(5, SortExpression(rejestrSortField));
+        DBFRejestr.setLine(6, direction(rejestrSortAsc));
+        DBFRejestr.close();
+        DBFRejestr.open();
+        attachDisplayRules();
+    } catch (const EDBEngineError& e) {
+        ShowDBError(e.message(), kRefreshRejestr);
+    }
+}
+
+void TmyDataBase::RefreshKontrahenci()
+{
+    try {
+        for (int line = 1; line <= 3; ++line)
+            DBFKontrahenci.setLine(line, QString());
+        DBFKontrahenci.setLine(5, kontrahenciSortField);
+        DBFKontrahenci.setLine(6, direction(kontrahenciSortAsc));
+        DBFKontrahenci.close();
+        DBFKontrahenci.open();
+    } catch (const EDBEngineError& e) {
+        ShowDBError(e.message(), kRefreshKontrahenci);
+    }
+}
+
+void TmyDataBase::SortRejestrBy(const QString& column)
+{
+    if (column == rejestrSortField)
+        rejestrSortAsc = !rejestrSortAsc;
+    rejestrSortField = column;
+    RefreshRejestr();
+}
+
+void TmyDataBase::SortKontrahenciBy(const QString& column)
+{
+    if (column == kontrahenciSortField)
+        kontrahenciSortAsc = !kontrahenciSortAsc;
+    kontrahenciSortField = column;
+    RefreshKontrahenci();
+}
+
+void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
+{
+    Query& q = DBFRejestr;
+    q.disableControls();
+    try {
+        const int id = q.field(QStringLiteral("ID"));
+        const int owner = q.field(QStringLiteral("IDKONTRAHENTA"));
+        q.first();
+        while (!q.eof()) {
+            if (q.integerAt(q.cursor(), id) == entryId && q.integerAt(q.cursor(), owner) == taxpayerId)
+                break;
+            q.next();
+        }
+    } catch (const EDBEngineError& e) {
+        ShowDBError(e.message(), kLocateRejestr);
+    } catch (const std::exception& e) {
+        ShowDBError(QString::fromUtf8(e.what()), kLocateRejestr);
+    }
+    q.enableControls();
+}
+
+void TmyDataBase::LocateKontrahent(qint64 taxpayerId)
+{
+    Query& q = DBFKontrahenci;
+    q.disableControls();
+    try {
+        const int id = q.field(QStringLiteral("ID"));
+        q.first();
+        while (!q.eof()) {
+            if (q.integerAt(q.cursor(), id) == taxpayerId)
+                break;
+            q.next();
+        }
+    } catch (const EDBEngineError& e) {
+        ShowDBError(e.message(), kLocateKontrahent);
+    } catch (const std::exception& e) {
+        ShowDBError(QString::fromUtf8(e.what()), kLocateKontrahent);
+    }
+    q.enableControls();
+}
+
+qint64 TmyDataBase::scalarId(const QString& statement)
+{
+    mySQL.close();
+    mySQL.sql().clear();
+    mySQL.sql() << statement;
+    mySQL.open();
+    const qint64 result = mySQL.isEmpty() ? 0 : mySQL.asInteger(QStringLiteral("ID"));
+    mySQL.close();
+    return result;
+}
+
+qint64 TmyDataBase::MaxRejestrID(qint64 taxpayerId)
+{
+    try {
+        return scalarId(QStringLiteral("SELECT MAX(ID) AS ID FROM rejestr.DB WHERE IDKONTRAHENTA=") +
+                        QString::number(taxpayerId));
+    } catch (const EDBEngineError& e) {
+        mySQL.close();
+        ShowDBError(e.message(), kMaxRejestrID);
+        return -1;
+    }
+}
+
+qint64 TmyDataBase::MaxID(const QString& table, const QString& column)
+{
+    try {
+        return scalarId(QStringLiteral("SELECT MAX(") + column + QStringLiteral(") AS ID FROM ") +
+                        table);
+    } catch (const EDBEngineError& e) {
+        mySQL.close();
+        ShowDBError(e.message(), kMaxID);
+        return -1;
+    }
+}
+
+bool TmyDataBase::hasRow(const QString& statement)
+{
+    bool answer = true;
+    try {
+        mySQL.close();
+        mySQL.sql().clear();
+        mySQL.sql() << statement;
+        mySQL.open();
+        answer = !mySQL.isEmpty();
+    } catch (...) {
+        // A check that cannot be made counts as "taken": nothing is saved on a doubt.
+        answer = true;
+    }
+    mySQL.close();
+    return answer;
+}
+
+bool TmyDataBase::RejestrIDExists(qint64 entryId, qint64 taxpayerId)
+{
+    return hasRow(QStringLiteral("SELECT * FROM rejestr.DB WHERE IDKONTRAHENTA=") +
+                  QString::number(taxpayerId) + QStringLiteral(" AND ID= ") +
+                  QString::number(entryId));
+}
+
+bool TmyDataBase::RecordExists(qint64 value, const QString& table, const QString& column)
+{
+    return hasRow(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(".DB WHERE ") + column +
+                  QStringLiteral(" = ") + QString::number(value));
+}
+
+std::optional<RejestrSums> TmyDataBase::SumRejestr()
+{
+    try {
+        DBFRejestrSUMA.close();
+        DBFRejestrSUMA.setLine(1, QString());
+        DBFRejestrSUMA.setLine(2, rejestrDateFilter);
+        DBFRejestrSUMA.setLine(3, rejestrTaxpayerFilter);
+        DBFRejestrSUMA.open();
+        RejestrSums sums;
+        sums.count = DBFRejestrSUMA.textAt(0, 0);
+        sums.amounts = DBFRejestrSUMA.floatAt(0, 1);
+        sums.values = DBFRejestrSUMA.floatAt(0, 2);
+        DBFRejestrSUMA.close();
+        return sums;
+    } catch (const EDBEngineError& e) {
+        DBFRejestrSUMA.close();
+        ShowDBError(e.message(), kSumRejestr);
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> TmyDataBase::CountKontrahenci()
+{
+    try {
+        DBFKontrahenciSUMA.close();
+        for (int line = 1; line <= 3; ++line)
+            DBFKontrahenciSUMA.setLine(line, QString());
+        DBFKontrahenciSUMA.open();
+        const QString count = DBFKontrahenciSUMA.textAt(0, 0);
+        DBFKontrahenciSUMA.close();
+        return count;
+    } catch (const EDBEngineError& e) {
+        DBFKontrahenciSUMA.close();
+        ShowDBError(e.message(), kCountKontrahenci);
+        return std::nullopt;
+    }
+}
+
+QString TmyDataBase::BDEVersion()
+{
+    try {
+        return QString::number(Session::engineVersion());
+    } catch (...) {
+        return QStringLiteral("-1");
+    }
+}

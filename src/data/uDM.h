@@ -1,0 +1,84 @@
+#pragma once
+
+#include "dbengine/Database.h"
+#include "dbengine/Query.h"
+
+#include <QObject>
+
+#include <optional>
+
+// Count and sums of what the register view selects.
+struct RejestrSums
+{
+    QString count;
+    double amounts = 0.0;
+    double values = 0.0; // sum of NALEZNOSC*STAWKA*0.01
+};
+
+// The data module: owns the connection and every statement the program sends. Statements are
+// templates of whole lines; run-time values overwrite whole lines (slots), and texts typed by
+// the user travel only as the named parameters PARAM0..PARAM7. Each operation catches the
+// engine's error itself and reports it with its own code.
+class TmyDataBase : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TmyDataBase(QObject* parent = nullptr);
+
+    // Connects to the program directory's db/ and opens the taxpayer view. A failure to
+    // connect is not caught here: it raises EDBEngineError for the program-wide handler.
+    void DMCreate();
+
+    // Register view (rejestr) and taxpayer view (kontrahenci): the grids show these.
+    Query DBFRejestr;
+    Query DBFKontrahenci;
+    Query DBFInsertRejestr;
+    Query DBFUpdateRejestr;
+    Query DBFDeleteRejestr;
+    Query DBFInsertKontrahenci;
+    Query DBFUpdateKontrahenci;
+    Query DBFDeleteKontrahenci;
+    Query DBFRejestrSUMA;
+    Query DBFKontrahenciSUMA;
+    Query mySQL;
+    Database DatabaseMain;
+
+    // View state written into the views' slots.
+    QString rejestrDateFilter;
+    QString rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    QString rejestrSortField = QStringLiteral("ID");
+    bool rejestrSortAsc = true;
+    QString kontrahenciSortField = QStringLiteral("ID");
+    bool kontrahenciSortAsc = true;
+
+    void RefreshRejestr();
+    void RefreshKontrahenci();
+    // The same column again reverses the direction; another column keeps it.
+    void SortRejestrBy(const QString& column);
+    void SortKontrahenciBy(const QString& column);
+    // Moves the view's cursor to the row; with no such row it ends on the last row.
+    void LocateRejestr(qint64 entryId, qint64 taxpayerId);
+    void LocateKontrahent(qint64 taxpayerId);
+
+    // Highest number in use (0 when none); -1 after a reported failure.
+    qint64 MaxRejestrID(qint64 taxpayerId);
+    qint64 MaxID(const QString& table, const QString& column);
+    // Answer yes on any failure, so nothing is saved on a doubt.
+    bool RejestrIDExists(qint64 entryId, qint64 taxpayerId);
+    bool RecordExists(qint64 value, const QString& table, const QString& column);
+
+    std::optional<RejestrSums> SumRejestr();
+    std::optional<QString> CountKontrahenci();
+    QString BDEVersion();
+
+    // The ORDER BY expression for a grid column: the tax value is computed, never stored.
+    static QString SortExpression(const QString& column);
+
+private:
+    void attachDisplayRules();
+    qint64 scalarId(const QString& statement);
+    bool hasRow(const QString& statement);
+};
+
+// The one data module of the running program (null until start-up creates it).
+extern TmyDataBase* myDataBase;

@@ -1,0 +1,202 @@
+#include "data/uDefinicje.h"
+
+#include "data/Clock.h"
+#include "data/IniFile.h"
+#include "data/Regional.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+std::array<QString, 2> TableNames;
+QString EmptyDateText;
+QString DateDisplayFormat;
+QByteArray storedPassword;
+
+namespace {
+
+QString& programDir()
+{
+    static QString dir;
+    return dir;
+}
+
+InfoHandler& infoHandler()
+{
+    static InfoHandler handler;
+    return handler;
+}
+
+const QString kLockedMarker = QStringLiteral("Directory is controlled by other .NET file");
+
+// SQLite's own texts for SQLITE_BUSY and SQLITE_LOCKED: another program holds the files.
+bool isLockedMessage(const QString& message)
+{
+    return message.contains(kLockedMarker) ||
+           message.contains(QLatin1String("database is locked")) ||
+           message.contains(QLatin1String("database table is locked")) ||
+           message.contains(QLatin1String("database schema is locked"));
+}
+
+// Eight digits taken from the fixed places of a ten-character date text, or -1.
+int dateDigits(const QString& text)
+{
+    if (text.size() != 10)
+        return -1;
+    const QString digits = text.mid(6, 4) + text.mid(3, 2) + text.mid(0, 2);
+    int value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+} // namespace
+
+QString ProgramDir()
+{
+    if (programDir().isEmpty() && QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return programDir();
+}
+
+void SetProgramDir(const QString& dir)
+{
+    QString d = QDir::cleanPath(dir);
+    programDir() = StripTrailingBackslash(d);
+}
+
+QString ProgramPath(const QString& relative)
+{
+    return ProgramDir() + u'/' + relative;
+}
+
+void SetTableNames()
+{
+    TableNames = {QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")};
+}
+
+void BuildDateTexts()
+{
+    const QChar sep = Regional().dateSeparator;
+    EmptyDateText = QStringLiteral("  ") + sep + QStringLiteral("  ") + sep + QStringLiteral("    ");
+    DateDisplayFormat = QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy");
+}
+
+void ReadSettings()
+{
+    IniFile ini(ProgramPath(kSettingsFile));
+    storedPassword = ini.load() ? ini.value(kSettingsSection, kSettingsKey) : QByteArray();
+}
+
+void LogError(const QString& text)
+{
+    try {
+        const QString dir = ProgramPath(QStringLiteral("debug"));
+        if (!QDir(dir).exists())
+            return;
+        QFile file(dir + QStringLiteral("/error.txt"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+        const QString line = Now().toString(QStringLiteral("yyyy.MM.dd hh:mm:ss")) +
+                             QStringLiteral("  ") + text + QStringLiteral("\r\n");
+        file.write(line.toUtf8());
+    } catch (...) {
+        // Logging never interrupts the caller.
+    }
+}
+
+void SetInfoHandler(InfoHandler handler)
+{
+    infoHandler() = std::move(handler);
+}
+
+void ShowInfoMessage(const QString& title, const QString& message)
+{
+    if (infoHandler())
+        infoHandler()(title, message);
+}
+
+void ShowDBError(const QString& message, qint64 code)
+{
+    const QString padded = QStringLiteral("%1").arg(code, 10, 10, QLatin1Char('0'));
+    try {
+        if (isLockedMessage(message))
+            ShowInfoMessage(QStringLiteral("Błąd bazy danych"),
+                            QStringLiteral("Pliki bazy danych są zablokowane przez inny program. "
+                                           "Odczekaj chwilę i spróbuj ponownie. Jeśli sytuacja "
+                                           "powtórzy się spróbuj uruchomić program ponownie lub "
+                                           "zrestartuj komputer."));
+        else
+            ShowInfoMessage(QStringLiteral("Błąd bazy danych"),
+                            QStringLiteral("Wystąpił nieoczekiwany błąd. Orginalny komunikat: ") +
+                                message);
+    } catch (...) {
+        // The log line below is still written.
+    }
+    LogError(u'[' + padded + QStringLiteral("]  ") + message);
+}
+
+QString ReplaceChar(const QString& text, QChar from, QChar to)
+{
+    QString result = text;
+    result.replace(from, to);
+    return result;
+}
+
+int TrimmedLength(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start].unicode() <= u' ')
+        ++start;
+    while (end > start && text[end - 1].unicode() <= u' ')
+        --end;
+    return int(end - start);
+}
+
+QString StripTrailingBackslash(const QString& text)
+{
+    if (text.endsWith(u'\\') || (text.size() > 1 && text.endsWith(u'/')))
+        return text.left(text.size() - 1);
+    return text;
+}
+
+bool IsDateText(const QString& text)
+{
+    const int code = dateDigits(text);
+    if (code < 0)
+        return false;
+    const int year = code / 10000;
+    const int month = code / 100 % 100;
+    const int day = code % 100;
+    return year >= 1000 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+QDateTime DateTextToDate(const QString& text)
+{
+    if (IsDateText(text)) {
+        const int code = dateDigits(text);
+        const QDate date(code / 10000, code / 100 % 100, code % 100);
+        if (date.isValid())
+            return QDateTime(date, QTime(0, 0));
+    }
+    return Now();
+}
+
+int DateTextToInt(const QString& text)
+{
+    const int code = dateDigits(text);
+    return code < 0 ? 0 : code;
+}
+
+QString IntToDateText(qint64 code)
+{
+    if (code < 10000000 || code > 99999999)
+        return {};
+    const QString digits = QString::number(code);
+    const QChar sep = Regional().dateSeparator;
+    return digits.mid(6, 2) + sep + digits.mid(4, 2) + sep + digits.left(4);
+}

@@ -1,0 +1,335 @@
+#include "dbengine/Query.h"
+
+#include "dbengine/Database.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/SqlNormalizer.h"
+
+namespace {
+
+// Rows read when a result opens: enough for a first screen, and a result that fits is read
+// whole, so its statement ends at once and holds no read lock on the files afterwards.
+constexpr int kFirstChunk = 512;
+
+QString engineMessage(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+} // namespace
+
+Query::Query(Database* database, QObject* parent) : QObject(parent), m_database(database) {}
+
+Query::~Query()
+{
+    m_statement.reset();
+}
+
+void Query::setLine(int line, const QString& text)
+{
+    while (m_lines.size() <= line)
+        m_lines.append(QString());
+    m_lines[line] = text;
+}
+
+QString Query::text() const
+{
+    QString t;
+    for (const QString& line : m_lines) {
+        t += line;
+        t += QLatin1String("\r\n");
+    }
+    return t;
+}
+
+void Query::setParam(const QString& name, const QString& value)
+{
+    m_params.insert(name, value);
+}
+
+SqliteStatementPtr Query::prepare()
+{
+    if (!m_database)
+        throw EDBEngineError(QStringLiteral("Zapytanie nie ma przypisanej bazy danych"));
+    sqlite3* db = m_database->handle();
+    const QByteArray sqlText = NormalizeSql(text()).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, sqlText.constData(), int(sqlText.size()), &raw, &tail) != SQLITE_OK)
+        throw EDBEngineError(engineMessage(db));
+    SqliteStatementPtr st(raw);
+    if (!st)
+        throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
+    if (!QByteArray(tail).trimmed().isEmpty())
+        throw EDBEngineError(QStringLiteral("Zapytanie zawiera więcej niż jedną instrukcję SQL"));
+
+    const int count = sqlite3_bind_parameter_count(raw);
+    for (int i = 1; i <= count; ++i) {
+        const char* rawName = sqlite3_bind_parameter_name(raw, i);
+        const QString name = rawName ? QString::fromUtf8(rawName + 1) : QString();
+        auto it = m_params.constFind(name);
+        if (it == m_params.constEnd()) {
+            for (auto j = m_params.constBegin(); j != m_params.constEnd(); ++j) {
+                if (j.key().compare(name, Qt::CaseInsensitive) == 0) {
+                    it = j;
+                    break;
+                }
+            }
+        }
+        if (it == m_params.constEnd())
+            throw EDBEngineError(QStringLiteral("Brak wartości parametru %1").arg(name));
+        const QByteArray value = it.value().toUtf8();
+        if (sqlite3_bind_text(raw, i, value.constData(), int(value.size()), SQLITE_TRANSIENT) !=
+            SQLITE_OK)
+            throw EDBEngineError(engineMessage(db));
+    }
+    return st;
+}
+
+void Query::open()
+{
+    close();
+    SqliteStatementPtr st = prepare();
+    const int columns = sqlite3_column_count(st.get());
+    if (columns == 0)
+        throw EDBEngineError(QStringLiteral("Zapytanie nie zwraca wierszy"));
+
+    Q_EMIT resultAboutToReset();
+    m_cache.reset(columns);
+    m_fieldNames.clear();
+    for (int c = 0; c < columns; ++c)
+        m_fieldNames << QString::fromUtf8(sqlite3_column_name(st.get(), c));
+    m_hooks = QList<DisplayHook>(columns);
+    for (auto it = m_hookByName.constBegin(); it != m_hookByName.constEnd(); ++it) {
+        const int f = fieldIndex(it.key());
+        if (f >= 0)
+            m_hooks[f] = it.value();
+    }
+    m_statement = std::move(st);
+    // Rows read while opening are part of the reset, not announced one by one.
+    m_announcedRows = 0;
+    try {
+        fetchMore(kFirstChunk);
+    } catch (...) {
+        m_statement.reset();
+        m_cache.reset(0);
+        m_fieldNames.clear();
+        Q_EMIT resultReset();
+        throw;
+    }
+    m_open = true;
+    m_announcedRows = m_cache.rows();
+    m_cursor = m_cache.rows() > 0 ? 0 : -1;
+    m_eof = m_cache.rows() == 0;
+    Q_EMIT resultReset();
+    if (!controlsDisabled())
+        Q_EMIT cursorMoved(m_cursor);
+}
+
+void Query::execute()
+{
+    SqliteStatementPtr st = prepare();
+    for (;;) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE)
+            return;
+        if (rc != SQLITE_ROW)
+            throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
+    }
+}
+
+void Query::close() noexcept
+{
+    if (!m_open && !m_statement)
+        return;
+    Q_EMIT resultAboutToReset();
+    m_statement.reset();
+    m_cache.reset(0);
+    m_fieldNames.clear();
+    m_hooks.clear();
+    m_open = false;
+    m_eof = true;
+    m_cursor = -1;
+    m_announcedRows = 0;
+    Q_EMIT resultReset();
+}
+
+int Query::fetchMore(int count)
+{
+    if (!m_statement)
+        return 0;
+    int read = 0;
+    sqlite3_stmt* st = m_statement.get();
+    while (read < count) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            m_cache.appendRow(st);
+            ++read;
+        } else if (rc == SQLITE_DONE) {
+            m_statement.reset();
+            break;
+        } else {
+            const QString msg = engineMessage(sqlite3_db_handle(st));
+            m_statement.reset();
+            announceRows();
+            throw EDBEngineError(msg);
+        }
+    }
+    announceRows();
+    return read;
+}
+
+void Query::fetchAll()
+{
+    while (m_statement)
+        fetchMore(4096);
+}
+
+void Query::fetchUntil(int row)
+{
+    while (row >= m_cache.rows() && m_statement)
+        fetchMore(std::max(256, row - m_cache.rows() + 1));
+}
+
+void Query::announceRows()
+{
+    if (controlsDisabled() || !m_open)
+        return;
+    const int rows = m_cache.rows();
+    if (rows > m_announcedRows) {
+        const int from = m_announcedRows;
+        m_announcedRows = rows;
+        Q_EMIT rowsFetched(from, rows - 1);
+    }
+}
+
+void Query::moveCursor(int row, bool atEof)
+{
+    m_eof = atEof;
+    if (m_cursor == row)
+        return;
+    m_cursor = row;
+    if (!controlsDisabled())
+        Q_EMIT cursorMoved(row);
+}
+
+void Query::first()
+{
+    if (!m_open)
+        throw EDBEngineError(QStringLiteral("Zbiór danych nie jest otwarty"));
+    if (m_cache.rows() > 0)
+        moveCursor(0, false);
+    else
+        m_eof = true;
+}
+
+void Query::next()
+{
+    if (!m_open)
+        throw EDBEngineError(QStringLiteral("Zbiór danych nie jest otwarty"));
+    fetchUntil(m_cursor + 1);
+    if (m_cursor + 1 < m_cache.rows())
+        moveCursor(m_cursor + 1, false);
+    else
+        m_eof = true;
+}
+
+bool Query::isEmpty() const
+{
+    return !m_open || m_cache.rows() == 0;
+}
+
+void Query::setCursor(int row)
+{
+    if (!m_open || row < 0)
+        return;
+    fetchUntil(row);
+    if (row < m_cache.rows())
+        moveCursor(row, false);
+}
+
+int Query::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < m_fieldNames.size(); ++i) {
+        if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int Query::field(const QString& name) const
+{
+    const int f = fieldIndex(name);
+    if (f < 0)
+        throw EDBEngineError(QStringLiteral("Nie znaleziono pola '%1'").arg(name));
+    return f;
+}
+
+qint64 Query::integerAt(int row, int f) const
+{
+    return m_cache.integer(row, f);
+}
+
+double Query::floatAt(int row, int f) const
+{
+    return m_cache.real(row, f);
+}
+
+QString Query::rawTextAt(int row, int f) const
+{
+    return m_cache.text(row, f);
+}
+
+QString Query::textAt(int row, int f) const
+{
+    if (f >= 0 && f < m_hooks.size() && m_hooks[f])
+        return m_hooks[f](*this, row);
+    return m_cache.text(row, f);
+}
+
+qint64 Query::asInteger(const QString& name) const
+{
+    const int f = field(name);
+    return m_cursor >= 0 ? integerAt(m_cursor, f) : 0;
+}
+
+double Query::asFloat(const QString& name) const
+{
+    const int f = field(name);
+    return m_cursor >= 0 ? floatAt(m_cursor, f) : 0.0;
+}
+
+QString Query::asText(const QString& name) const
+{
+    const int f = field(name);
+    return m_cursor >= 0 ? textAt(m_cursor, f) : QString();
+}
+
+void Query::setDisplayHook(const QString& fieldName, DisplayHook hook)
+{
+    m_hookByName.insert(fieldName, hook);
+    const int f = fieldIndex(fieldName);
+    if (f >= 0)
+        m_hooks[f] = std::move(hook);
+}
+
+void Query::clearDisplayHooks()
+{
+    m_hookByName.clear();
+    m_hooks = QList<DisplayHook>(m_hooks.size());
+}
+
+void Query::disableControls()
+{
+    ++m_disableCount;
+}
+
+void Query::enableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0) {
+        announceRows();
+        if (m_open)
+            Q_EMIT cursorMoved(m_cursor);
+    }
+}

@@ -1,0 +1,152 @@
+#include "tools/InstallLayout.h"
+
+#include "access/uVtCrypt.h"
+#include "data/Cp1250.h"
+#include "data/IniFile.h"
+#include "data/uDefinicje.h"
+#include "dbengine/SqliteHandles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+struct TableSchema
+{
+    const char* file;
+    const char* sql;
+};
+
+// Indexes serve the views: year and month filters and sums per taxpayer, the next number and
+// every update or delete by number; without them each touches the whole table.
+const TableSchema kTables[] = {
+    {"kontrahenci.DB",
+     "CREATE TABLE kontrahenci(ID INTEGER, NAZWA TEXT, NIP TEXT, ADRES TEXT, KODPOCZT TEXT,"
+     " MIEJSCOWOSC TEXT, TELEFONY TEXT, UWAGI TEXT, SKROT TEXT);"
+     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
+    {"rejestr.DB",
+     "CREATE TABLE rejestr(ID INTEGER, DATAWPISU INTEGER, DATADOK INTEGER, NALEZNOSC REAL,"
+     " STAWKA REAL, DATAZAPLATY INTEGER, NRDOK TEXT, IMIE TEXT, NAZWISKO TEXT, NIP TEXT,"
+     " ADRES TEXT, KODPOCZT TEXT, MIEJSCOWOSC TEXT, UWAGI TEXT, IDKONTRAHENTA INTEGER,"
+     " WARTOSC REAL);"
+     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
+     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
+};
+
+bool fail(InstallReport& r, const QString& message)
+{
+    r.ok = false;
+    r.error = message;
+    return false;
+}
+
+bool makeDir(InstallReport& r, const QString& path)
+{
+    if (QDir(path).exists())
+        return true;
+    if (!QDir().mkpath(path))
+        return fail(r, QStringLiteral("Nie można utworzyć katalogu %1").arg(path));
+    r.created << path;
+    return true;
+}
+
+// Built beside the target and renamed into place, so a half-made table never carries its name.
+bool createTable(InstallReport& r, const QString& path, const char* sql)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        SqliteConnectionPtr db(raw);
+        char* err = nullptr;
+        if (rc != SQLITE_OK || sqlite3_exec(raw, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(err ? err : raw ? sqlite3_errmsg(raw) : "");
+            sqlite3_free(err);
+            db.reset();
+            QFile::remove(temp);
+            return fail(r, QStringLiteral("Nie można utworzyć tabeli %1: %2").arg(path, msg));
+        }
+    }
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        return fail(r, QStringLiteral("Nie można zapisać pliku %1").arg(path));
+    }
+    r.created << path;
+    return true;
+}
+
+bool writeSettings(InstallReport& r, const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    IniFile ini(path);
+    ini.setValue(kSettingsSection, kSettingsKey, EncryptPassword(ToCp1250(kDefaultPassword)));
+    if (!ini.save())
+        return fail(r, QStringLiteral("Nie można zapisać pliku %1").arg(path));
+    r.created << path;
+    return true;
+}
+
+bool copyIfAbsent(InstallReport& r, const QString& from, const QString& to)
+{
+    if (QFileInfo::exists(to))
+        return true;
+    if (!QFile::copy(from, to))
+        return fail(r, QStringLiteral("Nie można skopiować %1 do %2").arg(from, to));
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::ReadOther);
+    r.created << to;
+    return true;
+}
+
+// The program file is always replaced by the new build, through a rename so a running copy
+// keeps its old file.
+bool installProgram(InstallReport& r, const QString& programFile, const QString& dir)
+{
+    const QFileInfo source(programFile);
+    const QString target = QDir(dir).filePath(source.fileName());
+    if (QFileInfo(target).canonicalFilePath() == source.canonicalFilePath())
+        return true;
+    const QString temp = target + QStringLiteral(".new");
+    QFile::remove(temp);
+    if (!QFile::copy(programFile, temp) || !QFile::setPermissions(temp, source.permissions()))
+        return fail(r, QStringLiteral("Nie można skopiować programu %1").arg(programFile));
+    QFile::remove(target);
+    if (!QFile::rename(temp, target))
+        return fail(r, QStringLiteral("Nie można zapisać programu %1").arg(target));
+    r.created << target;
+    return true;
+}
+
+} // namespace
+
+InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
+{
+    // Resources of a static library are registered only on request.
+    Q_INIT_RESOURCE(core);
+    InstallReport r;
+    const QDir root(dir);
+    if (!makeDir(r, dir))
+        return r;
+    if (!programFile.isEmpty() && !installProgram(r, programFile, dir))
+        return r;
+    if (!makeDir(r, root.filePath(QStringLiteral("db"))))
+        return r;
+    for (const TableSchema& t : kTables) {
+        if (!createTable(r, root.filePath(QStringLiteral("db/") + QLatin1String(t.file)), t.sql))
+            return r;
+    }
+    if (!writeSettings(r, root.filePath(kSettingsFile)))
+        return r;
+    for (const char* sub : {"debug", "tmpFile"}) {
+        if (!makeDir(r, root.filePath(QLatin1String(sub))))
+            return r;
+    }
+    copyIfAbsent(r, QStringLiteral(":/core/rejestr.frf"), root.filePath(QStringLiteral("rejestr.frf")));
+    return r;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Lays out a program directory: the program file (replaced by the given build), and, only where
+// absent, db/ with the two empty tables and their indexes, rejestr.ini with the default
+// password, debug/, tmpFile/ and the default report template. Never overwrites a data file.
+struct InstallReport
+{
+    bool ok = true;
+    QStringList created; // paths made by this run
+    QString error;       // first failure, in Polish, when !ok
+};
+
+// programFile may be empty (tests lay out data only).
+InstallReport InstallProgramDir(const QString& dir, const QString& programFile = {});
+
+// The default password a new installation starts with.
+inline const QString kDefaultPassword = QStringLiteral("kestu");

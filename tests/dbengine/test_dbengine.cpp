@@ -1,0 +1,273 @@
+#include "support/TempProgramDir.h"
+
+#include "dbengine/Database.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/Query.h"
+#include "dbengine/SqlNormalizer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestDbEngine : public QObject
+{
+    Q_OBJECT
+
+private:
+    void connectTo(Database& db, const TempProgramDir& dir)
+    {
+        db.databaseName = QStringLiteral("DBREJESTR");
+        db.driverName = QStringLiteral("STANDARD");
+        db.params = {QStringLiteral("PATH=") + dir.filePath(QStringLiteral("db/"))};
+        db.connect();
+    }
+
+    void addEntries(const TempProgramDir& dir, int taxpayer, int count)
+    {
+        QString values;
+        for (int i = 1; i <= count; ++i) {
+            values += QStringLiteral("%1(%2,%3,%4,%5)")
+                          .arg(i > 1 ? QStringLiteral(",") : QString())
+                          .arg(i)
+                          .arg(20080000 + (i % 12 + 1) * 100 + (i % 28 + 1))
+                          .arg(20080101 + i % 28)
+                          .arg(taxpayer);
+        }
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,DATADOK,IDKONTRAHENTA) VALUES ") +
+                    values);
+    }
+
+private Q_SLOTS:
+    void normalize_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("table file") << "SELECT * FROM rejestr.DB WHERE 1=1"
+                                    << "SELECT * FROM rejestr WHERE 1=1";
+        QTest::newRow("table file before paren") << "INSERT INTO kontrahenci.DB(ID)"
+                                                 << "INSERT INTO kontrahenci(ID)";
+        QTest::newRow("lower-case extension") << "FROM rejestr.db x" << "FROM rejestr x";
+        QTest::newRow("number then keyword")
+            << "AND DATAWPISU > 20080300AND DATAWPISU < 20080400"
+            << "AND DATAWPISU > 20080300 AND DATAWPISU < 20080400";
+        QTest::newRow("decimal then keyword") << "X=1500.50AND" << "X=1500.50 AND";
+        QTest::newRow("exponent stays") << "X=1e5 AND" << "X=1e5 AND";
+        QTest::newRow("literal untouched") << "WHERE A='20080300AND rejestr.DB'"
+                                           << "WHERE A='20080300AND rejestr.DB'";
+        QTest::newRow("escaped quote in literal") << "A='it''s 1AND' AND 2OR"
+                                                  << "A='it''s 1AND' AND 2 OR";
+        QTest::newRow("quoted identifier") << "SELECT \"rejestr.DB\" FROM t"
+                                           << "SELECT \"rejestr.DB\" FROM t";
+        QTest::newRow("parameters") << ",:PARAM0,:PARAM1,:PARAM7)" << ",:PARAM0,:PARAM1,:PARAM7)";
+        QTest::newRow("identifier with digits") << "SELECT MAX(ID) AS ID FROM kontrahenci"
+                                                << "SELECT MAX(ID) AS ID FROM kontrahenci";
+        QTest::newRow("column named like extension") << "SELECT t.DBX FROM t" << "SELECT t.DBX FROM t";
+        QTest::newRow("CR LF kept") << "A\r\nB.DB\r\n" << "A\r\nB\r\n";
+    }
+
+    void normalize()
+    {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(NormalizeSql(in), out);
+    }
+
+    // The register view's worked example, sent verbatim: seven CR LF lines.
+    void workedExampleReturnsMarchEntriesSorted()
+    {
+        TempProgramDir dir;
+        QVERIFY(dir.isValid());
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,DATADOK,IDKONTRAHENTA) VALUES "
+                               "(1,20080301,20080210,3),(2,20080331,20080315,3),"
+                               "(3,20080229,20080101,3),(4,20080401,20080401,3),"
+                               "(5,20080315,20080301,4),(6,20080310,20080320,3)"));
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"), QString(),
+                              QStringLiteral("AND DATAWPISU > 20080300AND DATAWPISU < 20080400"),
+                              QStringLiteral("AND IDKONTRAHENTA=3"), QStringLiteral("ORDER BY"),
+                              QStringLiteral("DATADOK"), QStringLiteral("DESC")};
+        QVERIFY(q.text().endsWith(QLatin1String("DESC\r\n")));
+        QCOMPARE(q.text().count(QLatin1String("\r\n")), 7);
+        q.open();
+        QList<qint64> ids;
+        for (q.first(); !q.eof(); q.next())
+            ids << q.asInteger(QStringLiteral("ID"));
+        QCOMPARE(ids, (QList<qint64>{6, 2, 1}));
+    }
+
+    void parametersTravelUnchanged_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("apostrophe") << "O'Brien";
+        QTest::newRow("double quotes") << "Firma \"Kowalski\" Sp. z o.o.";
+        QTest::newRow("semicolon and SQL") << "x'); DROP TABLE rejestr; --";
+        QTest::newRow("polish letters") << "Zażółć gęślą jaźń ŁÓDŹ";
+        QTest::newRow("empty") << "";
+    }
+
+    void parametersTravelUnchanged()
+    {
+        QFETCH(QString, text);
+        TempProgramDir dir;
+        Database db;
+        connectTo(db, dir);
+        Query ins(&db);
+        ins.sql() << QStringLiteral("INSERT INTO kontrahenci.DB(ID,NAZWA,NIP,ADRES,KODPOCZT,")
+                  << QStringLiteral("MIEJSCOWOSC,TELEFONY,UWAGI,SKROT) VALUES (")
+                  << QString() << QStringLiteral(",:PARAM0,:PARAM1,:PARAM2")
+                  << QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7)");
+        for (int i = 0; i < 8; ++i)
+            ins.setParam(QStringLiteral("PARAM%1").arg(i), text + QString::number(i));
+        // A slot written after binding keeps the bound values.
+        ins.setLine(2, QStringLiteral("7"));
+        ins.execute();
+
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT * FROM kontrahenci.DB WHERE ID = 7");
+        q.open();
+        QCOMPARE(q.asText(QStringLiteral("NAZWA")), text + QLatin1Char('0'));
+        QCOMPARE(q.asText(QStringLiteral("SKROT")), text + QLatin1Char('7'));
+        QCOMPARE(dir.sql(QStringLiteral("kontrahenci.DB"), QStringLiteral("SELECT count(*) FROM kontrahenci")),
+                 QStringLiteral("1"));
+    }
+
+    void errorsCarryTheEngineMessage()
+    {
+        TempProgramDir dir;
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT NOSUCH FROM rejestr.DB");
+        try {
+            q.open();
+            QFAIL("no error raised");
+        } catch (const EDBEngineError& e) {
+            QVERIFY2(e.message().contains(QLatin1String("NOSUCH")), qPrintable(e.message()));
+        }
+        QVERIFY(!q.isOpen());
+
+        Query missingParam(&db);
+        missingParam.sql() << QStringLiteral("SELECT * FROM rejestr WHERE NRDOK = :PARAM0");
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, missingParam.open());
+
+        Database nowhere;
+        nowhere.params = {QStringLiteral("PATH=") + dir.filePath(QStringLiteral("missing/"))};
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, nowhere.connect());
+        QVERIFY(!nowhere.isConnected());
+        Query unconnected(&nowhere);
+        unconnected.sql() << QStringLiteral("SELECT 1");
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, unconnected.open());
+    }
+
+    void aFileThatIsNotADatabaseFailsTheConnection()
+    {
+        TempProgramDir dir;
+        QFile junk(dir.filePath(QStringLiteral("db/junk.DB")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        Database db;
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, connectTo(db, dir));
+    }
+
+    void nullsReadAsZeroOrEmpty()
+    {
+        TempProgramDir dir;
+        dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("INSERT INTO rejestr(ID) VALUES (1)"));
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT * FROM rejestr.DB");
+        q.open();
+        QCOMPARE(q.asInteger(QStringLiteral("DATADOK")), 0);
+        QCOMPARE(q.asFloat(QStringLiteral("NALEZNOSC")), 0.0);
+        QCOMPARE(q.asText(QStringLiteral("NRDOK")), QString());
+        QCOMPARE(q.asText(QStringLiteral("ID")), QStringLiteral("1"));
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, q.asText(QStringLiteral("NOSUCH")));
+    }
+
+    void cursorWalksLikeADataset()
+    {
+        TempProgramDir dir;
+        addEntries(dir, 1, 3);
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
+        q.open();
+        QVERIFY(!q.eof());
+        QCOMPARE(q.cursor(), 0);
+        q.next();
+        q.next();
+        QVERIFY(!q.eof());
+        QCOMPARE(q.asInteger(QStringLiteral("ID")), 3);
+        q.next();
+        QVERIFY(q.eof());
+        QCOMPARE(q.asInteger(QStringLiteral("ID")), 3); // stays on the last row
+        q.first();
+        QVERIFY(!q.eof());
+        QCOMPARE(q.asInteger(QStringLiteral("ID")), 1);
+
+        Query none(&db);
+        none.sql() << QStringLiteral("SELECT * FROM rejestr WHERE ID < 0");
+        none.open();
+        QVERIFY(none.isEmpty());
+        QVERIFY(none.eof());
+        QCOMPARE(none.asText(QStringLiteral("NRDOK")), QString());
+    }
+
+    // A large result opens with its first rows only and reads the rest as asked.
+    void largeResultsAreReadOnDemand()
+    {
+        TempProgramDir dir;
+        addEntries(dir, 1, 5000);
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
+        QSignalSpy fetched(&q, &Query::rowsFetched);
+        q.open();
+        QVERIFY(q.fetchedCount() < 5000);
+        QVERIFY(!q.allFetched());
+        QCOMPARE(fetched.count(), 0); // rows read while opening are part of the reset
+        q.setCursor(3000);
+        QCOMPARE(q.asInteger(QStringLiteral("ID")), 3001);
+        QVERIFY(fetched.count() > 0);
+        QCOMPARE(fetched.last().at(1).toInt(), q.fetchedCount() - 1);
+        q.fetchAll();
+        QCOMPARE(q.fetchedCount(), 5000);
+        QVERIFY(q.allFetched());
+        QCOMPARE(q.integerAt(4999, q.field(QStringLiteral("ID"))), 5000);
+    }
+
+    void displayHooksAndSuspendedNotifications()
+    {
+        TempProgramDir dir;
+        addEntries(dir, 1, 3);
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
+        q.open();
+        q.setDisplayHook(QStringLiteral("id"), [](const Query& v, int row) {
+            return QStringLiteral("#") + v.rawTextAt(row, v.field(QStringLiteral("ID")));
+        });
+        QCOMPARE(q.asText(QStringLiteral("ID")), QStringLiteral("#1"));
+        QCOMPARE(q.rawTextAt(0, q.field(QStringLiteral("ID"))), QStringLiteral("1"));
+
+        QSignalSpy moved(&q, &Query::cursorMoved);
+        q.disableControls();
+        q.next();
+        q.next();
+        QCOMPARE(moved.count(), 0);
+        q.enableControls();
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.last().at(0).toInt(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDbEngine)
+#include "test_dbengine.moc"

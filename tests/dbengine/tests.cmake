@@ -1,0 +1,1 @@
+rejestr_test(test_dbengine dbengine/test_dbengine.cpp)
