@@ -1,1 +1,2 @@
 # Files of src/access/
+list(APPEND CORE_SOURCES access/uVtCrypt.cpp access/uVtCrypt.h)

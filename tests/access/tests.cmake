@@ -1,0 +1,1 @@
+rejestr_test(test_vtcrypt access/test_vtcrypt.cpp)

@@ -1,0 +1,1 @@
+rejestr_test(test_fileoperations archive/test_fileoperations.cpp)
