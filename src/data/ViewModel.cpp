@@ -17,21 +17,36 @@ constexpr int kFetchChunk = 256;
 ViewModel::ViewModel(Query* view, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_view(view), m_columns(std::move(columns))
 {
-    connect(m_view, &Query::resultAboutToReset, this, [this] { beginResetModel(); });
+    connect(m_view, &Query::resultAboutToReset, this, [this] {
+        beginResetModel();
+        m_inChange = true;
+    });
     connect(m_view, &Query::resultReset, this, [this] {
         m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
         resolveFields();
         endResetModel();
+        m_inChange = false;
+        catchUp(); // rows read by views reacting to the reset
     });
-    connect(m_view, &Query::rowsFetched, this, [this](int, int to) {
-        if (to < m_rows)
-            return;
+    connect(m_view, &Query::rowsFetched, this, &ViewModel::catchUp);
+    m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+    resolveFields();
+}
+
+void ViewModel::catchUp()
+{
+    // Views may ask for more rows while an insertion is being announced; those rows are
+    // announced by this loop afterwards, never inside another change.
+    if (m_inChange)
+        return;
+    m_inChange = true;
+    while (m_view->isOpen() && m_view->fetchedCount() > m_rows) {
+        const int to = m_view->fetchedCount() - 1;
         beginInsertRows({}, m_rows, to);
         m_rows = to + 1;
         endInsertRows();
-    });
-    m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
-    resolveFields();
+    }
+    m_inChange = false;
 }
 
 void ViewModel::resolveFields()

@@ -40,12 +40,14 @@ public:
 
 private:
     void resolveFields();
+    void catchUp();
 
     Query* m_view;
     QList<GridColumn> m_columns;
     QList<int> m_fields; // the view's field index per column, -1 when missing
     int m_rows = 0;
     int m_highlighted = -1;
+    bool m_inChange = false;
 };
 
 // The columns of the taxpayer grid and of the register grid, in their order.

@@ -1,0 +1,365 @@
+#include "support/TempProgramDir.h"
+
+#include "data/Clock.h"
+#include "data/Regional.h"
+#include "data/ViewModel.h"
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QTest>
+
+#include <sqlite3.h>
+
+class TestDataModule : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_shown;
+
+    QString log(const TempProgramDir& dir)
+    {
+        QFile f(dir.filePath(QStringLiteral("debug/error.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    static void addTaxpayers(const TempProgramDir& dir)
+    {
+        dir.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES "
+                               "(3,'Gmina Trzecia','G3'),(1,'Pierwszy',''),(8,'Ósmy','O8')"));
+    }
+
+    // Taxpayer 3 has entries in February, March and April 2008; taxpayer 4 one in March.
+    static void addEntries(const TempProgramDir& dir)
+    {
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,DATADOK,NALEZNOSC,STAWKA,"
+                               "DATAZAPLATY,IDKONTRAHENTA) VALUES "
+                               "(1,20080301,20080210,100,2,0,3),(2,20080331,20080315,1500,2,20080402,3),"
+                               "(3,20080229,20080101,50,1,0,3),(4,20080401,20080401,10,10,0,3),"
+                               "(5,20080315,20080301,999,2,0,4),(6,20080310,20080320,1000.5,2.5,0,3)"));
+    }
+
+    static QList<qint64> ids(Query& q)
+    {
+        QList<qint64> result;
+        for (q.first(); !q.eof(); q.next())
+            result << q.asInteger(QStringLiteral("ID"));
+        return result;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_shown.clear();
+        SetInfoHandler([this](const QString& t, const QString& m) { m_shown << t + u'|' + m; });
+        SetClock([] { return QDateTime(QDate(2008, 3, 5), QTime(14, 7, 31)); });
+    }
+
+    void cleanup()
+    {
+        SetInfoHandler({});
+        SetClock({});
+    }
+
+    void createOpensTaxpayersAndLeavesRegisterEmpty()
+    {
+        TempProgramDir dir;
+        addTaxpayers(dir);
+        addEntries(dir);
+        TmyDataBase dm;
+        dm.DMCreate();
+        QCOMPARE(dm.DatabaseMain.databaseName, QStringLiteral("DBREJESTR"));
+        QCOMPARE(dm.DatabaseMain.params,
+                 QStringList{QStringLiteral("PATH=") + dir.path() + QStringLiteral("/db/")});
+        QVERIFY(dm.DBFKontrahenci.isOpen());
+        QCOMPARE(ids(dm.DBFKontrahenci), (QList<qint64>{1, 3, 8}));
+        QCOMPARE(dm.rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+        dm.RefreshRejestr();
+        QVERIFY(dm.DBFRejestr.isOpen());
+        QVERIFY(dm.DBFRejestr.isEmpty());
+        QVERIFY(m_shown.isEmpty());
+    }
+
+    void createFailsLoudlyWithoutDatabaseDirectory()
+    {
+        TempProgramDir dir;
+        QVERIFY(QDir(dir.filePath(QStringLiteral("db"))).removeRecursively());
+        TmyDataBase dm;
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, dm.DMCreate());
+    }
+
+    // Taxpayer 3, March 2008, "data dok." clicked twice from the start state.
+    void workedExampleComposesTheSevenLines()
+    {
+        TempProgramDir dir;
+        addTaxpayers(dir);
+        addEntries(dir);
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080300AND DATAWPISU < 20080400");
+        dm.SortRejestrBy(QStringLiteral("DATADOK"));
+        dm.SortRejestrBy(QStringLiteral("DATADOK"));
+        QCOMPARE(dm.DBFRejestr.text(),
+                 QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1\r\n\r\n"
+                                "AND DATAWPISU > 20080300AND DATAWPISU < 20080400\r\n"
+                                "AND IDKONTRAHENTA=3\r\nORDER BY\r\nDATADOK\r\nDESC\r\n"));
+        QCOMPARE(ids(dm.DBFRejestr), (QList<qint64>{6, 2, 1}));
+
+        const auto sums = dm.SumRejestr();
+        QVERIFY(sums.has_value());
+        QCOMPARE(dm.DBFRejestrSUMA.sql().at(3), QStringLiteral("AND IDKONTRAHENTA=3"));
+        QCOMPARE(sums->count, QStringLiteral("3"));
+        QCOMPARE(sums->amounts, 2600.5);
+        QCOMPARE(FormatAmount(sums->values), QStringLiteral("57,01"));
+    }
+
+    void sortStateTransitions()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.SortRejestrBy(QStringLiteral("DATADOK"));
+        QCOMPARE(dm.rejestrSortField, QStringLiteral("DATADOK"));
+        QVERIFY(dm.rejestrSortAsc);
+        dm.SortRejestrBy(QStringLiteral("DATADOK"));
+        QVERIFY(!dm.rejestrSortAsc);
+        dm.SortRejestrBy(QStringLiteral("NALEZNOSC"));
+        QCOMPARE(dm.DBFRejestr.sql().at(5), QStringLiteral("NALEZNOSC"));
+        QCOMPARE(dm.DBFRejestr.sql().at(6), QStringLiteral("DESC"));
+        // The comparison is exact: another spelling counts as another column.
+        dm.SortRejestrBy(QStringLiteral("naleznosc"));
+        QVERIFY(!dm.rejestrSortAsc);
+
+        dm.SortKontrahenciBy(QStringLiteral("ID"));
+        QVERIFY(!dm.kontrahenciSortAsc);
+        QCOMPARE(dm.DBFKontrahenci.sql().at(6), QStringLiteral("DESC"));
+    }
+
+    void sortByTaxValueFollowsTheShownValue()
+    {
+        TempProgramDir dir;
+        addEntries(dir);
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.SortRejestrBy(QStringLiteral("WARTOSC"));
+        QCOMPARE(dm.rejestrSortField, QStringLiteral("WARTOSC"));
+        // values: 1 -> 2.00, 2 -> 30.00, 3 -> 0.50, 4 -> 1.00, 6 -> 25.0125
+        QCOMPARE(ids(dm.DBFRejestr), (QList<qint64>{3, 4, 1, 6, 2}));
+        dm.SortRejestrBy(QStringLiteral("WARTOSC"));
+        QCOMPARE(ids(dm.DBFRejestr), (QList<qint64>{2, 6, 1, 4, 3}));
+    }
+
+    void displayRulesOfTheRegister()
+    {
+        TempProgramDir dir;
+        addEntries(dir);
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.RefreshRejestr();
+        dm.LocateRejestr(2, 3);
+        Query& q = dm.DBFRejestr;
+        QCOMPARE(q.asText(QStringLiteral("NALEZNOSC")), QStringLiteral("1500,00"));
+        QCOMPARE(q.asText(QStringLiteral("STAWKA")), QStringLiteral("2,00 %"));
+        QCOMPARE(q.asText(QStringLiteral("WARTOSC")), QStringLiteral("30,00"));
+        QCOMPARE(q.asText(QStringLiteral("DATAWPISU")), QStringLiteral("31-03-2008"));
+        QCOMPARE(q.asText(QStringLiteral("DATAZAPLATY")), QStringLiteral("02-04-2008"));
+        QCOMPARE(q.asInteger(QStringLiteral("DATAWPISU")), 20080331);
+        dm.LocateRejestr(1, 3);
+        QCOMPARE(q.asText(QStringLiteral("DATAZAPLATY")), QString()); // 0 shows nothing
+        dm.LocateRejestr(6, 3);
+        QCOMPARE(q.asText(QStringLiteral("WARTOSC")), QStringLiteral("25,01"));
+        QCOMPARE(q.asText(QStringLiteral("STAWKA")), QStringLiteral("2,50 %"));
+    }
+
+    void locate()
+    {
+        TempProgramDir dir;
+        addTaxpayers(dir);
+        addEntries(dir);
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.LocateKontrahent(3);
+        QCOMPARE(dm.DBFKontrahenci.asText(QStringLiteral("SKROT")), QStringLiteral("G3"));
+        dm.LocateKontrahent(99);
+        QCOMPARE(dm.DBFKontrahenci.asInteger(QStringLiteral("ID")), 8); // ends on the last row
+
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.RefreshRejestr();
+        dm.LocateRejestr(4, 3);
+        QCOMPARE(dm.DBFRejestr.asInteger(QStringLiteral("ID")), 4);
+        dm.LocateRejestr(5, 3); // entry 5 belongs to taxpayer 4
+        QCOMPARE(dm.DBFRejestr.asInteger(QStringLiteral("ID")), 6);
+        QVERIFY(m_shown.isEmpty());
+
+        dm.DBFRejestr.close();
+        dm.LocateRejestr(1, 3);
+        QCOMPARE(m_shown.size(), 1);
+        QVERIFY(log(dir).contains(QLatin1String("[0000101717]")));
+    }
+
+    void numbersAndExistence()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QCOMPARE(dm.MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")), 0);
+        QCOMPARE(dm.MaxRejestrID(3), 0);
+        addTaxpayers(dir);
+        addEntries(dir);
+        QCOMPARE(dm.MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")), 8);
+        QCOMPARE(dm.MaxRejestrID(3), 6);
+        QCOMPARE(dm.MaxRejestrID(4), 5);
+        QCOMPARE(dm.MaxRejestrID(9), 0);
+        QVERIFY(dm.RejestrIDExists(5, 4));
+        QVERIFY(!dm.RejestrIDExists(5, 3));
+        QVERIFY(dm.RecordExists(8, QStringLiteral("kontrahenci"), QStringLiteral("ID")));
+        QVERIFY(!dm.RecordExists(7, QStringLiteral("kontrahenci"), QStringLiteral("ID")));
+        QVERIFY(m_shown.isEmpty());
+    }
+
+    void failuresReportTheirCodes()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.DatabaseMain.disconnect();
+        QVERIFY(dm.RejestrIDExists(1, 1)); // a doubt refuses the save
+        QVERIFY(dm.RecordExists(1, QStringLiteral("kontrahenci"), QStringLiteral("ID")));
+        QVERIFY(m_shown.isEmpty());
+        QCOMPARE(dm.MaxRejestrID(1), -1);
+        QCOMPARE(dm.MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")), -1);
+        QVERIFY(!dm.SumRejestr().has_value());
+        QVERIFY(!dm.CountKontrahenci().has_value());
+        dm.RefreshRejestr();
+        dm.RefreshKontrahenci();
+        QCOMPARE(m_shown.size(), 6);
+        for (const char* code : {"[0000101347]", "[0000000801]", "[0000102210]", "[0000112210]",
+                                 "[0000101719]", "[0000101349]"})
+            QVERIFY2(log(dir).contains(QLatin1String(code)), code);
+    }
+
+    void aTableWithoutTheShownColumnsIsReported()
+    {
+        TempProgramDir dir;
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("db/rejestr.DB"))));
+        dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("CREATE TABLE rejestr(ID INTEGER, IDKONTRAHENTA INTEGER)"));
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.RefreshRejestr();
+        QCOMPARE(m_shown.size(), 1);
+        QVERIFY(log(dir).contains(QLatin1String("[0000101719]")));
+    }
+
+    void sumsAndCounts()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        auto sums = dm.SumRejestr();
+        QVERIFY(sums.has_value());
+        QCOMPARE(sums->count, QStringLiteral("0"));
+        QCOMPARE(sums->amounts, 0.0);
+        QCOMPARE(sums->values, 0.0);
+        QCOMPARE(dm.CountKontrahenci().value(), QStringLiteral("0"));
+        addTaxpayers(dir);
+        addEntries(dir);
+        QCOMPARE(dm.CountKontrahenci().value(), QStringLiteral("3"));
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080000AND DATAWPISU < 20081300");
+        sums = dm.SumRejestr();
+        QCOMPARE(sums->count, QStringLiteral("5"));
+        QCOMPARE(FormatAmount(sums->amounts), QStringLiteral("2660,50"));
+    }
+
+    void engineVersion()
+    {
+        TmyDataBase dm;
+        QCOMPARE(dm.BDEVersion(), QString::number(sqlite3_libversion_number()));
+    }
+
+    // The insert template of a register entry, filled as the save of entry 12 fills it.
+    void insertTemplateStoresTheWorkedExample()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        Query& ins = dm.DBFInsertRejestr;
+        QCOMPARE(ins.sql().size(), 20);
+        const QStringList texts{QStringLiteral("FV/1'2\"3"), QStringLiteral("Jan"),
+                                QStringLiteral("Kowalski; Żółć"), QStringLiteral("123-456-78-90"),
+                                QStringLiteral("ul. Długa 5"), QStringLiteral("00-950"),
+                                QStringLiteral("Łódź"), QStringLiteral("uwagi 'x'")};
+        for (int i = 0; i < 8; ++i)
+            ins.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
+        ins.setLine(5, QStringLiteral("12"));
+        ins.setLine(7, QString::number(DateTextToInt(QStringLiteral("05-03-2008"))));
+        ins.setLine(9, QString::number(DateTextToInt(QStringLiteral("04-03-2008"))));
+        ins.setLine(11, ReplaceChar(QStringLiteral("1500,00"), u',', u'.'));
+        ins.setLine(13, ReplaceChar(QStringLiteral("2,00"), u',', u'.'));
+        ins.setLine(15, QString::number(DateTextToInt(EmptyDateText)));
+        ins.setLine(18, QStringLiteral("3"));
+        ins.execute();
+        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"),
+                         QStringLiteral("SELECT ID||'|'||DATAWPISU||'|'||DATADOK||'|'||NALEZNOSC||'|'||"
+                                        "STAWKA||'|'||DATAZAPLATY||'|'||IDKONTRAHENTA||'|'||"
+                                        "typeof(WARTOSC) FROM rejestr")),
+                 QStringLiteral("12|20080305|20080304|1500.0|2.0|0|3|null"));
+        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"),
+                         QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||"
+                                        "'#'||KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
+                 texts.join(u'#'));
+    }
+
+    void gridModelReadsLazilyAndFollowsRefreshes()
+    {
+        TempProgramDir dir;
+        QString values;
+        for (int i = 1; i <= 3000; ++i)
+            values += QStringLiteral("%1(%2,20080101,%2.5,2,7)").arg(i > 1 ? "," : "").arg(i);
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NALEZNOSC,STAWKA,IDKONTRAHENTA) VALUES ") +
+                    values);
+        TmyDataBase dm;
+        dm.DMCreate();
+        ViewModel model(&dm.DBFRejestr, RejestrColumns());
+        QCOMPARE(model.rowCount(), 0);
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=7");
+        dm.RefreshRejestr();
+        QVERIFY(model.rowCount() > 0);
+        QVERIFY(model.rowCount() < 3000);
+        QVERIFY(model.canFetchMore({}));
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("id"));
+        QCOMPARE(model.headerData(10, Qt::Horizontal).toString(), QStringLiteral("należność"));
+        QCOMPARE(model.index(0, 10).data().toString(), QStringLiteral("1,50"));
+        QCOMPARE(model.index(0, 12).data().toString(), QStringLiteral("0,03"));
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("01-01-2008"));
+        const int before = model.rowCount();
+        model.fetchMore({});
+        QVERIFY(model.rowCount() > before);
+        dm.LocateRejestr(2999, 7); // the scan reads on; the model shows the rows it read
+        QCOMPARE(model.rowCount(), dm.DBFRejestr.fetchedCount());
+        QCOMPARE(dm.DBFRejestr.cursor(), 2998);
+        dm.SortRejestrBy(QStringLiteral("ID"));
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("3000"));
+        QVERIFY(model.rowCount() < 3000);
+
+        // Qt's own checks over refreshes, lazy reads and locates (the checker reads everything).
+        ViewModel checked(&dm.DBFRejestr, RejestrColumns());
+        QAbstractItemModelTester tester(&checked, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        dm.RefreshRejestr();
+        dm.LocateRejestr(1500, 7);
+        dm.SortRejestrBy(QStringLiteral("WARTOSC"));
+        dm.DBFRejestr.close();
+        QCOMPARE(checked.rowCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataModule)
+#include "test_datamodule.moc"
