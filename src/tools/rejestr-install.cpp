@@ -16,7 +16,8 @@ int main(int argc, char** argv)
         err << "Użycie: rejestr-install KATALOG\n";
         return 2;
     }
-    const QString program = QDir(app.applicationDirPath()).filePath(QStringLiteral("rejestr"));
+    // The build puts the program into bin/ beside this tool.
+    const QString program = QDir(app.applicationDirPath()).filePath(QStringLiteral("bin/rejestr"));
     if (!QFileInfo::exists(program)) {
         err << "Nie znaleziono programu " << program << "\n";
         return 1;

@@ -1,0 +1,154 @@
+#include "access/uVtCrypt.h"
+#include "data/Cp1250.h"
+#include "dbengine/SqliteHandles.h"
+#include "tools/InstallLayout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Column names and declared types, or index names, of one table file, as SQLite reports them.
+QStringList query(const QString& file, const char* sql)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    SqliteConnectionPtr db(raw);
+    sqlite3_stmt* st = nullptr;
+    QStringList out;
+    if (sqlite3_prepare_v2(raw, sql, -1, &st, nullptr) != SQLITE_OK)
+        return {QStringLiteral("ERROR")};
+    SqliteStatementPtr owned(st);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        QStringList row;
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+        out << row.join(u' ');
+    }
+    return out;
+}
+
+} // namespace
+
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void laysOutACompleteDirectory()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath(QStringLiteral("nowy/rejestr"));
+        const InstallReport r = InstallProgramDir(dir);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        for (const char* sub : {"db", "debug", "tmpFile"})
+            QVERIFY(QDir(dir + u'/' + QLatin1String(sub)).exists());
+        QVERIFY(QFile::exists(dir + QStringLiteral("/rejestr.frf")));
+
+        QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"),
+                       "SELECT name, type FROM pragma_table_info('rejestr')"),
+                 QStringList({"ID INTEGER", "DATAWPISU INTEGER", "DATADOK INTEGER", "NALEZNOSC REAL",
+                              "STAWKA REAL", "DATAZAPLATY INTEGER", "NRDOK TEXT", "IMIE TEXT",
+                              "NAZWISKO TEXT", "NIP TEXT", "ADRES TEXT", "KODPOCZT TEXT",
+                              "MIEJSCOWOSC TEXT", "UWAGI TEXT", "IDKONTRAHENTA INTEGER",
+                              "WARTOSC REAL"}));
+        QCOMPARE(query(dir + QStringLiteral("/db/kontrahenci.DB"),
+                       "SELECT name, type FROM pragma_table_info('kontrahenci')"),
+                 QStringList({"ID INTEGER", "NAZWA TEXT", "NIP TEXT", "ADRES TEXT", "KODPOCZT TEXT",
+                              "MIEJSCOWOSC TEXT", "TELEFONY TEXT", "UWAGI TEXT", "SKROT TEXT"}));
+        // The indexes the views need: per taxpayer by date and by number.
+        QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"),
+                       "SELECT group_concat(name, ',') FROM (SELECT il.name AS name FROM "
+                       "pragma_index_list('rejestr') il ORDER BY il.name)"),
+                 QStringList{"rejestr_kontrahent_data,rejestr_kontrahent_id"});
+        QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"),
+                       "SELECT group_concat(name, ',') FROM pragma_index_info('rejestr_kontrahent_data')"),
+                 QStringList{"IDKONTRAHENTA,DATAWPISU"});
+        QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"), "PRAGMA journal_mode"),
+                 QStringList{"delete"});
+
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr.ini")),
+                 QByteArray("[REGISTER]\r\nkey=") + EncryptPassword(ToCp1250(kDefaultPassword)) +
+                     QByteArray("\r\n"));
+    }
+
+    void neverOverwritesData()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.path();
+        QVERIFY(InstallProgramDir(dir).ok);
+        {
+            sqlite3* raw = nullptr;
+            sqlite3_open(QFile::encodeName(dir + QStringLiteral("/db/kontrahenci.DB")).constData(), &raw);
+            SqliteConnectionPtr db(raw);
+            QCOMPARE(sqlite3_exec(raw, "INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'Zostaje')",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        }
+        QFile ini(dir + QStringLiteral("/rejestr.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[REGISTER]\r\nkey=zmienione\r\n");
+        ini.close();
+        QFile frf(dir + QStringLiteral("/rejestr.frf"));
+        QVERIFY(frf.open(QIODevice::WriteOnly));
+        frf.write("własny szablon");
+        frf.close();
+        QVERIFY(QDir(dir + QStringLiteral("/tmpFile")).removeRecursively());
+
+        const InstallReport again = InstallProgramDir(dir);
+        QVERIFY(again.ok);
+        QCOMPARE(again.created, QStringList{dir + QStringLiteral("/tmpFile")});
+        QCOMPARE(query(dir + QStringLiteral("/db/kontrahenci.DB"), "SELECT NAZWA FROM kontrahenci"),
+                 QStringList{"Zostaje"});
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr.ini")), QByteArray("[REGISTER]\r\nkey=zmienione\r\n"));
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr.frf")), QByteArray("własny szablon"));
+    }
+
+    void aBlockedPathFailsWithAMessage()
+    {
+        QTemporaryDir tmp;
+        QFile blocker(tmp.filePath(QStringLiteral("db")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where db/ must go
+        blocker.close();
+        const InstallReport r = InstallProgramDir(tmp.path());
+        QVERIFY(!r.ok);
+        QVERIFY(r.error.contains(QLatin1String("db")));
+    }
+
+    // The tool copies the program in and replaces an older copy on every run.
+    void toolInstallsAndReplacesTheProgram()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath(QStringLiteral("rejestr"));
+        QVERIFY(QDir().mkpath(dir));
+        QFile old(dir + QStringLiteral("/rejestr"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("stara wersja");
+        old.close();
+
+        QProcess tool;
+        tool.start(QStringLiteral(REJESTR_INSTALL_TOOL), {dir});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr")), readAll(QStringLiteral(REJESTR_PROGRAM)));
+        QVERIFY(QFileInfo(dir + QStringLiteral("/rejestr")).isExecutable());
+        QVERIFY(QFile::exists(dir + QStringLiteral("/db/rejestr.DB")));
+
+        QProcess noArgs;
+        noArgs.start(QStringLiteral(REJESTR_INSTALL_TOOL), {});
+        QVERIFY(noArgs.waitForFinished(30000));
+        QCOMPARE(noArgs.exitCode(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "test_install.moc"
