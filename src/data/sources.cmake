@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
   data/Regional.h data/Regional.cpp
   data/IniFile.h data/IniFile.cpp
   data/uDefinicje.h data/uDefinicje.cpp
-  data/uDM.h data/uDM.cpp
+  data/uRecords.h
+  data/uDM.h data/uDM.cpp data/uDMWrite.cpp
   data/ViewModel.h data/ViewModel.cpp
 )

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/uRecords.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 
@@ -67,6 +68,18 @@ public:
     bool RejestrIDExists(qint64 entryId, qint64 taxpayerId);
     bool RecordExists(qint64 value, const QString& table, const QString& column);
 
+    // Write operations: compose the statement, execute it, answer yes; a database error is
+    // reported with the operation's code and answered no.
+    bool InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& entry);
+    bool UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEntryTexts& entry);
+    bool DeleteRejestr(qint64 entryId, qint64 taxpayerId);
+    bool InsertKontrahent(const KontrahentTexts& taxpayer);
+    // A changed number takes the taxpayer's register entries along, in the same transaction.
+    bool UpdateKontrahent(qint64 oldId, const KontrahentTexts& taxpayer);
+    bool DeleteKontrahent(qint64 taxpayerId);
+    // Whether the taxpayer still has register entries (yes when it cannot be told).
+    bool KontrahentHasEntries(qint64 taxpayerId);
+
     std::optional<RejestrSums> SumRejestr();
     std::optional<QString> CountKontrahenci();
     QString BDEVersion();
@@ -76,6 +89,8 @@ public:
 
 private:
     void attachDisplayRules();
+    void bindRejestrTexts(Query& q, const RejestrEntryTexts& entry);
+    void bindKontrahentTexts(Query& q, const KontrahentTexts& taxpayer);
     qint64 scalarId(const QString& statement);
     bool hasRow(const QString& statement);
 };

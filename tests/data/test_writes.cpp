@@ -1,0 +1,225 @@
+#include "support/TempProgramDir.h"
+
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+RejestrEntryTexts entry(const QString& id)
+{
+    RejestrEntryTexts e;
+    e.ID = id;
+    e.DATAWPISU = QStringLiteral("05-03-2008");
+    e.DATADOK = QStringLiteral("04-03-2008");
+    e.NRDOK = QStringLiteral("FV 1/'03'");
+    e.IMIE = QStringLiteral("Zażółć");
+    e.NAZWISKO = QStringLiteral("\"Gęślą\"; jaźń");
+    e.NIP = QStringLiteral("123-456-78-90");
+    e.ADRES = QStringLiteral("ul. Długa 5; m. 7");
+    e.KODPOCZT = QStringLiteral("00-950");
+    e.MIEJSCOWOSC = QStringLiteral("Łódź");
+    e.NALEZNOSC = QStringLiteral("1500,50");
+    e.STAWKA = QStringLiteral("2,00");
+    e.DATAZAPLATY = QStringLiteral("  -  -    ");
+    e.UWAGI = QStringLiteral("it's \"fine\"");
+    return e;
+}
+
+KontrahentTexts taxpayer(const QString& id, const QString& name)
+{
+    return {id, QStringLiteral("skrót"), name, QStringLiteral("NIP"), QStringLiteral("Adres 1"),
+            QStringLiteral("00-001"), QStringLiteral("Kraków"), QStringLiteral("12 34"),
+            QStringLiteral("O'Reilly \"x\"; y")};
+}
+
+} // namespace
+
+class TestWrites : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_shown;
+
+    QString row(const TempProgramDir& dir, const QString& file, const QString& sql)
+    {
+        return dir.sql(file, sql);
+    }
+
+    QString log(const TempProgramDir& dir)
+    {
+        QFile f(dir.filePath(QStringLiteral("debug/error.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_shown.clear();
+        SetInfoHandler([this](const QString& t, const QString& m) { m_shown << t + u'|' + m; });
+    }
+
+    void cleanup() { SetInfoHandler({}); }
+
+    void registerEntryRoundTrip()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QVERIFY(dm.InsertRejestr(3, entry(QStringLiteral("12"))));
+        QCOMPARE(dm.DBFInsertRejestr.sql().at(11), QStringLiteral("1500.50"));
+        QCOMPARE(dm.DBFInsertRejestr.sql().at(15), QStringLiteral("0"));
+        const QString rejestr = QStringLiteral("rejestr.DB");
+        QCOMPARE(row(dir, rejestr,
+                     QStringLiteral("SELECT ID||'|'||DATAWPISU||'|'||DATADOK||'|'||NALEZNOSC||'|'||"
+                                    "STAWKA||'|'||DATAZAPLATY||'|'||IDKONTRAHENTA FROM rejestr")),
+                 QStringLiteral("12|20080305|20080304|1500.5|2.0|0|3"));
+        const RejestrEntryTexts e = entry(QStringLiteral("12"));
+        QCOMPARE(row(dir, rejestr,
+                     QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||'#'||"
+                                    "KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
+                 QStringList({e.NRDOK, e.IMIE, e.NAZWISKO, e.NIP, e.ADRES, e.KODPOCZT,
+                              e.MIEJSCOWOSC, e.UWAGI})
+                     .join(u'#'));
+
+        // Renumbering: the WHERE part names the number before editing.
+        RejestrEntryTexts changed = entry(QStringLiteral("13"));
+        changed.NALEZNOSC = QStringLiteral("10");
+        changed.DATAZAPLATY = QStringLiteral("01-04-2008");
+        QVERIFY(dm.UpdateRejestr(12, 3, changed));
+        QCOMPARE(dm.DBFUpdateRejestr.sql().at(22), QStringLiteral("12"));
+        QCOMPARE(row(dir, rejestr, QStringLiteral("SELECT ID||'|'||NALEZNOSC||'|'||DATAZAPLATY FROM rejestr")),
+                 QStringLiteral("13|10.0|20080401"));
+        // The same number of another taxpayer is untouched.
+        QVERIFY(dm.InsertRejestr(4, entry(QStringLiteral("13"))));
+        QVERIFY(dm.DeleteRejestr(13, 3));
+        QCOMPARE(row(dir, rejestr, QStringLiteral("SELECT group_concat(IDKONTRAHENTA) FROM rejestr")),
+                 QStringLiteral("4"));
+        QVERIFY(m_shown.isEmpty());
+    }
+
+    void taxpayerRoundTrip()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QVERIFY(dm.InsertKontrahent(taxpayer(QStringLiteral("3"), QStringLiteral("Gmina"))));
+        const QString k = QStringLiteral("kontrahenci.DB");
+        QCOMPARE(row(dir, k, QStringLiteral("SELECT ID||'#'||NAZWA||'#'||SKROT||'#'||UWAGI||'#'||TELEFONY FROM kontrahenci")),
+                 QStringLiteral("3#Gmina#skrót#O'Reilly \"x\"; y#12 34"));
+        QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("3"), QStringLiteral("Gmina Nowa"))));
+        QCOMPARE(row(dir, k, QStringLiteral("SELECT NAZWA FROM kontrahenci WHERE ID=3")),
+                 QStringLiteral("Gmina Nowa"));
+        QVERIFY(dm.DeleteKontrahent(3));
+        QCOMPARE(row(dir, k, QStringLiteral("SELECT count(*) FROM kontrahenci")), QStringLiteral("0"));
+    }
+
+    // A taxpayer's entries move with its number, in one transaction.
+    void renumberedTaxpayerKeepsItsEntries()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QVERIFY(dm.InsertKontrahent(taxpayer(QStringLiteral("3"), QStringLiteral("Gmina"))));
+        QVERIFY(dm.InsertRejestr(3, entry(QStringLiteral("1"))));
+        QVERIFY(dm.InsertRejestr(3, entry(QStringLiteral("2"))));
+        QVERIFY(dm.InsertRejestr(5, entry(QStringLiteral("1"))));
+        QVERIFY(dm.KontrahentHasEntries(3));
+        QVERIFY(!dm.KontrahentHasEntries(8));
+        QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("8"), QStringLiteral("Gmina"))));
+        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"),
+                     QStringLiteral("SELECT group_concat(IDKONTRAHENTA||'/'||ID, ',') FROM "
+                                    "(SELECT * FROM rejestr ORDER BY IDKONTRAHENTA, ID)")),
+                 QStringLiteral("5/1,8/1,8/2"));
+        QVERIFY(!dm.KontrahentHasEntries(3));
+
+        // When moving the entries fails, the taxpayer keeps its old number as well.
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("CREATE TRIGGER no_move BEFORE UPDATE OF IDKONTRAHENTA ON rejestr "
+                               "BEGIN SELECT RAISE(ABORT, 'przeniesienie zablokowane'); END"));
+        dm.DatabaseMain.connect(); // see the new trigger
+        QVERIFY(!dm.UpdateKontrahent(8, taxpayer(QStringLiteral("9"), QStringLiteral("Gmina"))));
+        QCOMPARE(row(dir, QStringLiteral("kontrahenci.DB"), QStringLiteral("SELECT ID FROM kontrahenci")),
+                 QStringLiteral("8"));
+        QCOMPARE(m_shown.size(), 1);
+        QVERIFY(m_shown[0].contains(QLatin1String("przeniesienie zablokowane")));
+        QVERIFY(log(dir).contains(QLatin1String("[0000121826]")));
+        // The connection is usable afterwards (no transaction left open).
+        QVERIFY(dm.UpdateKontrahent(8, taxpayer(QStringLiteral("8"), QStringLiteral("Inna"))));
+    }
+
+    void numbersNeverBecomeSql_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("amount");
+        QTest::newRow("id with SQL") << "1); DELETE FROM rejestr; --" << "1,00";
+        QTest::newRow("amount with SQL") << "1" << "1, 2) --";
+        QTest::newRow("empty id") << "" << "1,00";
+        QTest::newRow("amount with letters") << "1" << "1e5";
+    }
+
+    void numbersNeverBecomeSql()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, amount);
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QVERIFY(dm.InsertRejestr(3, entry(QStringLiteral("1"))));
+        RejestrEntryTexts bad = entry(id);
+        bad.NALEZNOSC = amount;
+        QVERIFY(!dm.InsertRejestr(3, bad));
+        QVERIFY(!dm.UpdateRejestr(1, 3, bad));
+        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*)||'/'||sum(NALEZNOSC) FROM rejestr")),
+                 QStringLiteral("1/1500.5"));
+        QVERIFY(log(dir).contains(QLatin1String("[0000101654]")));
+        QVERIFY(log(dir).contains(QLatin1String("[0000101826]")));
+    }
+
+    void failuresReportTheirCodes()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.DatabaseMain.disconnect();
+        QVERIFY(!dm.InsertRejestr(1, entry(QStringLiteral("1"))));
+        QVERIFY(!dm.UpdateRejestr(1, 1, entry(QStringLiteral("1"))));
+        QVERIFY(!dm.DeleteRejestr(1, 1));
+        QVERIFY(!dm.InsertKontrahent(taxpayer(QStringLiteral("1"), QStringLiteral("x"))));
+        QVERIFY(!dm.UpdateKontrahent(1, taxpayer(QStringLiteral("1"), QStringLiteral("x"))));
+        QVERIFY(!dm.DeleteKontrahent(1));
+        QVERIFY(dm.KontrahentHasEntries(1)); // a doubt keeps the taxpayer
+        QCOMPARE(m_shown.size(), 6);
+        for (const char* code : {"[0000101654]", "[0000101826]", "[0000102115]", "[0000111654]",
+                                 "[0000121826]", "[0000112115]"})
+            QVERIFY2(log(dir).contains(QLatin1String(code)), code);
+    }
+
+    // The grid reads its view lazily; writing meanwhile must work and the re-run sees the change.
+    void writesWhileAViewIsPartlyRead()
+    {
+        TempProgramDir dir;
+        QString values;
+        for (int i = 1; i <= 2000; ++i)
+            values += QStringLiteral("%1(%2,3)").arg(i > 1 ? "," : "").arg(i);
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES ") + values);
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.RefreshRejestr();
+        QVERIFY(!dm.DBFRejestr.allFetched());
+        QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("4"), QStringLiteral("x"))));
+        QVERIFY(dm.DeleteRejestr(2000, 4));
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=4");
+        dm.RefreshRejestr();
+        dm.DBFRejestr.fetchAll();
+        QCOMPARE(dm.DBFRejestr.fetchedCount(), 1999);
+        QVERIFY(m_shown.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWrites)
+#include "test_writes.moc"
