@@ -1,59 +1,327 @@
-// Generates a program directory with many register entries and times what the user waits for:
-// opening views, the first screen of a huge view, sums, next numbers, locating and writing.
+// bench_views DIR [REPEATS]: on a program directory made by bench_generate, times each path from
+// the user's action to the first screen of rows ready for the grid through the program's own
+// code, against the same SQL on the bare SQLite C API (same connection) and the sqlite3 shell
+// with LIMIT 60. It measures and prints; it never judges by exit code.
+#include "data/Clock.h"
+#include "data/Regional.h"
+#include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dbengine/SqlNormalizer.h"
 #include "dbengine/SqliteHandles.h"
-#include "tools/InstallLayout.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace {
 
-constexpr int kTaxpayers = 200;
+constexpr int kScreenRows = 60;
 
-void generate(const QString& dir, int entries)
+// Keeps the reads of the measured code from being optimised away.
+volatile std::size_t g_sink = 0;
+
+long statusKiB(const char* key)
 {
-    sqlite3* raw = nullptr;
-    sqlite3_open(QFile::encodeName(dir + QStringLiteral("/db/rejestr.DB")).constData(), &raw);
-    SqliteConnectionPtr db(raw);
-    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(raw,
-                       "INSERT INTO rejestr(ID,DATAWPISU,DATADOK,NALEZNOSC,STAWKA,DATAZAPLATY,NRDOK,"
-                       "IMIE,NAZWISKO,NIP,ADRES,KODPOCZT,MIEJSCOWOSC,UWAGI,IDKONTRAHENTA) VALUES "
-                       "(?,?,?,?,2,0,'FV/2008/123','Jan','Kowalski','123-456-78-90',"
-                       "'ul. Długa 5 m. 7','00-950','Łódź','',?)",
-                       -1, &st, nullptr);
-    SqliteStatementPtr owned(st);
-    for (int i = 0; i < entries; ++i) {
-        const int taxpayer = i % kTaxpayers + 1;
-        const int number = i / kTaxpayers + 1;
-        const int year = 2000 + (number / 400) % 26;
-        const int date = year * 10000 + (number % 12 + 1) * 100 + number % 28 + 1;
-        sqlite3_bind_int(st, 1, number);
-        sqlite3_bind_int(st, 2, date);
-        sqlite3_bind_int(st, 3, date);
-        sqlite3_bind_double(st, 4, 100.0 + i % 5000 + 0.25);
-        sqlite3_bind_int(st, 5, taxpayer);
-        sqlite3_step(st);
-        sqlite3_reset(st);
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray wanted(key);
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(wanted))
+            return line.mid(wanted.size()).trimmed().split(' ').value(0).toLong();
     }
-    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+    return -1;
 }
 
-double timeMs(const std::function<void()>& f, int repeat = 5)
+double median(std::vector<double> v)
 {
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < repeat; ++i)
-        f();
-    return double(t.nsecsElapsed()) / 1e6 / repeat;
+    if (v.empty())
+        return -1.0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+}
+
+// Wall-clock and CPU time in ms. CPU time leaves out the waits for a core that other processes
+// on a shared machine cause, so its ratios stay steady when the wall-clock ones do not.
+struct Times
+{
+    double wall = 0.0;
+    double cpu = 0.0;
+};
+
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+class Stopwatch
+{
+public:
+    Stopwatch() : m_cpu(threadCpuMs()) { m_wall.start(); }
+    Times elapsed() const { return {double(m_wall.nsecsElapsed()) / 1e6, threadCpuMs() - m_cpu}; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpu;
+};
+
+// What a grid reads to paint rows [from, from + 60): text and alignment of every cell.
+int paintScreen(const ViewModel& model, int from)
+{
+    from = std::max(0, from);
+    const int to = std::min(model.rowCount(), from + kScreenRows);
+    std::size_t sum = 0;
+    for (int r = from; r < to; ++r) {
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const QModelIndex i = model.index(r, c);
+            sum += std::size_t(model.data(i, Qt::DisplayRole).toString().size());
+            sum += std::size_t(model.data(i, Qt::TextAlignmentRole).toInt());
+        }
+    }
+    g_sink = g_sink + sum;
+    return std::max(0, to - from);
+}
+
+// Where the bare run stops: after `rows` rows, or at the row with this ID and taxpayer.
+struct BareStop
+{
+    int rows = kScreenRows;
+    qint64 id = -1;
+    qint64 owner = -1;
+};
+
+struct BareResult
+{
+    Times time;
+    int rows = 0;
+};
+
+// Prepare, step reading every column by its type, finalise: the least any caller can do.
+BareResult bareRun(sqlite3* db, const QByteArray& sql, const BareStop& stop)
+{
+    const Stopwatch t;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "bare prepare: %s\n", sqlite3_errmsg(db));
+        return {};
+    }
+    SqliteStatementPtr st(raw);
+    const int columns = sqlite3_column_count(raw);
+    int idColumn = -1;
+    int ownerColumn = -1;
+    for (int c = 0; c < columns; ++c) {
+        const QByteArray name(sqlite3_column_name(raw, c));
+        if (name.compare("ID", Qt::CaseInsensitive) == 0)
+            idColumn = c;
+        else if (name.compare("IDKONTRAHENTA", Qt::CaseInsensitive) == 0)
+            ownerColumn = c;
+    }
+    const bool byKey = stop.id >= 0 && idColumn >= 0 && ownerColumn >= 0;
+    BareResult r;
+    std::size_t sum = 0;
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        ++r.rows;
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_INTEGER:
+                sum += std::size_t(sqlite3_column_int64(raw, c));
+                break;
+            case SQLITE_FLOAT:
+                sum += std::size_t(sqlite3_column_double(raw, c));
+                break;
+            case SQLITE_NULL:
+                break;
+            default:
+                sqlite3_column_text(raw, c);
+                sum += std::size_t(sqlite3_column_bytes(raw, c));
+                break;
+            }
+        }
+        if (byKey ? sqlite3_column_int64(raw, idColumn) == stop.id &&
+                        sqlite3_column_int64(raw, ownerColumn) == stop.owner
+                  : r.rows >= stop.rows)
+            break;
+    }
+    st.reset();
+    r.time = t.elapsed();
+    g_sink = g_sink + sum;
+    return r;
+}
+
+std::optional<qint64> scalar(sqlite3* db, const QByteArray& sql)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    SqliteStatementPtr st(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return std::nullopt;
+    return sqlite3_column_int64(raw, 0);
+}
+
+QStringList queryPlan(sqlite3* db, const QByteArray& sql)
+{
+    QStringList lines;
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray explain = "EXPLAIN QUERY PLAN " + sql;
+    if (sqlite3_prepare_v2(db, explain.constData(), int(explain.size()), &raw, nullptr) !=
+        SQLITE_OK)
+        return {QString::fromUtf8(sqlite3_errmsg(db))};
+    SqliteStatementPtr st(raw);
+    while (sqlite3_step(raw) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 3)));
+    return lines;
+}
+
+QString sqlLiteral(const QString& text)
+{
+    QString q = text;
+    q.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + q + u'\'';
+}
+
+// One sqlite3 shell process that ATTACHes both table files under their stems, runs the
+// statement once untimed and then `times` times under ".timer on"; answers the mean of those
+// figures: "real" (whole milliseconds, so only a mean over many runs resolves shorter
+// statements) and "user" + "sys" as CPU time. Empty when the shell is missing or fails.
+std::optional<Times> shellMean(const QString& shell, const QString& dbDir, const QByteArray& sql,
+                               int times)
+{
+    QTemporaryFile script(QDir::tempPath() + QStringLiteral("/bench_views_XXXXXX.sql"));
+    if (shell.isEmpty() || !script.open())
+        return std::nullopt;
+    QByteArray text;
+    for (const char* stem : {"kontrahenci", "rejestr"}) {
+        const QString file = dbDir + u'/' + QLatin1String(stem) + QStringLiteral(".DB");
+        text += "ATTACH " + sqlLiteral(file).toUtf8() + " AS " + stem + ";\n";
+    }
+    text += ".output /dev/null\n" + sql + ";\n.timer on\n";
+    for (int i = 0; i < times; ++i)
+        text += sql + ";\n";
+    script.write(text);
+    script.close();
+
+    QProcess p;
+    p.setStandardInputFile(script.fileName());
+    p.start(shell, {QStringLiteral("-batch"), QStringLiteral(":memory:")});
+    if (!p.waitForFinished(600000) || p.exitCode() != 0)
+        return std::nullopt;
+    Times total;
+    int runs = 0;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        // "Run Time: real 0.004 user 0.003741 sys 0.000275"
+        if (words.size() >= 8 && words[0] == "Run" && words[2] == "real") {
+            total.wall += words[3].toDouble() * 1000.0;
+            total.cpu += (words[5].toDouble() + words[7].toDouble()) * 1000.0;
+            ++runs;
+        }
+    }
+    if (runs != times)
+        return std::nullopt;
+    return Times{total.wall / runs, total.cpu / runs};
+}
+
+QString shellVersion(const QString& shell)
+{
+    if (shell.isEmpty())
+        return QStringLiteral("not found");
+    QProcess p;
+    p.start(shell, {QStringLiteral("-version")});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).section(u' ', 0, 0);
+}
+
+qint64 warmPageCache(const QString& dbDir)
+{
+    qint64 bytes = 0;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (const QFileInfo& fi : QDir(dbDir).entryInfoList({QStringLiteral("*.DB")}, QDir::Files)) {
+        QFile f(fi.absoluteFilePath());
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (qint64 n; (n = f.read(buffer.data(), buffer.size())) > 0;)
+            bytes += n;
+    }
+    return bytes;
+}
+
+struct Path
+{
+    const char* name;
+    std::function<void()> before;    // untimed: the state before the user's action
+    std::function<void()> action;    // timed: the data module's operation
+    std::function<int()> paint;      // timed: the grid reading its screen; rows painted
+    std::function<int()> rowsRead;   // rows the view holds after the action
+    std::function<QByteArray()> sql; // the statement the action sent, as the engine ran it
+    BareStop stop{};
+    QByteArray shellLimit = "LIMIT 60"; // appended for the shell's run
+    double goal = 0.0;                  // program/shell at most this; 0: no goal
+};
+
+struct Figures
+{
+    const char* name;
+    qint64 rows;
+    Times program;
+    Times bare;
+    std::optional<Times> shell;
+    double goal;
+};
+
+Times median(const std::vector<Times>& runs)
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (const Times& t : runs) {
+        wall.push_back(t.wall);
+        cpu.push_back(t.cpu);
+    }
+    return {median(wall), median(cpu)};
+}
+
+void printTable(const std::vector<Figures>& table, double Times::*kind)
+{
+    std::printf("%-40s %7s %10s %10s %7s %10s %7s  %s\n", "path", "rows", "program", "bare C",
+                "/bare", "shell", "/shell", "goal");
+    for (const Figures& f : table) {
+        const double program = f.program.*kind;
+        const double bare = f.bare.*kind;
+        const double shell = f.shell ? (*f.shell).*kind : -1.0;
+        QByteArray goal = "no goal";
+        if (f.goal > 0.0 && shell > 0.0)
+            goal = QByteArray("<= ") + QByteArray::number(f.goal, 'f', 1) +
+                   "x shell: " + (program / shell <= f.goal ? "met" : "NOT met");
+        std::printf("%-40s %7lld %7.2f ms %7.2f ms %6.2fx %7.2f ms %6.2fx  %s\n", f.name, f.rows,
+                    program, bare, program / bare, shell, shell > 0.0 ? program / shell : 0.0,
+                    goal.constData());
+    }
+}
+
+void printUsage()
+{
+    std::fprintf(stderr,
+                 "usage: bench_views DIR [REPEATS] [--pragma SQL]...\n"
+                 "  DIR: a program directory made by bench_generate; REPEATS: runs per path (7)\n"
+                 "  --pragma SQL: experiment only, run SQL on the program's connection after each\n"
+                 "                DMCreate (the program itself does not)\n");
 }
 
 } // namespace
@@ -61,55 +329,279 @@ double timeMs(const std::function<void()>& f, int repeat = 5)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int entries = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
-    QTemporaryDir tmp;
-    InstallProgramDir(tmp.path());
-    SetProgramDir(tmp.path());
-    QElapsedTimer gen;
-    gen.start();
-    generate(tmp.path(), entries);
-    std::printf("generated %d entries for %d taxpayers in %.0f ms\n", entries, kTaxpayers,
-                double(gen.elapsed()));
+    QStringList args = app.arguments().mid(1);
+    QStringList pragmas;
+    for (qsizetype i = args.indexOf(QStringLiteral("--pragma")); i >= 0;
+         i = args.indexOf(QStringLiteral("--pragma"))) {
+        if (i + 1 >= args.size()) {
+            printUsage();
+            return 2;
+        }
+        pragmas << args.at(i + 1);
+        args.remove(i, 2);
+    }
+    if (args.isEmpty() || args.size() > 2) {
+        printUsage();
+        return 2;
+    }
+    const QString dir = QDir(args.at(0)).absolutePath();
+    const int repeats = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 7;
+    const QString dbDir = dir + QStringLiteral("/db");
+    if (!QFileInfo::exists(dbDir + QStringLiteral("/rejestr.DB"))) {
+        std::fprintf(stderr, "%s/rejestr.DB not found\n", qPrintable(dbDir));
+        return 1;
+    }
+    SetProgramDir(dir);
+    SetRegional(SystemRegionalSettings());
+    BuildDateTexts();
+    SetTableNames();
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
 
+    std::printf("bench_views on %s\n", qPrintable(dir));
+    std::printf("SQLite library %s, sqlite3 shell %s, Qt %s, %d cores; median of %d runs after one "
+                "untimed warm-up run per path\n",
+                sqlite3_libversion(), qPrintable(shellVersion(shell)), qVersion(),
+                QThread::idealThreadCount(), repeats);
+    for (const QString& pragma : std::as_const(pragmas))
+        std::printf("EXPERIMENT, not the program's setting: %s after each DMCreate\n",
+                    qPrintable(pragma));
+    const qint64 warmed = warmPageCache(dbDir);
+    std::printf("page cache warmed: read %.0f MiB of table files before measuring\n",
+                double(warmed) / 1048576.0);
+
+    const long rssStart = statusKiB("VmRSS:");
     TmyDataBase dm;
-    dm.DMCreate();
-    const int perTaxpayer = entries / kTaxpayers;
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=7");
-    dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080000AND DATAWPISU < 20081300");
-    std::printf("register view, one taxpayer, one year:        %8.2f ms\n",
-                timeMs([&] { dm.RefreshRejestr(); }));
+    ViewModel taxpayerGrid(&dm.DBFKontrahenci, KontrahenciColumns());
+    ViewModel registerGrid(&dm.DBFRejestr, RejestrColumns());
+    const auto openDataModule = [&] {
+        dm.DMCreate();
+        for (const QString& pragma : std::as_const(pragmas))
+            dm.DatabaseMain.exec(pragma);
+    };
+    openDataModule();
+    paintScreen(taxpayerGrid, 0);
+    const long rssIdle = statusKiB("VmRSS:");
+    const long anonIdle = statusKiB("RssAnon:");
+
+    // The taxpayer with most entries, found in the data rather than assumed.
+    const auto busiest = [&] {
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(dm.DatabaseMain.handle(),
+                           "SELECT IDKONTRAHENTA, COUNT(*) FROM rejestr GROUP BY IDKONTRAHENTA "
+                           "ORDER BY 2 DESC LIMIT 1",
+                           -1, &raw, nullptr);
+        SqliteStatementPtr st(raw);
+        sqlite3_step(raw);
+        return std::pair<qint64, qint64>(sqlite3_column_int64(raw, 0),
+                                         sqlite3_column_int64(raw, 1));
+    }();
+    const qint64 big = busiest.first;
+    const qint64 lastId = dm.MaxRejestrID(big);
+    // The year the program selects at start: the current year of its clock.
+    const int year = Now().date().year();
+    const QString taxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=") + QString::number(big);
+    const QString yearFilter = QStringLiteral("AND DATAWPISU > ") + QString::number(year * 10000) +
+                               QStringLiteral("AND DATAWPISU < ") +
+                               QString::number(year * 10000 + 1300);
+    const QString rangeFrom = QStringLiteral("01-04-2013");
+    const QString rangeTo = QStringLiteral("30-06-2013");
+    const QString rangeFilter =
+        QStringLiteral("AND DATAWPISU >= ") + QString::number(DateTextToInt(rangeFrom)) +
+        QStringLiteral("AND DATAWPISU <= ") + QString::number(DateTextToInt(rangeTo));
+    std::printf("taxpayer %lld holds %lld entries (last ID %lld); current year %d\n\n", big,
+                busiest.second, lastId, year);
+
+    // Memory: the largest view read to its end as a scrolled grid has, against idle above.
+    dm.rejestrTaxpayerFilter = taxpayerFilter;
     dm.rejestrDateFilter.clear();
-    std::printf("register view, one taxpayer, all %6d rows:  %8.2f ms (first screen)\n", perTaxpayer,
-                timeMs([&] { dm.RefreshRejestr(); }));
-    const double readAllMs = timeMs([&] { dm.RefreshRejestr(); dm.DBFRejestr.fetchAll(); }, 3);
-    std::printf("  read all rows of it:                         %8.2f ms, cache %zu KiB\n",
-                readAllMs, dm.DBFRejestr.cacheBytes() / 1024);
-    std::printf("locate the last entry of the taxpayer:         %8.2f ms\n",
-                timeMs([&] { dm.RefreshRejestr(); dm.LocateRejestr(perTaxpayer, 7); }, 3));
-    std::printf("sums of the taxpayer's year:                   %8.2f ms\n", timeMs([&] {
-                    dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080000AND DATAWPISU < 20081300");
-                    dm.SumRejestr();
-                }));
-    std::printf("next entry number (MaxRejestrID):              %8.3f ms\n",
-                timeMs([&] { dm.MaxRejestrID(7); }, 50));
-    std::printf("number taken? (RejestrIDExists):               %8.3f ms\n",
-                timeMs([&] { dm.RejestrIDExists(5, 7); }, 50));
-    std::printf("update one entry by number:                    %8.3f ms\n", timeMs([&] {
-                    Query q(&dm.DatabaseMain);
-                    q.sql() << QStringLiteral("UPDATE rejestr.DB SET UWAGI=:PARAM0 WHERE ID=5 AND IDKONTRAHENTA=7");
-                    q.setParam(QStringLiteral("PARAM0"), QStringLiteral("x"));
-                    q.execute();
-                }, 20));
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND 1=1");
-    dm.rejestrDateFilter.clear();
-    const double wholeMs = timeMs([&] { dm.RefreshRejestr(); }, 3);
-    std::printf("whole register (%d rows), first screen:   %8.2f ms, cache %zu KiB\n", entries,
-                wholeMs, dm.DBFRejestr.cacheBytes() / 1024);
-    QElapsedTimer all;
-    all.start();
+    dm.rejestrSortField = QStringLiteral("ID");
+    dm.rejestrSortAsc = true;
+    dm.RefreshRejestr();
     dm.DBFRejestr.fetchAll();
-    const double allMs = double(all.elapsed());
-    std::printf("  reading all %d rows:                    %8.0f ms, cache %zu MiB\n",
-                dm.DBFRejestr.fetchedCount(), allMs, dm.DBFRejestr.cacheBytes() / (1024 * 1024));
+    paintScreen(registerGrid, registerGrid.rowCount() - kScreenRows);
+    const long rssFull = statusKiB("VmRSS:");
+    const long anonFull = statusKiB("RssAnon:");
+    const int fullRows = dm.DBFRejestr.fetchedCount();
+    const int fullModelRows = registerGrid.rowCount();
+    const std::size_t cacheBytes = dm.DBFRejestr.cacheBytes();
+    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    dm.RefreshRejestr();
+    const long rssAfter = statusKiB("VmRSS:");
+    std::printf("memory (VmRSS): %.1f MiB at start, %.1f MiB idle after DMCreate\n",
+                double(rssStart) / 1024.0, double(rssIdle) / 1024.0);
+    std::printf(
+        "  all %d rows of taxpayer %lld read, grid rowCount %d, last screen painted: %.1f MiB,"
+        " +%.1f MiB over idle (anonymous +%.1f MiB); row cache %.1f MiB\n",
+        fullRows, big, fullModelRows, double(rssFull) / 1024.0, double(rssFull - rssIdle) / 1024.0,
+        double(anonFull - anonIdle) / 1024.0, double(cacheBytes) / 1048576.0);
+    std::printf("  after that view was closed again: %.1f MiB\n\n", double(rssAfter) / 1024.0);
+
+    const auto registerSql = [&] { return NormalizeSql(dm.DBFRejestr.text()).toUtf8(); };
+    const auto registerRead = [&] { return dm.DBFRejestr.fetchedCount(); };
+    const auto paintRegister = [&] { return paintScreen(registerGrid, 0); };
+    const auto showRegister = [&](const QString& dateFilter) {
+        dm.rejestrTaxpayerFilter = taxpayerFilter;
+        dm.rejestrDateFilter = dateFilter;
+        dm.rejestrSortField = QStringLiteral("ID");
+        dm.rejestrSortAsc = true;
+    };
+
+    std::vector<Path> paths;
+    paths.push_back({"open the data module (DMCreate)", [&] { dm.DBFRejestr.close(); },
+                     openDataModule, [&] { return paintScreen(taxpayerGrid, 0); },
+                     [&] { return dm.DBFKontrahenci.fetchedCount(); },
+                     [&] { return NormalizeSql(dm.DBFKontrahenci.text()).toUtf8(); }});
+    paths.push_back({"switch to the taxpayer, current year",
+                     [&] {
+                         showRegister(yearFilter);
+                         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+                         dm.RefreshRejestr();
+                     },
+                     [&] {
+                         dm.rejestrTaxpayerFilter = taxpayerFilter;
+                         dm.RefreshRejestr();
+                     },
+                     paintRegister,
+                     registerRead,
+                     registerSql,
+                     {},
+                     "LIMIT 60",
+                     1.0});
+    paths.push_back({"(Wszystkie): all rows by ID",
+                     [&] { showRegister(yearFilter); },
+                     [&] {
+                         dm.rejestrDateFilter.clear();
+                         dm.RefreshRejestr();
+                     },
+                     paintRegister,
+                     registerRead,
+                     registerSql,
+                     {},
+                     "LIMIT 60",
+                     2.0});
+    paths.push_back({"(Wszystkie): sorted by NAZWISKO",
+                     [&] { showRegister(QString()); },
+                     [&] { dm.SortRejestrBy(QStringLiteral("NAZWISKO")); },
+                     paintRegister,
+                     registerRead,
+                     registerSql,
+                     {},
+                     "LIMIT 60",
+                     1.5});
+    paths.push_back({"date range 01-04-2013 .. 30-06-2013", [&] { showRegister(yearFilter); },
+                     [&] {
+                         dm.rejestrDateFilter = rangeFilter;
+                         dm.RefreshRejestr();
+                     },
+                     paintRegister, registerRead, registerSql});
+    paths.push_back(
+        {"locate the last entry (all rows by ID)", [&] { showRegister(QString()); },
+         [&] {
+             dm.RefreshRejestr();
+             dm.LocateRejestr(lastId, big);
+         },
+         [&] { return paintScreen(registerGrid, dm.DBFRejestr.cursor() - kScreenRows + 1); },
+         registerRead, registerSql, BareStop{0, lastId, big},
+         // An OFFSET would let the shell skip the row reads, so it reads them all.
+         ""});
+    paths.push_back({"SumRejestr, current year", [&] { showRegister(yearFilter); },
+                     [&] {
+                         const std::optional<RejestrSums> sums = dm.SumRejestr();
+                         g_sink = g_sink + std::size_t(sums ? sums->count.size() : 0);
+                     },
+                     [] { return 0; }, [] { return 1; },
+                     [&] { return NormalizeSql(dm.DBFRejestrSUMA.text()).toUtf8(); }, BareStop{1},
+                     "LIMIT 60", 1.0});
+
+    std::vector<Figures> table;
+    for (Path& path : paths) {
+        path.before();
+        path.action();
+        path.paint();
+        const QByteArray sql = path.sql();
+        const qint64 rows =
+            scalar(dm.DatabaseMain.handle(), "SELECT COUNT(*) FROM (" + sql + ")").value_or(-1);
+        const QByteArray& limit = path.shellLimit;
+        const QByteArray shellSql = sql + limit;
+        bareRun(dm.DatabaseMain.handle(), sql, path.stop);
+        // Enough shell runs per process for about 100 ms, so its 1 ms steps average out.
+        const std::optional<Times> estimate = shellMean(shell, dbDir, shellSql, 5);
+        const int shellRunsEach =
+            std::clamp(int(100.0 / std::max(estimate ? estimate->wall : 1.0, 0.05)), 5, 2000);
+
+        // Program, bare and shell take turns (program and bare swap places each run), so a load
+        // from outside and SQLite's page cache favour none of them.
+        std::vector<Times> program;
+        std::vector<Times> operation;
+        std::vector<double> painting;
+        std::vector<Times> bare;
+        std::vector<Times> bareAsRead;
+        std::vector<Times> shellRuns;
+        int painted = 0;
+        int read = 0;
+        for (int i = 0; i < repeats; ++i) {
+            const auto runBare = [&] {
+                // The action may have reconnected: always the connection the program holds now.
+                bare.push_back(bareRun(dm.DatabaseMain.handle(), sql, path.stop).time);
+            };
+            if (i % 2)
+                runBare();
+            path.before();
+            const Stopwatch t;
+            path.action();
+            operation.push_back(t.elapsed());
+            painted = path.paint();
+            program.push_back(t.elapsed());
+            painting.push_back(program.back().wall - operation.back().wall);
+            read = path.rowsRead();
+            if (i % 2 == 0)
+                runBare();
+            if (path.stop.id < 0)
+                bareAsRead.push_back(
+                    bareRun(dm.DatabaseMain.handle(), sql, BareStop{std::max(read, 1)}).time);
+            if (const std::optional<Times> s = shellMean(shell, dbDir, shellSql, shellRunsEach))
+                shellRuns.push_back(*s);
+        }
+
+        const Figures f{path.name,
+                        rows,
+                        median(program),
+                        median(bare),
+                        shellRuns.empty() ? std::nullopt : std::optional<Times>(median(shellRuns)),
+                        path.goal};
+        table.push_back(f);
+
+        std::printf("%s\n", path.name);
+        std::printf("  SQL: %s\n", sql.simplified().constData());
+        std::printf(
+            "  plan: %s\n",
+            qPrintable(queryPlan(dm.DatabaseMain.handle(), sql).join(QStringLiteral(" | "))));
+        std::printf("  rows in the view %lld; the view had read %d, the grid painted %d\n", rows,
+                    read, painted);
+        std::printf("  program %.2f ms (data module %.2f + grid %.2f), CPU %.2f ms\n",
+                    f.program.wall, median(operation).wall, median(painting), f.program.cpu);
+        std::printf("  bare C API %.2f ms, CPU %.2f ms\n", f.bare.wall, f.bare.cpu);
+        if (!bareAsRead.empty())
+            std::printf("  bare C API stepped to the %d rows the view read: %.2f ms, CPU %.2f ms\n",
+                        read, median(bareAsRead).wall, median(bareAsRead).cpu);
+        if (f.shell)
+            std::printf("  shell \"... %s\": %.2f ms, CPU %.2f ms (mean of %d runs per process, "
+                        "median of %zu processes)\n",
+                        limit.isEmpty() ? "(no LIMIT)" : limit.constData(), f.shell->wall,
+                        f.shell->cpu, shellRunsEach, shellRuns.size());
+        else
+            std::printf("  shell: not measured (no sqlite3 on PATH or it failed)\n");
+        std::printf("\n");
+    }
+
+    std::printf("wall-clock medians\n");
+    printTable(table, &Times::wall);
+    std::printf("\nCPU-time medians (this thread; the shell's user + sys)\n");
+    printTable(table, &Times::cpu);
+    std::printf("memory: idle %.1f MiB, all %d rows scrolled to the end %.1f MiB, difference "
+                "%.1f MiB (goal <= 40 MiB: %s)\n",
+                double(rssIdle) / 1024.0, fullRows, double(rssFull) / 1024.0,
+                double(rssFull - rssIdle) / 1024.0,
+                rssFull - rssIdle <= 40 * 1024 ? "met" : "NOT met");
     return 0;
 }
