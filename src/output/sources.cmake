@@ -1,1 +1,5 @@
-# Files of src/output/
+# Files of src/output/: CSV export, report parameters, report data.
+list(APPEND UI_SOURCES
+  output/uReportParams.h output/uReportParams.cpp
+  output/uRaporty.h output/uRaporty.cpp
+)

@@ -1,1 +1,16 @@
-# Files of src/report/
+# Files of src/report/: the report engine. Template, layout and page model, painter and PDF are
+# core (no widgets); the preview window and printing are UI.
+list(APPEND CORE_SOURCES
+  report/ReportError.h
+  report/ReportTemplate.h report/ReportTemplate.cpp
+  report/ReportDocument.h report/ReportDocument.cpp
+  report/ReportText.h report/ReportText.cpp
+  report/ReportLayout.h report/ReportLayout.cpp
+  report/ReportPainter.h report/ReportPainter.cpp
+  report/Report.h report/Report.cpp
+)
+list(APPEND UI_SOURCES
+  report/ReportPrint.h report/ReportPrint.cpp
+  report/ReportPageView.h report/ReportPageView.cpp
+  report/ReportPreview.h report/ReportPreview.cpp
+)

@@ -1,0 +1,149 @@
+#include "output/uReportParams.h"
+
+#include "data/Clock.h"
+#include "data/Regional.h"
+#include "data/uDefinicje.h"
+#include "dialogs/uDatePicker.h"
+#include "dialogs/uDialogPictures.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+const QSize kClientSize(300, 150);
+const int kHeaderHeight = 34;
+
+void setHint(QWidget* w, const QString& hint)
+{
+    w->setToolTip(hint);
+    w->setStatusTip(hint);
+}
+
+} // namespace
+
+TfReportParams::TfReportParams(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("TfReportParams"));
+    setWindowTitle(QStringLiteral("Rejestr TARV 1.0 PL+"));
+    setModal(true);
+    setFixedSize(kClientSize);
+    setSizeGripEnabled(false);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(192, 192, 208));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+
+    Header = new QLabel(QStringLiteral("Ustal parametry raportu"), this);
+    Header->setObjectName(QStringLiteral("Header"));
+    Header->setGeometry(0, 0, kClientSize.width(), kHeaderHeight);
+    Header->setIndent(12);
+    Header->setAutoFillBackground(true);
+    QPalette band = Header->palette();
+    band.setColor(QPalette::Window, QColor(128, 128, 140));
+    band.setColor(QPalette::WindowText, Qt::white);
+    Header->setPalette(band);
+    QFont title = font;
+    title.setPointSize(12);
+    title.setBold(true);
+    Header->setFont(title);
+
+    const auto label = [this](const char* name, const QString& text, QRect area) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(area);
+        return l;
+    };
+    Label2 = label("Label2", QStringLiteral("Data raportu"), QRect(16, 52, 84, 16));
+    fDATA = new QLineEdit(this);
+    fDATA->setObjectName(QStringLiteral("fDATA"));
+    const QChar sep = Regional().dateSeparator;
+    fDATA->setInputMask(QStringLiteral("00") + sep + QStringLiteral("00") + sep +
+                        QStringLiteral("0000;_"));
+    fDATA->setGeometry(104, 49, 78, 21);
+    setHint(fDATA, QStringLiteral("Data raportu"));
+    fDTPDATA = new TDatePicker(this);
+    fDTPDATA->setObjectName(QStringLiteral("fDTPDATA"));
+    fDTPDATA->setGeometry(182, 49, 18, 21);
+    fDTPDATA->setFocusPolicy(Qt::NoFocus);
+    Label15 = label("Label15", QStringLiteral("DD-MM-RRRR"), QRect(206, 52, 80, 16));
+    QPalette grey = Label15->palette();
+    grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    Label15->setPalette(grey);
+
+    Label1 = label("Label1", QStringLiteral("Miejscowość"), QRect(16, 82, 84, 16));
+    fMIEJSCOWOSC = new QLineEdit(this);
+    fMIEJSCOWOSC->setObjectName(QStringLiteral("fMIEJSCOWOSC"));
+    fMIEJSCOWOSC->setGeometry(104, 79, 180, 21);
+    setHint(fMIEJSCOWOSC, QStringLiteral("Miejscowość"));
+
+    SpeedButton2 = new QPushButton(OkGlyph(), QStringLiteral("&OK"), this);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setGeometry(kClientSize.width() - 89 - 16, 112, 89, 30);
+    SpeedButton2->setFlat(true);
+    // Keys stay in the edits, whose handler closes the window on Enter and Escape.
+    SpeedButton2->setFocusPolicy(Qt::NoFocus);
+    SpeedButton2->setAutoDefault(false);
+    setHint(SpeedButton2, QStringLiteral("Ok"));
+
+    setTabOrder(fDATA, fMIEJSCOWOSC);
+    fDATA->installEventFilter(this);
+    fMIEJSCOWOSC->installEventFilter(this);
+    connect(fDTPDATA, &TDatePicker::datePicked, this, &TfReportParams::fDTPDATAChange);
+    connect(SpeedButton2, &QPushButton::clicked, this, &TfReportParams::SpeedButton2Click);
+}
+
+QString TfReportParams::DateText() const
+{
+    return fDATA->displayText().replace(u'_', u' ');
+}
+
+void TfReportParams::FormShow()
+{
+    fDTPDATA->setDate(Now().date());
+    fDATA->setFocus();
+}
+
+void TfReportParams::fDTPDATAChange(const QDate& date)
+{
+    fDATA->setText(date.toString(DateDisplayFormat));
+}
+
+void TfReportParams::SpeedButton2Click()
+{
+    accept();
+}
+
+void TfReportParams::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    if (QScreen* shown = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(shown->geometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+bool TfReportParams::eventFilter(QObject* watched, QEvent* event)
+{
+    // fDATAKeyPress, shared by both edits: Enter and Escape close the window, neither cancels.
+    if ((watched == fDATA || watched == fMIEJSCOWOSC) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "report/ReportDocument.h"
+
+class QIODevice;
+class QPainter;
+
+// Draws one page with its paper's top-left corner at the painter's origin, pxPerMm device
+// pixels to the millimetre. Fonts are sized for the painter's device, so the same routine serves
+// the screen, the printer and PDF. Matches on this page are marked behind their text, the current
+// one (an index into matches) stronger.
+void PaintReportPage(QPainter& painter, const ReportDocument& document, int page, double pxPerMm,
+                     const QList<ReportMatch>& matches = {}, int current = -1);
+
+// Paints every page into PDF; false when the device cannot be written.
+bool WriteReportPdf(const ReportDocument& document, QIODevice* device);
+// Through a temporary file, so a failed write leaves no half file under the name.
+bool WriteReportPdf(const ReportDocument& document, const QString& path);

@@ -1,0 +1,1 @@
+rejestr_test(test_raporty output/test_raporty.cpp)
