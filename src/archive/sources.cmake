@@ -2,3 +2,5 @@
 list(APPEND CORE_SOURCES
   archive/FileOper.cpp archive/FileOper.h
   archive/uFileOperations.cpp archive/uFileOperations.h)
+list(APPEND UI_SOURCES
+  archive/uArchiwum.h archive/uArchiwum.cpp)

@@ -6,4 +6,5 @@ list(APPEND UI_SOURCES
   dialogs/uInfoForm.cpp dialogs/uInfoForm.h
   dialogs/uQuestionForm.cpp dialogs/uQuestionForm.h
   dialogs/uPromptForm.cpp dialogs/uPromptForm.h
-  dialogs/uFormPreview.cpp dialogs/uFormPreview.h)
+  dialogs/uFormPreview.cpp dialogs/uFormPreview.h
+  dialogs/uDatePicker.cpp dialogs/uDatePicker.h)

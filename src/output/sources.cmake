@@ -3,3 +3,4 @@ list(APPEND UI_SOURCES
   output/uReportParams.h output/uReportParams.cpp
   output/uRaporty.h output/uRaporty.cpp
 )
+list(APPEND CORE_SOURCES output/uVtExportToCSV.h output/uVtExportToCSV.cpp)

@@ -1,0 +1,14 @@
+# Files of src/app/: program entry and the main window. main.cpp itself is the program target.
+list(APPEND CORE_SOURCES
+  app/uFilters.h app/uFilters.cpp
+  app/uSingleInstance.h app/uSingleInstance.cpp
+  app/uRunDirectory.h app/uRunDirectory.cpp
+  app/uStartup.h app/uStartup.cpp
+)
+list(APPEND UI_SOURCES
+  app/uApplication.h app/uApplication.cpp
+  app/uProgram.cpp
+  app/uWindows.h
+  app/uMain.h app/uMain.cpp app/uMainUi.cpp app/uMainCommands.cpp app/uMainExport.cpp
+  app/uDBGrid.h app/uDBGrid.cpp
+)

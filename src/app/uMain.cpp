@@ -1,0 +1,272 @@
+#include "app/uMain.h"
+
+#include "app/uDBGrid.h"
+#include "dialogs/uDatePicker.h"
+#include "app/uFilters.h"
+#include "app/uStartup.h"
+#include "app/uWindows.h"
+#include "access/uChangeLogin.h"
+#include "access/uLogin.h"
+#include "data/Clock.h"
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/Session.h"
+#include "dialogs/uInfoForm.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+const QColor kActive(255, 255, 255);
+const QColor kInactive(187, 187, 187);
+
+void paintField(QWidget* w, const QColor& colour)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, colour);
+    pal.setColor(QPalette::Button, colour);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TfMain"));
+    setWindowTitle(QStringLiteral("Rejestr Podatku od czynności cywilno - prawnych    v1.0 PL+"));
+    deleteFileOP = new TFileOperation(this);
+    deleteFileOP->setObjectName(QStringLiteral("deleteFileOP"));
+    buildUi();
+}
+
+TfMain::~TfMain()
+{
+    FormDestroy();
+}
+
+bool TfMain::FormCreate(const QStringList& arguments)
+{
+    BuildDateTexts();
+
+    if (!MultiRunAllowed(arguments) && !m_instance.acquire()) {
+        QMessageBox::information(nullptr, QStringLiteral("Informacja"),
+                                 QStringLiteral("Rejestr TARV jest już uruchomiony!"));
+        return false;
+    }
+
+    const QString stamp = Now().toString(QStringLiteral("yyyyMMddhhmmss"));
+    SetTableNames();
+    SetUpDeleteOperation(*deleteFileOP);
+    fileOperations.SetOperation(deleteFileOP);
+    if (m_run.create(ProgramPath(QStringLiteral("tmpFile")), stamp))
+        Session::instance().setPrivateDir(m_run.path());
+
+    try {
+        Session::instance().activate();
+    } catch (const std::exception& e) {
+        // The data module does not exist yet; the version comes from the engine itself.
+        const StartupFailure failure = SessionFailure(
+            QString::fromUtf8(e.what()), QString::number(Session::engineVersion()));
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("rejestr TARV"), failure.text,
+                        QMessageBox::Ok);
+        box.exec();
+        LogError(failure.logLine);
+        return false;
+    }
+    return true;
+}
+
+bool TfMain::FormShow()
+{
+    if (fLogin) {
+        fLogin->exec();
+        if (!fLogin->loggedIn)
+            return false;
+    }
+    SetTableNames();
+
+    paintField(CBCurrentMonth, kActive);
+    paintField(CBcurrentYear, kActive);
+    filtrOd->setText(EmptyDateText);
+    filtrDo->setText(EmptyDateText);
+    paintField(filtrOd, kInactive);
+    paintField(filtrDo, kInactive);
+    DTPFiltrOd->setDate(Now().date());
+    DTPFiltrDo->setDate(Now().date());
+
+    {
+        const QSignalBlocker blockYear(CBcurrentYear);
+        const QSignalBlocker blockMonth(CBCurrentMonth);
+        CBcurrentYear->clear();
+        CBcurrentYear->addItem(QStringLiteral("(Wszystkie)"));
+        for (int y = kFirstYear; y <= kLastYear; ++y)
+            CBcurrentYear->addItem(QString::number(y));
+        const int index = YearIndex(Now().date().year());
+        if (index > 0 && index < CBcurrentYear->count())
+            CBcurrentYear->setCurrentIndex(index);
+        CBCurrentMonth->setCurrentIndex(0);
+    }
+    SBRaport->setEnabled(false);
+    CBCurrentMonthChange();
+    if (myDataBase)
+        myDataBase->RefreshKontrahenci();
+    kontrahenciGrid->setFocus();
+    return true;
+}
+
+void TfMain::FormDestroy()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    Session::instance().deactivate();
+    // Our own folder is released first so that the clean-up below removes it too.
+    m_run.release();
+    try {
+        CleanTmpFile(ProgramPath(QStringLiteral("tmpFile")), fileOperations, *deleteFileOP);
+    } catch (...) {
+        // Clean-up failures never stop the program from ending.
+    }
+}
+
+bool TfMain::DateRangeActive() const
+{
+    return filtrOd->palette().color(QPalette::Base) == kActive;
+}
+
+void TfMain::setFilterColours(bool rangeActive)
+{
+    paintField(CBCurrentMonth, rangeActive ? kInactive : kActive);
+    paintField(CBcurrentYear, rangeActive ? kInactive : kActive);
+    paintField(filtrOd, rangeActive ? kActive : kInactive);
+    paintField(filtrDo, rangeActive ? kActive : kInactive);
+}
+
+void TfMain::focusActiveGrid()
+{
+    if (Zakladki->currentWidget() == rejestr)
+        RejestrGrid->setFocus();
+    else
+        kontrahenciGrid->setFocus();
+}
+
+void TfMain::ZakladkiChange()
+{
+    if (Zakladki->currentWidget() != rejestr) {
+        SBRaport->setEnabled(false);
+        focusActiveGrid();
+        return;
+    }
+    myDataBase->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    if (myDataBase->DBFKontrahenci.isEmpty()) {
+        ShowInfo(QStringLiteral("Informacja"),
+                 QStringLiteral("Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
+        {
+            const QSignalBlocker block(Zakladki);
+            Zakladki->setCurrentWidget(kontrahenci);
+        }
+        SBRaport->setEnabled(false);
+    } else {
+        const Query& k = myDataBase->DBFKontrahenci;
+        myDataBase->rejestrTaxpayerFilter =
+            QStringLiteral("AND IDKONTRAHENTA=") + k.asText(QStringLiteral("ID"));
+        const QString shortName = k.asText(QStringLiteral("SKROT"));
+        nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA")) : shortName);
+        SBRaport->setEnabled(true);
+    }
+    myDataBase->RefreshRejestr();
+    focusActiveGrid();
+}
+
+void TfMain::CBCurrentMonthChange()
+{
+    if (CBCurrentMonth->view()->isVisible() || CBcurrentYear->view()->isVisible()) {
+        m_comboApplyPending = true;
+        return;
+    }
+    m_comboApplyPending = false;
+    setFilterColours(false);
+    if (CBcurrentYear->currentIndex() <= 0 && CBCurrentMonth->currentIndex() != 0) {
+        const QSignalBlocker block(CBCurrentMonth);
+        CBCurrentMonth->setCurrentIndex(0);
+    }
+    myDataBase->rejestrDateFilter =
+        YearMonthFilter(CBCurrentMonth->currentIndex(), CBcurrentYear->currentIndex());
+    myDataBase->RefreshRejestr();
+}
+
+void TfMain::ApplyDateRange()
+{
+    setFilterColours(true);
+    myDataBase->rejestrDateFilter = DateRangeFilter(filtrOd->displayText().replace(u'_', u' '),
+                                                    filtrDo->displayText().replace(u'_', u' '));
+    myDataBase->RefreshRejestr();
+}
+
+void TfMain::DTPFiltrOdChange()
+{
+    filtrOd->setText(DTPFiltrOd->date().toString(DateDisplayFormat));
+    ApplyDateRange();
+}
+
+void TfMain::DTPFiltrDoChange()
+{
+    filtrDo->setText(DTPFiltrDo->date().toString(DateDisplayFormat));
+    ApplyDateRange();
+}
+
+void TfMain::RejestrGridTitleClick(const QString& field)
+{
+    myDataBase->SortRejestrBy(field);
+    RejestrGrid->highlightTitle(field);
+}
+
+void TfMain::kontrahenciGridTitleClick(const QString& field)
+{
+    myDataBase->SortKontrahenciBy(field);
+    kontrahenciGrid->highlightTitle(field);
+}
+
+void TfMain::Zakocz1Click()
+{
+    close();
+}
+
+void TfMain::Zmianahasaprogramu1Click()
+{
+    if (fChangeLogin)
+        fChangeLogin->exec();
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+        if (auto* w = qobject_cast<QWidget*>(watched)) {
+            const QPoint at = w->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            PopupMenu1->popup(w->mapToGlobal(at.isNull() ? QPoint(10, 10) : at));
+            return true;
+        }
+    }
+    if (enter && (watched == CBCurrentMonth || watched == CBcurrentYear)) {
+        CBCurrentMonthChange();
+        return true;
+    }
+    if (enter && (watched == filtrOd || watched == filtrDo)) {
+        ApplyDateRange();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

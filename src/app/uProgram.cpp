@@ -1,0 +1,116 @@
+// Program entry: the windows and modules in their order, the login gate, the message loop.
+#include "access/uChangeLogin.h"
+#include "access/uLogin.h"
+#include "app/uApplication.h"
+#include "app/uMain.h"
+#include "app/uWindows.h"
+#include "archive/uArchiwum.h"
+#include "data/Regional.h"
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+#include "dialogs/uInfoForm.h"
+#include "dialogs/uPromptForm.h"
+#include "dialogs/uQuestionForm.h"
+#include "dialogs/uShuttingDown.h"
+#include "editing/uEdycja.h"
+#include "editing/uKontrahent.h"
+#include "editing/uSumy.h"
+#include "output/uRaporty.h"
+#include "output/uReportParams.h"
+
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTranslator>
+
+#include <memory>
+
+TfMain* fMain = nullptr;
+TfKontrahent* fKontrahent = nullptr;
+TfSumy* fSumy = nullptr;
+TfEdycja* fEdycja = nullptr;
+TDMRaporty* DMRaporty = nullptr;
+TfArchiwum* fArchiwum = nullptr;
+TfReportParams* fReportParams = nullptr;
+TfLogin* fLogin = nullptr;
+TfChangeLogin* fChangeLogin = nullptr;
+
+namespace {
+
+void setUpLook(TApplication& app)
+{
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette pal = app.palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 208));
+    pal.setColor(QPalette::Button, QColor(192, 192, 208));
+    app.setPalette(pal);
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+}
+
+// The toolkit's own texts (file dialog, standard buttons) in Polish.
+void loadTranslations(TApplication& app)
+{
+    auto* qt = new QTranslator(&app);
+    if (qt->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"),
+                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qt);
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("rejestr TARV"));
+    app.setApplicationDisplayName(QStringLiteral("rejestr TARV"));
+    setUpLook(app);
+    loadTranslations(app);
+    SetRegional(SystemRegionalSettings());
+    SetInfoHandler([](const QString& title, const QString& message) { ShowInfo(title, message); });
+    WatchApplicationQuit();
+
+    // The data module object holds only its statement templates until DMCreate connects, which
+    // happens after the main window's start-up, as the windows' order requires.
+    auto dataModule = std::make_unique<TmyDataBase>();
+    myDataBase = dataModule.get();
+    auto main = std::make_unique<TfMain>();
+    fMain = main.get();
+    int result = 0;
+    if (main->FormCreate(app.arguments())) {
+        try {
+            dataModule->DMCreate();
+        } catch (const EDBEngineError& e) {
+            TApplication::ApplicationException(e.message());
+        }
+        fKontrahent = new TfKontrahent(main.get());
+        questionForm = new TquestionForm(main.get());
+        promptForm = new TpromptForm(main.get());
+        infoForm = new TinfoForm(main.get());
+        fSumy = new TfSumy(main.get());
+        fEdycja = new TfEdycja(main.get());
+        DMRaporty = new TDMRaporty(main.get());
+        fArchiwum = new TfArchiwum(main.get());
+        fReportParams = new TfReportParams(main.get());
+        fLogin = new TfLogin(main.get());
+        fChangeLogin = new TfChangeLogin(main.get());
+
+        if (main->FormShow()) {
+            if (const QScreen* screen = main->screen())
+                main->move(screen->availableGeometry().center() - main->rect().center());
+            main->show();
+            result = app.exec();
+        }
+    }
+    MarkShuttingDown();
+    main.reset();
+    fMain = nullptr;
+    infoForm = nullptr;
+    questionForm = nullptr;
+    promptForm = nullptr;
+    myDataBase = nullptr;
+    return result;
+}

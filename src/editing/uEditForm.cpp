@@ -1,0 +1,234 @@
+#include "editing/uEditForm.h"
+
+#include "dialogs/uDialogPictures.h"
+
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+// Labels from 6 to 95, fields from 104, a row every 22 pixels.
+const int labelLeft = 6;
+const int labelWidth = 89;
+const int labelGap = 9;
+const int fieldHeight = 21;
+const int rowGap = 1;
+const int areaTop = 8;
+const int barHeight = 41;
+const int buttonHeight = 25;
+
+void SetHint(QWidget* widget, const QString& hint)
+{
+    widget->setToolTip(hint);
+    widget->setStatusTip(hint);
+}
+
+} // namespace
+
+TEditForm::TEditForm(const QString& className, const QString& caption, QSize clientSize,
+                     QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(className);
+    setWindowTitle(caption);
+    setModal(true);
+    resize(clientSize);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(192, 192, 208));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* scroll = new QScrollArea(panel);
+    scroll->setObjectName(QStringLiteral("ScrollBox1"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    // Tab walks the fields; the box itself is never a stop.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    m_fieldArea = new QWidget;
+    m_fieldArea->setObjectName(QStringLiteral("fieldArea"));
+    m_rows = new QGridLayout(m_fieldArea);
+    m_rows->setContentsMargins(labelLeft, areaTop, 8, 8);
+    m_rows->setHorizontalSpacing(labelGap);
+    m_rows->setVerticalSpacing(rowGap);
+    // A longer label (in a wider font) pushes the field column to the right instead of being cut.
+    m_rows->setColumnMinimumWidth(0, labelWidth);
+    // The rows stay at the top left when the window grows.
+    m_rows->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    scroll->setWidget(m_fieldArea);
+    scroll->viewport()->setAutoFillBackground(false);
+    m_fieldArea->setAutoFillBackground(false);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+    panelLayout->addWidget(scroll);
+
+    auto* bar = new QFrame(this);
+    bar->setObjectName(QStringLiteral("Panel2"));
+    bar->setFixedHeight(barHeight);
+    bar->setAutoFillBackground(true);
+    QPalette grey = bar->palette();
+    grey.setColor(QPalette::Window, QColor(128, 128, 128));
+    grey.setColor(QPalette::ButtonText, Qt::white);
+    grey.setColor(QPalette::WindowText, Qt::white);
+    bar->setPalette(grey);
+    auto makeButton = [bar](const QString& name, const QString& text, const QIcon& glyph, int width,
+                            const QString& hint) {
+        auto* button = new QPushButton(glyph, text, bar);
+        button->setObjectName(name);
+        button->setFixedSize(width, buttonHeight);
+        button->setFlat(true);
+        // The keys stay in the fields, whose handlers decide what Enter and Escape do.
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+        SetHint(button, hint);
+        return button;
+    };
+    SpeedButton4 = makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("&Zapisz"), OkGlyph(),
+                              65, QStringLiteral("Zapisz zmiany"));
+    SpeedButton6 = makeButton(QStringLiteral("SpeedButton6"), QStringLiteral("&Anuluj"),
+                              CancelGlyph(), 73, QStringLiteral("Anuluj zmiany"));
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(8, 0, 10, 0);
+    barLayout->setSpacing(4);
+    barLayout->addStretch();
+    barLayout->addWidget(SpeedButton4);
+    barLayout->addWidget(SpeedButton6);
+    connect(SpeedButton4, &QPushButton::clicked, this, [this] { SpeedButton4Click(); });
+    connect(SpeedButton6, &QPushButton::clicked, this, &TEditForm::SpeedButton6Click);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panel, 1);
+    layout->addWidget(bar);
+}
+
+QLineEdit* TEditForm::addField(const QString& name, const QString& label, int width, int maxLength)
+{
+    const int row = m_lastField ? m_rows->rowCount() : 0;
+    auto* caption = new QLabel(label, m_fieldArea);
+    caption->setObjectName(QStringLiteral("Label") + name.mid(1));
+    caption->setTextFormat(Qt::PlainText);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    caption->setFixedHeight(fieldHeight);
+    m_rows->addWidget(caption, row, 0);
+
+    auto* field = new QLineEdit(m_fieldArea);
+    field->setObjectName(name);
+    if (maxLength > 0)
+        field->setMaxLength(maxLength);
+    field->setFixedSize(width, fieldHeight);
+    field->installEventFilter(this);
+    if (m_lastField)
+        setTabOrder(m_lastField, field);
+    m_lastField = field;
+
+    m_lastRow = new QHBoxLayout;
+    m_lastRow->setSpacing(0);
+    m_lastRow->addWidget(field);
+    m_lastRow->addStretch();
+    m_rows->addLayout(m_lastRow, row, 1);
+    return field;
+}
+
+void TEditForm::addBeside(QWidget* control, int gap)
+{
+    // Before the trailing stretch.
+    const int at = m_lastRow->count() - 1;
+    m_lastRow->insertSpacing(at, gap);
+    m_lastRow->insertWidget(at + 1, control);
+}
+
+QLabel* TEditForm::addCaption(const QString& name, const QString& text, const QColor& colour,
+                              int gap)
+{
+    auto* caption = new QLabel(text, m_fieldArea);
+    caption->setObjectName(name);
+    caption->setTextFormat(Qt::PlainText);
+    caption->setFixedHeight(fieldHeight);
+    QPalette p = caption->palette();
+    p.setColor(QPalette::WindowText, colour);
+    caption->setPalette(p);
+    addBeside(caption, gap);
+    return caption;
+}
+
+void TEditForm::SpeedButton6Click()
+{
+    reject();
+}
+
+void TEditForm::closeSaved()
+{
+    saved = true;
+    accept();
+}
+
+bool TEditForm::fieldKey(QLineEdit*, QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        SpeedButton4Click();
+        return true;
+    case Qt::Key_Escape:
+        SpeedButton6Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TEditForm::fieldLeft(QLineEdit*) {}
+
+void TEditForm::focusSelected(QLineEdit* field)
+{
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+void TEditForm::showEvent(QShowEvent* event)
+{
+    // Not when the window merely comes back from being minimised.
+    if (!event->spontaneous())
+        FormShow();
+    // Placed here, before the native window appears, so it also wins over QDialog's placement.
+    if (QScreen* shown = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(shown->geometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+bool TEditForm::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (field && field->parentWidget() == m_fieldArea) {
+        if (event->type() == QEvent::KeyPress)
+            return fieldKey(field, static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::FocusOut) {
+            // Only a move to another control is a leaving; the window losing the focus to a
+            // message or another program is not.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                fieldLeft(field);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,227 @@
+#include "editing/uEdycja.h"
+
+#include "data/Regional.h"
+#include "data/uDefinicje.h"
+#include "dialogs/uDatePicker.h"
+#include "dialogs/uInfoForm.h"
+#include "editing/uNumberText.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+const int dateWidth = 65;
+const int pickerSide = 21;
+const QColor formatCaptionColour(144, 144, 160);
+
+// Neither the empty date text nor a day of the calendar: the write would store 0 or a code
+// that names no day.
+bool IsUnusableDate(const QString& text)
+{
+    if (text == EmptyDateText)
+        return false;
+    return !IsDateText(text) || !QDate::fromString(text, DateDisplayFormat).isValid();
+}
+
+} // namespace
+
+TfEdycja::TfEdycja(QWidget* parent)
+    : TEditForm(QStringLiteral("TfEdycja"),
+                QStringLiteral("Edytuj Rejestr dla wskazanego Płatnika"), QSize(604, 380), parent)
+{
+    auto field = [this](const QString& name, const QString& label, int width, int maxLength,
+                        const QString& hint) {
+        QLineEdit* edit = addField(name, label, width, maxLength);
+        edit->setStatusTip(hint);
+        return edit;
+    };
+    fID = field(QStringLiteral("fID"), QStringLiteral("ID"), 65, 0, QStringLiteral("ID zapisu"));
+    fDATAWPISU = addDateField(QStringLiteral("DATAWPISU"), QStringLiteral("Data wpisu"),
+                              QStringLiteral("Data dokonania wpisu"), fDTPDATAWPISU);
+    fDATADOK = addDateField(QStringLiteral("DATADOK"), QStringLiteral("Data dokumentu"),
+                            QStringLiteral("Data wystawienia dokumentu"), fDTPDATADOK);
+    fNRDOK = field(QStringLiteral("fNRDOK"), QStringLiteral("Numer dokumentu"), 121, 50,
+                   QStringLiteral("Numer dokumentu"));
+    fIMIE = field(QStringLiteral("fIMIE"), QStringLiteral("Imię"), 121, 50, QStringLiteral("Imię"));
+    fNAZWISKO = field(QStringLiteral("fNAZWISKO"), QStringLiteral("Nazwisko"), 217, 100,
+                      QStringLiteral("Nazwisko"));
+    fNIP = field(QStringLiteral("fNIP"), QStringLiteral("NIP"), 89, 20, QStringLiteral("NIP"));
+    fADRES =
+        field(QStringLiteral("fADRES"), QStringLiteral("Adres"), 473, 254, QStringLiteral("Adres"));
+    fKODPOCZT = field(QStringLiteral("fKODPOCZT"), QStringLiteral("Kod pocztowy"), 89, 20,
+                      QStringLiteral("Kod pocztowy"));
+    fMIEJSCOWOSC = field(QStringLiteral("fMIEJSCOWOSC"), QStringLiteral("Miejscowość"), 217, 100,
+                         QStringLiteral("Miejscowość"));
+    fNALEZNOSC = field(QStringLiteral("fNALEZNOSC"), QStringLiteral("Kwota należności"), 89, 0,
+                       QStringLiteral("Kwota należności"));
+    fSTAWKA = field(QStringLiteral("fSTAWKA"), QStringLiteral("Stawka podatku"), 89, 0,
+                    QStringLiteral("Stawka podatku"));
+    addCaption(QStringLiteral("LabelProcent"), QStringLiteral("%"),
+               palette().color(QPalette::WindowText), 4);
+    fDATAZAPLATY = addDateField(QStringLiteral("DATAZAPLATY"), QStringLiteral("Data zapłaty"),
+                                QStringLiteral("Data zapłaty"), fDTPDATAZAPLATY);
+    fUWAGI =
+        field(QStringLiteral("fUWAGI"), QStringLiteral("Uwagi"), 473, 254, QStringLiteral("Uwagi"));
+
+    connect(fDTPDATAWPISU, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATAWPISUChange);
+    connect(fDTPDATADOK, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATADOKChange);
+    connect(fDTPDATAZAPLATY, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATAZAPLATYChange);
+}
+
+QLineEdit* TfEdycja::addDateField(const QString& column, const QString& label, const QString& hint,
+                                  TDatePicker*& picker)
+{
+    // 65 pixels, or what a wider system font needs to show the whole date.
+    const int width =
+        qMax(dateWidth, fontMetrics().horizontalAdvance(QStringLiteral("00-00-0000")) + 14);
+    QLineEdit* edit = addField(QStringLiteral("f") + column, label, width, 0);
+    // Digits only, the regional separator fixed in place, "_" where nothing is typed yet.
+    const QString separator = QStringLiteral("\\") + Regional().dateSeparator;
+    edit->setInputMask(QStringLiteral("00") + separator + QStringLiteral("00") + separator +
+                       QStringLiteral("0000;_"));
+    // Of all fields only the dates show their hint as a tool tip.
+    edit->setToolTip(hint);
+    edit->setStatusTip(hint);
+
+    picker = new TDatePicker(fieldArea());
+    picker->setObjectName(QStringLiteral("fDTP") + column);
+    picker->setFixedSize(pickerSide, pickerSide);
+    addBeside(picker, 2);
+    addCaption(QStringLiteral("LabelFormat") + column, QStringLiteral("DD-MM-RRRR"),
+               formatCaptionColour, 6);
+    return edit;
+}
+
+void TfEdycja::Clear()
+{
+    for (QLineEdit* field : {fID, fDATAWPISU, fDATADOK, fNRDOK, fIMIE, fNAZWISKO, fNIP, fADRES,
+                             fKODPOCZT, fMIEJSCOWOSC, fNALEZNOSC, fSTAWKA, fDATAZAPLATY, fUWAGI})
+        field->clear();
+}
+
+void TfEdycja::Load(const RejestrEntryTexts& texts)
+{
+    fID->setText(texts.ID);
+    fDATAWPISU->setText(texts.DATAWPISU);
+    fDATADOK->setText(texts.DATADOK);
+    fNRDOK->setText(texts.NRDOK);
+    fIMIE->setText(texts.IMIE);
+    fNAZWISKO->setText(texts.NAZWISKO);
+    fNIP->setText(texts.NIP);
+    fADRES->setText(texts.ADRES);
+    fKODPOCZT->setText(texts.KODPOCZT);
+    fMIEJSCOWOSC->setText(texts.MIEJSCOWOSC);
+    fNALEZNOSC->setText(texts.NALEZNOSC);
+    fSTAWKA->setText(texts.STAWKA);
+    fDATAZAPLATY->setText(texts.DATAZAPLATY);
+    fUWAGI->setText(texts.UWAGI);
+}
+
+QString TfEdycja::DateFieldText(const QLineEdit* field)
+{
+    // text() drops the unfilled places; the displayed text keeps them, as "_".
+    return field->displayText().replace(u'_', u' ');
+}
+
+RejestrEntryTexts TfEdycja::Texts() const
+{
+    return RejestrEntryTexts{fID->text(),
+                             DateFieldText(fDATAWPISU),
+                             DateFieldText(fDATADOK),
+                             fNRDOK->text(),
+                             fIMIE->text(),
+                             fNAZWISKO->text(),
+                             fNIP->text(),
+                             fADRES->text(),
+                             fKODPOCZT->text(),
+                             fMIEJSCOWOSC->text(),
+                             fNALEZNOSC->text(),
+                             fSTAWKA->text(),
+                             DateFieldText(fDATAZAPLATY),
+                             fUWAGI->text()};
+}
+
+void TfEdycja::FormShow()
+{
+    saved = false;
+    // A text naming no calendar day (31-04-2008) opens its calendar on today.
+    fDTPDATAWPISU->setDate(DateTextToDate(DateFieldText(fDATAWPISU)).date());
+    fDTPDATADOK->setDate(DateTextToDate(DateFieldText(fDATADOK)).date());
+    fDTPDATAZAPLATY->setDate(DateTextToDate(DateFieldText(fDATAZAPLATY)).date());
+    focusSelected(fID);
+}
+
+QLineEdit* TfEdycja::unusableDateField() const
+{
+    for (QLineEdit* field : {fDATAWPISU, fDATADOK, fDATAZAPLATY}) {
+        // In preview nothing is written and nothing could be mended.
+        if (!field->isReadOnly() && IsUnusableDate(DateFieldText(field)))
+            return field;
+    }
+    return nullptr;
+}
+
+void TfEdycja::SpeedButton4Click()
+{
+    if (QLineEdit* field = unusableDateField()) {
+        ShowInfo(QStringLiteral("Uwaga"), QStringLiteral("Nie poprawny format daty. Popraw pole"));
+        // After the message, which hands the focus back to where it was.
+        field->setFocus(Qt::OtherFocusReason);
+        const qsizetype blank = field->displayText().indexOf(u'_');
+        if (blank >= 0)
+            field->setCursorPosition(int(blank));
+        else
+            field->selectAll();
+        return;
+    }
+    fID->setText(NormalizeWholeNumberText(fID->text()));
+    fNALEZNOSC->setText(NormalizeAmountText(fNALEZNOSC->text()));
+    fSTAWKA->setText(NormalizeAmountText(fSTAWKA->text()));
+    closeSaved();
+}
+
+bool TfEdycja::fieldKey(QLineEdit* field, QKeyEvent* event)
+{
+    if (field == fNALEZNOSC || field == fSTAWKA) {
+        const QString typed = event->text();
+        const QString separator(Regional().decimalSeparator);
+        if ((typed == QLatin1String(".") || typed == QLatin1String(",")) && typed != separator) {
+            // Typed again as the separator, so a read-only field still refuses it.
+            QKeyEvent replaced(event->type(), event->key(), event->modifiers(), separator,
+                               event->isAutoRepeat(), event->count());
+            QCoreApplication::sendEvent(field, &replaced);
+            return true;
+        }
+    }
+    return TEditForm::fieldKey(field, event);
+}
+
+void TfEdycja::fieldLeft(QLineEdit* field)
+{
+    if (field == fNALEZNOSC || field == fSTAWKA)
+        field->setText(NormalizeAmountText(field->text()));
+}
+
+void TfEdycja::datePicked(QLineEdit* field, const QDate& date)
+{
+    field->setText(date.toString(DateDisplayFormat));
+    // So that Enter right after picking saves, as in any field.
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void TfEdycja::fDTPDATAWPISUChange(const QDate& date)
+{
+    datePicked(fDATAWPISU, date);
+}
+
+void TfEdycja::fDTPDATADOKChange(const QDate& date)
+{
+    datePicked(fDATADOK, date);
+}
+
+void TfEdycja::fDTPDATAZAPLATYChange(const QDate& date)
+{
+    datePicked(fDATAZAPLATY, date);
+}

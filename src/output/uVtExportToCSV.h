@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class QIODevice;
+
+// Writes a table as a semicolon-separated file for a spreadsheet: every cell in double quotes
+// (a quote inside a cell doubled, so every reader gets the cell back intact), cells joined by ";",
+// every line ended by CR LF, Windows-1250 bytes without a byte-order mark.
+class TVtExportToCSV : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TVtExportToCSV(QObject* parent = nullptr);
+
+    // Row 0 holds the titles. Creates or truncates the file; false on any input/output failure
+    // (what was written up to it stays).
+    bool ExportGrid(const QList<QStringList>& table, const QString& fileName);
+
+    // Streams rows to an open device: nextRow fills the cells of the next row and answers false
+    // after the last one. False when the device refuses a write.
+    static bool WriteRows(QIODevice& out, const std::function<bool(QStringList& cells)>& nextRow);
+    static bool WriteFile(const QString& fileName,
+                          const std::function<bool(QStringList& cells)>& nextRow);
+};

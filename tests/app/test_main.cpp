@@ -1,0 +1,320 @@
+#include "support/ModalDriver.h"
+#include "support/TempProgramDir.h"
+
+#include "access/uLogin.h"
+#include "app/uDBGrid.h"
+#include "dialogs/uDatePicker.h"
+#include "app/uFilters.h"
+#include "app/uMain.h"
+#include "app/uSingleInstance.h"
+#include "app/uWindows.h"
+#include "data/Clock.h"
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dialogs/uInfoForm.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+const QStringList kMultiRun{QStringLiteral("rejestr"), QStringLiteral("ENABLEMULTIRUN")};
+
+// A program directory, the data module and the main window, built in the program's order.
+struct Program
+{
+    TempProgramDir dir;
+    std::unique_ptr<TmyDataBase> dm;
+    std::unique_ptr<TfMain> main;
+
+    explicit Program(bool withTaxpayers = true)
+    {
+        if (withTaxpayers) {
+            dir.sql(QStringLiteral("kontrahenci.DB"),
+                    QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES "
+                                   "(1,'Pierwsza Spółka','P1'),(3,'Gmina Trzecia',''),(8,'Ósmy','O8')"));
+            dir.sql(QStringLiteral("rejestr.DB"),
+                    QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
+                                   "(1,20261201,3),(2,20261115,3),(3,20250301,3),(4,20261203,1)"));
+        }
+        dm = std::make_unique<TmyDataBase>();
+        myDataBase = dm.get();
+        main = std::make_unique<TfMain>();
+        fMain = main.get();
+    }
+
+    ~Program()
+    {
+        main.reset();
+        fMain = nullptr;
+        myDataBase = nullptr;
+    }
+
+    // FormCreate, the data module's connection and FormShow with a login by "kestu".
+    bool start(const QStringList& args = kMultiRun)
+    {
+        if (!main->FormCreate(args))
+            return false;
+        dm->DMCreate();
+        TfLogin login(main.get());
+        fLogin = &login;
+        ModalDriver driver;
+        driver.onNextModal([](QWidget* w) {
+            auto* pwd = w->findChild<QLineEdit*>(QStringLiteral("pwd"));
+            QTest::keyClicks(pwd, QStringLiteral("kestu"));
+            QTest::keyClick(pwd, Qt::Key_Return);
+        });
+        const bool shown = main->FormShow();
+        fLogin = nullptr;
+        return shown && driver.allRan();
+    }
+
+    QString dateFilter() const { return dm->rejestrDateFilter; }
+};
+
+} // namespace
+
+class TestMain : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+        SetClock([] { return QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0)); });
+    }
+
+    void startUpStateAfterLogin()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        QCOMPARE(m.CBCurrentMonth->currentIndex(), 0);
+        QCOMPARE(m.CBcurrentYear->count(), 532);
+        QCOMPARE(m.CBcurrentYear->currentText(), QStringLiteral("2026"));
+        QCOMPARE(m.filtrOd->displayText().replace(u'_', u' '), EmptyDateText);
+        QCOMPARE(m.filtrDo->palette().color(QPalette::Base), QColor(187, 187, 187));
+        QCOMPARE(m.CBcurrentYear->palette().color(QPalette::Base), QColor(255, 255, 255));
+        QVERIFY(!m.DateRangeActive());
+        QVERIFY(!m.SBRaport->isEnabled());
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20260000AND DATAWPISU < 20261300"));
+        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+        QCOMPARE(m.kontrahenciGrid->model()->rowCount(), 3);
+        QCOMPARE(m.DTPFiltrOd->date(), QDate(2026, 12, 7));
+        QVERIFY(!m.runDirectory().isEmpty());
+        QVERIFY(QDir(m.runDirectory()).exists());
+    }
+
+    void refusedLoginEndsWithoutShowingData()
+    {
+        Program p;
+        QVERIFY(p.main->FormCreate(kMultiRun));
+        p.dm->DMCreate();
+        TfLogin login(p.main.get());
+        fLogin = &login;
+        ModalDriver driver;
+        driver.onNextModal([](QWidget* w) { w->close(); });
+        QVERIFY(!p.main->FormShow());
+        fLogin = nullptr;
+        QVERIFY(driver.allRan());
+        QVERIFY(!p.main->isVisible());
+        QCOMPARE(p.main->CBcurrentYear->count(), 1); // nothing was prepared
+    }
+
+    void secondCopyIsRefusedWithoutTheSwitch()
+    {
+        SingleInstance running(QStringLiteral("ApplicationShuRejestrTARV"));
+        QVERIFY(running.acquire());
+        {
+            Program p;
+            ModalDriver driver;
+            QString text;
+            driver.onNextModal([&text](QWidget* w) {
+                text = w->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                QTest::keyClick(w, Qt::Key_Return);
+            });
+            QVERIFY(!p.main->FormCreate({QStringLiteral("rejestr")}));
+            QVERIFY(driver.allRan());
+            QCOMPARE(text, QStringLiteral("Rejestr TARV jest już uruchomiony!"));
+        }
+        {
+            Program p;
+            QVERIFY(p.main->FormCreate(kMultiRun));
+        }
+    }
+
+    void startsWithoutTmpFileAndCleansNothing()
+    {
+        Program p;
+        QVERIFY(QDir(p.dir.filePath(QStringLiteral("tmpFile"))).removeRecursively());
+        QVERIFY(p.start());
+        QVERIFY(p.main->runDirectory().isEmpty());
+        p.main->FormDestroy();
+        QVERIFY(!QDir(p.dir.filePath(QStringLiteral("tmpFile"))).exists());
+    }
+
+    void endOfRunRemovesOwnAndDeadFoldersOnly()
+    {
+        Program p;
+        const QString tmpFile = p.dir.filePath(QStringLiteral("tmpFile"));
+        QVERIFY(QDir().mkpath(tmpFile + QStringLiteral("/20200101000000")));
+        RunDirectory other; // another copy, still running
+        QVERIFY(other.create(tmpFile, QStringLiteral("20260101000000")));
+        QVERIFY(p.start());
+        const QString own = QDir(p.main->runDirectory()).dirName();
+        QVERIFY(QDir(tmpFile).exists(own));
+        p.main->FormDestroy();
+        QCOMPARE(QDir(tmpFile).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("20260101000000")});
+    }
+
+    void tabChangeBindsTheRegisterToTheCurrentTaxpayer()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        p.dm->LocateKontrahent(3);
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=3"));
+        QCOMPARE(m.nazwaKontrahenta->text(), QStringLiteral("Gmina Trzecia")); // SKROT is empty
+        QVERIFY(m.SBRaport->isEnabled());
+        QCOMPARE(m.RejestrGrid->model()->rowCount(), 2); // 2026 only
+        m.Zakladki->setCurrentWidget(m.kontrahenci);
+        QVERIFY(!m.SBRaport->isEnabled());
+        // A click in the taxpayer grid moves the cursor; the register follows on the next entry.
+        m.kontrahenciGrid->setCurrentIndex(m.kontrahenciGrid->model()->index(0, 1));
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=1"));
+        QCOMPARE(m.nazwaKontrahenta->text(), QStringLiteral("P1"));
+    }
+
+    void emptyTaxpayerListSendsTheUserBack()
+    {
+        Program p(false);
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        ModalDriver driver;
+        QString shown;
+        driver.onNextModal([&shown](QWidget* w) {
+            shown = w->windowTitle() + u'|' + w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
+            QTest::keyClick(w, Qt::Key_Return);
+        });
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QVERIFY(driver.allRan());
+        QCOMPARE(shown, QStringLiteral("Informacja|Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
+        QCOMPARE(m.Zakladki->currentWidget(), m.kontrahenci);
+        QVERIFY(!m.SBRaport->isEnabled());
+        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+    }
+
+    void yearAndMonthFilters()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.CBCurrentMonth->setCurrentIndex(12);
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20261200AND DATAWPISU < 20261300"));
+        m.CBcurrentYear->setCurrentIndex(YearIndex(2025));
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20251200AND DATAWPISU < 20251300"));
+        m.CBcurrentYear->setCurrentIndex(0);
+        QCOMPARE(m.CBCurrentMonth->currentIndex(), 0);
+        QCOMPARE(p.dateFilter(), QString());
+        // Arrow keys on a closed list apply each step at once.
+        m.CBcurrentYear->setFocus();
+        QTest::keyClick(m.CBcurrentYear, Qt::Key_Down);
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 19700000AND DATAWPISU < 19701300"));
+    }
+
+    void anOpenListDoesNotRerunTheView()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.show();
+        const QString before = p.dateFilter();
+        m.CBCurrentMonth->showPopup();
+        QTRY_VERIFY(m.CBCurrentMonth->view()->isVisible());
+        m.CBCurrentMonth->setCurrentIndex(3);
+        QCOMPARE(p.dateFilter(), before);
+        // Enter picks the highlighted item and closes the list: now the choice applies.
+        m.CBCurrentMonth->view()->setCurrentIndex(m.CBCurrentMonth->model()->index(5, 0));
+        QTest::keyClick(m.CBCurrentMonth->view(), Qt::Key_Return);
+        QTRY_VERIFY(!m.CBCurrentMonth->view()->isVisible());
+        QCOMPARE(m.CBCurrentMonth->currentIndex(), 5);
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20260500AND DATAWPISU < 20260600"));
+    }
+
+    void dateRangeFilterAndColours()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.filtrOd->setFocus();
+        m.filtrOd->setCursorPosition(0);
+        QTest::keyClicks(m.filtrOd, QStringLiteral("01112026"));
+        QTest::keyClick(m.filtrOd, Qt::Key_Return);
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 99999999"));
+        QVERIFY(m.DateRangeActive());
+        QCOMPARE(m.CBCurrentMonth->palette().color(QPalette::Base), QColor(187, 187, 187));
+        QCOMPARE(m.filtrDo->palette().color(QPalette::Base), QColor(255, 255, 255));
+
+        m.DTPFiltrDo->setDate(QDate(2026, 11, 30));
+        Q_EMIT m.DTPFiltrDo->datePicked(QDate(2026, 11, 30));
+        QCOMPARE(m.filtrDo->text(), QStringLiteral("30-11-2026"));
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 20261130"));
+
+        // Back to the year filter: the colours swap again.
+        m.CBcurrentYear->setCurrentIndex(YearIndex(2025));
+        QVERIFY(!m.DateRangeActive());
+        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20250000AND DATAWPISU < 20251300"));
+    }
+
+    void titleClicksSortAndHighlight()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        QHeaderView* header = m.kontrahenciGrid->horizontalHeader();
+        Q_EMIT header->sectionClicked(0); // "id" first: the start order was ID ascending
+        QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("ID"));
+        QVERIFY(!p.dm->kontrahenciSortAsc);
+        QCOMPARE(m.kontrahenciGrid->model()->index(0, 0).data().toString(), QStringLiteral("8"));
+        Q_EMIT header->sectionClicked(2); // "nazwa" keeps the direction
+        QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("NAZWA"));
+        QVERIFY(!p.dm->kontrahenciSortAsc);
+        QCOMPARE(m.kontrahenciGrid->viewModel()->highlightedColumn(), 2);
+        QCOMPARE(m.kontrahenciGrid->model()->headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::white));
+        QCOMPARE(m.kontrahenciGrid->model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::black));
+
+        p.dm->LocateKontrahent(3);
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        Q_EMIT m.RejestrGrid->horizontalHeader()->sectionClicked(12); // "wartość"
+        QCOMPARE(p.dm->rejestrSortField, QStringLiteral("WARTOSC"));
+        QCOMPARE(m.RejestrGrid->viewModel()->highlightedColumn(), 12);
+    }
+
+    void gridAndCursorMoveTogether()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        p.dm->LocateKontrahent(8);
+        QCOMPARE(m.kontrahenciGrid->currentIndex().row(), 2);
+        m.kontrahenciGrid->setCurrentIndex(m.kontrahenciGrid->model()->index(1, 0));
+        QCOMPARE(p.dm->DBFKontrahenci.asInteger(QStringLiteral("ID")), 3);
+    }
+};
+
+QTEST_MAIN(TestMain)
+#include "test_main.moc"
