@@ -120,6 +120,7 @@ TEditForm::TEditForm(const QString& className, const QString& caption, QSize cli
 
 QLineEdit* TEditForm::addField(const QString& name, const QString& label, int width, int maxLength)
 {
+    // An empty grid already counts one row.
     const int row = m_lastField ? m_rows->rowCount() : 0;
     auto* caption = new QLabel(label, m_fieldArea);
     caption->setObjectName(QStringLiteral("Label") + name.mid(1));

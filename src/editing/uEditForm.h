@@ -35,9 +35,8 @@ protected:
     TEditForm(const QString& className, const QString& caption, QSize clientSize,
               QWidget* parent = nullptr);
 
-    // Appends a row: a right-aligned label and a single-line field of the given width (widened
-    // only where the system font would cut a date); the field joins the tab order after the
-    // fields before it. maxLength 0 means no limit.
+    // Appends a row: a right-aligned label and a single-line field of the given width; the
+    // field joins the tab order after the fields before it. maxLength 0 means no limit.
     QLineEdit* addField(const QString& name, const QString& label, int width, int maxLength);
     // Appends a control to the right of the last row's field, gap pixels after what is there.
     void addBeside(QWidget* control, int gap);

@@ -22,7 +22,10 @@ bool IsUnusableDate(const QString& text)
 {
     if (text == EmptyDateText)
         return false;
-    return !IsDateText(text) || !QDate::fromString(text, DateDisplayFormat).isValid();
+    if (!IsDateText(text))
+        return true;
+    const int code = DateTextToInt(text);
+    return !QDate(code / 10000, code / 100 % 100, code % 100).isValid();
 }
 
 } // namespace

@@ -1,0 +1,1 @@
+rejestr_test(test_editing editing/test_editing.cpp)
