@@ -2,6 +2,8 @@
 #include "app/uDBGrid.h"
 #include "dialogs/uDatePicker.h"
 #include "app/uMain.h"
+#include "app/uWindows.h"
+#include "output/uRaporty.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -175,6 +177,7 @@ void TfMain::buildUi()
     }
     connect(SBSuma, &QPushButton::clicked, this, &TfMain::SBSumaClick);
     connect(SBcsv, &QPushButton::clicked, this, &TfMain::SBcsvClick);
+    connect(SBRaport, &QPushButton::clicked, this, [] { DMRaporty->SBRaportClick(); });
     connect(ZapiszdoCSV2, &QAction::triggered, this, &TfMain::SBcsvClick);
     for (TDBGrid* grid : {kontrahenciGrid, RejestrGrid})
         connect(grid, &TDBGrid::editRequested, this, &TfMain::SBEdytujClick);

@@ -45,16 +45,23 @@ QString FormatAmount(double value)
 {
     if (!std::isfinite(value))
         value = 0.0;
-    // Fifteen significant digits drop the binary noise of a product such as 1234.25*2*0.01
-    // before rounding to whole grosze.
-    const double hundredths = QString::number(value * 100.0, 'g', 15).toDouble();
+    double hundredths = value * 100.0;
+    // Near a half grosz the binary value may lie a hair on the wrong side (1234.25*2*0.01 is
+    // 2468.4999...): fifteen significant digits give the decimal value to round.
+    const double fraction = std::fabs(hundredths - std::trunc(hundredths));
+    if (std::fabs(fraction - 0.5) < 1e-6)
+        hundredths = QString::number(hundredths, 'g', 15).toDouble();
     const qint64 grosze = std::llround(hundredths);
     const qint64 whole = std::llabs(grosze) / 100;
-    const qint64 part = std::llabs(grosze) % 100;
-    QString text = grosze < 0 ? QStringLiteral("-") : QString();
+    const int part = int(std::llabs(grosze) % 100);
+    QString text;
+    text.reserve(24);
+    if (grosze < 0)
+        text += u'-';
     text += QString::number(whole);
     text += Regional().decimalSeparator;
-    text += QStringLiteral("%1").arg(part, 2, 10, QLatin1Char('0'));
+    text += QChar(u'0' + part / 10);
+    text += QChar(u'0' + part % 10);
     return text;
 }
 

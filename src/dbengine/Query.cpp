@@ -6,9 +6,9 @@
 
 namespace {
 
-// Rows read when a result opens: enough for a first screen, and a result that fits is read
-// whole, so its statement ends at once and holds no read lock on the files afterwards.
-constexpr int kFirstChunk = 512;
+// Rows read when a result opens: a first screen of a grid. A result that fits is read whole, so
+// its statement ends at once and holds no read lock on the files afterwards.
+constexpr int kFirstChunk = 64;
 
 QString engineMessage(sqlite3* db)
 {
