@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kWindowColour(192, 192, 208);
@@ -57,10 +59,13 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
 
 void TDBGrid::applyWidths()
 {
+    // The widths were measured in an 8-point font whose digits are 6 pixels wide; scale them
+    // to the font in use so a date still fits its column.
+    const double scale = std::max(1.0, fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) / 60.0);
     const auto& cols = m_model->columns();
     for (int i = 0; i < cols.size(); ++i) {
         if (cols[i].width > 0)
-            setColumnWidth(i, cols[i].width);
+            setColumnWidth(i, int(cols[i].width * scale));
     }
 }
 

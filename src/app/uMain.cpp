@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -153,10 +154,13 @@ void TfMain::setFilterColours(bool rangeActive)
 
 void TfMain::focusActiveGrid()
 {
-    if (Zakladki->currentWidget() == rejestr)
-        RejestrGrid->setFocus();
-    else
-        kontrahenciGrid->setFocus();
+    // After the tab widget's own focus handling, so the record keys work at once.
+    QTimer::singleShot(0, this, [this] {
+        if (Zakladki->currentWidget() == rejestr)
+            RejestrGrid->setFocus();
+        else
+            kontrahenciGrid->setFocus();
+    });
 }
 
 void TfMain::ZakladkiChange()

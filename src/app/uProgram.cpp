@@ -102,6 +102,10 @@ int RunProgram(int argc, char** argv)
             if (const QScreen* screen = main->screen())
                 main->move(screen->availableGeometry().center() - main->rect().center());
             main->show();
+            // The keyboard belongs to the main window at once, also where no window manager
+            // hands it over after the login window.
+            main->raise();
+            main->activateWindow();
             result = app.exec();
         }
     }

@@ -32,7 +32,9 @@ RegionalSettings SystemRegionalSettings()
     s.dateSeparator = u'-';
     for (const QChar c : format) {
         if (!c.isLetter() && c != u'\'') {
-            s.dateSeparator = c;
+            // A blank (as in "d MMM yyyy") cannot separate typed dates: keep the dash then.
+            if (c.isPunct())
+                s.dateSeparator = c;
             break;
         }
     }
