@@ -9,6 +9,9 @@ TmyDataBase* myDataBase = nullptr;
 
 namespace {
 
+// Rows of a view read when it opens: a grid's first screen.
+constexpr int kFirstScreen = 64;
+
 enum Code : qint64 {
     kRefreshRejestr = 101719,
     kRefreshKontrahenci = 101349,
@@ -41,6 +44,10 @@ TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
                      &DBFDeleteRejestr, &DBFInsertKontrahenci, &DBFUpdateKontrahenci,
                      &DBFDeleteKontrahenci, &DBFRejestrSUMA, &DBFKontrahenciSUMA, &mySQL})
         q->setDatabase(&DatabaseMain);
+    // The views end with their ORDER BY; the row number makes that order total, so the first
+    // screen and the rest of a view meet exactly.
+    DBFRejestr.setFirstScreen(kFirstScreen, QStringLiteral(", rowid"));
+    DBFKontrahenci.setFirstScreen(kFirstScreen, QStringLiteral(", rowid"));
 
     const QString empty;
     setLines(DBFRejestr, {QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"), empty, empty, empty,

@@ -46,12 +46,18 @@ void Query::setParam(const QString& name, const QString& value)
     m_params.insert(name, value);
 }
 
-SqliteStatementPtr Query::prepare()
+void Query::setFirstScreen(int rows, const QString& orderSuffix)
+{
+    m_firstScreen = rows;
+    m_orderSuffix = orderSuffix;
+}
+
+SqliteStatementPtr Query::prepare(const QString& extra)
 {
     if (!m_database)
         throw EDBEngineError(QStringLiteral("Zapytanie nie ma przypisanej bazy danych"));
     sqlite3* db = m_database->handle();
-    const QByteArray sqlText = NormalizeSql(text()).toUtf8();
+    const QByteArray sqlText = NormalizeSql(text() + extra).toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, sqlText.constData(), int(sqlText.size()), &raw, &tail) != SQLITE_OK)
@@ -88,7 +94,9 @@ SqliteStatementPtr Query::prepare()
 void Query::open()
 {
     close();
-    SqliteStatementPtr st = prepare();
+    const bool limited = m_firstScreen > 0;
+    SqliteStatementPtr st =
+        limited ? prepare(m_orderSuffix + QStringLiteral("\r\nLIMIT %1").arg(m_firstScreen)) : prepare();
     const int columns = sqlite3_column_count(st.get());
     if (columns == 0)
         throw EDBEngineError(QStringLiteral("Zapytanie nie zwraca wierszy"));
@@ -108,7 +116,7 @@ void Query::open()
     // Rows read while opening are part of the reset, not announced one by one.
     m_announcedRows = 0;
     try {
-        fetchMore(kFirstChunk);
+        fetchMore(limited ? m_firstScreen : kFirstChunk);
     } catch (...) {
         m_statement.reset();
         m_cache.reset(0);
@@ -117,6 +125,11 @@ void Query::open()
         throw;
     }
     m_open = true;
+    if (limited) {
+        // A full first screen may have more rows behind it; the limited run itself is done.
+        m_statement.reset();
+        m_restPending = m_cache.rows() == m_firstScreen;
+    }
     m_announcedRows = m_cache.rows();
     m_cursor = m_cache.rows() > 0 ? 0 : -1;
     m_eof = m_cache.rows() == 0;
@@ -143,6 +156,7 @@ void Query::close() noexcept
         return;
     Q_EMIT resultAboutToReset();
     m_statement.reset();
+    m_restPending = false;
     m_cache.reset(0);
     m_fieldNames.clear();
     m_hooks.clear();
@@ -153,8 +167,25 @@ void Query::close() noexcept
     Q_EMIT resultReset();
 }
 
+void Query::startRest()
+{
+    m_restPending = false;
+    SqliteStatementPtr st = prepare(m_orderSuffix);
+    // The first rows are already in the cache: step over them.
+    for (int skipped = 0; skipped < m_cache.rows(); ++skipped) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE)
+            return;
+        if (rc != SQLITE_ROW)
+            throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
+    }
+    m_statement = std::move(st);
+}
+
 int Query::fetchMore(int count)
 {
+    if (!m_statement && m_restPending && m_open)
+        startRest();
     if (!m_statement)
         return 0;
     int read = 0;
@@ -180,13 +211,13 @@ int Query::fetchMore(int count)
 
 void Query::fetchAll()
 {
-    while (m_statement)
+    while (!allFetched())
         fetchMore(4096);
 }
 
 void Query::fetchUntil(int row)
 {
-    while (row >= m_cache.rows() && m_statement)
+    while (row >= m_cache.rows() && !allFetched())
         fetchMore(std::max(256, row - m_cache.rows() + 1));
 }
 

@@ -57,7 +57,14 @@ public:
 
     // Rows read so far, and whether the statement has delivered all of them.
     int fetchedCount() const { return m_cache.rows(); }
-    bool allFetched() const { return !m_statement; }
+    bool allFetched() const { return !m_statement && !m_restPending; }
+    // Opens with the first rows only, as a statement limited to that many rows, so the engine
+    // sorts for a first screen rather than for the whole result; the rest comes from a second,
+    // unlimited run when it is asked for. orderSuffix completes the statement's final ORDER BY
+    // into a total order (e.g. ", rowid") so that both runs agree on where the first rows end.
+    // 0 turns it off.
+    void setFirstScreen(int rows, const QString& orderSuffix);
+
     // Reads up to count more rows; answers how many were read.
     int fetchMore(int count);
     // Reads everything that is left.
@@ -104,7 +111,8 @@ Q_SIGNALS:
     void cursorMoved(int row);
 
 private:
-    SqliteStatementPtr prepare();
+    SqliteStatementPtr prepare(const QString& extra = {});
+    void startRest();
     void fetchUntil(int row);
     void announceRows();
     void moveCursor(int row, bool atEof);
@@ -113,6 +121,9 @@ private:
     QStringList m_lines;
     QHash<QString, QString> m_params;
     SqliteStatementPtr m_statement;
+    int m_firstScreen = 0;
+    QString m_orderSuffix;
+    bool m_restPending = false;
     RowCache m_cache;
     QStringList m_fieldNames;
     QList<DisplayHook> m_hooks;

@@ -5,6 +5,7 @@
 #include "dbengine/Query.h"
 #include "dbengine/SqlNormalizer.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -241,6 +242,64 @@ private Q_SLOTS:
         QCOMPARE(q.fetchedCount(), 5000);
         QVERIFY(q.allFetched());
         QCOMPARE(q.integerAt(4999, q.field(QStringLiteral("ID"))), 5000);
+    }
+
+    // The first screen comes from a limited run, the rest from a full one: with many equal sort
+    // keys every row must still come exactly once, in the full statement's order.
+    void firstScreenAndRestMeetExactly()
+    {
+        TempProgramDir dir;
+        QString values;
+        for (int i = 1; i <= 500; ++i)
+            values += QStringLiteral("%1(%2,%3,1)").arg(i > 1 ? "," : "").arg(i).arg(20080000 + i % 3);
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES ") + values);
+        Database db;
+        connectTo(db, dir);
+        const QStringList lines{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"),
+                                QStringLiteral("ORDER BY"), QStringLiteral("DATAWPISU"),
+                                QStringLiteral("DESC")};
+        Query full(&db);
+        full.sql() = lines;
+        full.open();
+        full.fetchAll();
+        Query limited(&db);
+        limited.sql() = lines;
+        limited.setFirstScreen(64, QStringLiteral(", rowid"));
+        limited.open();
+        QCOMPARE(limited.fetchedCount(), 64);
+        QVERIFY(!limited.allFetched());
+        QCOMPARE(limited.text(), full.text()); // the statement's own lines are unchanged
+        limited.fetchAll();
+        QCOMPARE(limited.fetchedCount(), 500);
+        const int id = limited.field(QStringLiteral("ID"));
+        QSet<qint64> seen;
+        for (int r = 0; r < 500; ++r) {
+            seen.insert(limited.integerAt(r, id));
+            QCOMPARE(limited.integerAt(r, limited.field(QStringLiteral("DATAWPISU"))),
+                     full.integerAt(r, full.field(QStringLiteral("DATAWPISU"))));
+            if (r > 0)
+                QVERIFY(limited.integerAt(r, id) > limited.integerAt(r - 1, id) ||
+                        limited.integerAt(r, 1) != limited.integerAt(r - 1, 1));
+        }
+        QCOMPARE(seen.size(), 500);
+
+        // A result that fits the first screen is complete at once.
+        Query small(&db);
+        small.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 10 ORDER BY ID")};
+        small.setFirstScreen(64, QStringLiteral(", rowid"));
+        small.open();
+        QCOMPARE(small.fetchedCount(), 10);
+        QVERIFY(small.allFetched());
+        // Exactly a screen: the second run finds nothing more.
+        Query exact(&db);
+        exact.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 64 ORDER BY ID")};
+        exact.setFirstScreen(64, QStringLiteral(", rowid"));
+        exact.open();
+        QVERIFY(!exact.allFetched());
+        exact.setCursor(64);
+        QVERIFY(exact.allFetched());
+        QCOMPARE(exact.fetchedCount(), 64);
     }
 
     void displayHooksAndSuspendedNotifications()
