@@ -10,51 +10,11 @@
 #include <QFileDialog>
 #include <QTabWidget>
 
-namespace {
-
-// Stops the grid from following while the export reads the view, and lets it catch up after.
-struct SuspendedView
-{
-    Query& view;
-    explicit SuspendedView(Query& v) : view(v) { view.disableControls(); }
-    ~SuspendedView() { view.enableControls(); }
-};
-
-} // namespace
-
 bool TfMain::ExportActiveGrid(const QString& fileName)
 {
     TDBGrid* grid = onRegisterTab() ? RejestrGrid : kontrahenciGrid;
-    Query& view = *grid->view();
-    const QList<GridColumn>& columns = grid->viewModel()->columns();
-    QList<int> fields;
-    for (const GridColumn& c : columns)
-        fields << view.fieldIndex(c.field);
-
-    SuspendedView suspended(view);
-    bool titles = true;
-    int row = 0;
     try {
-        return TVtExportToCSV::WriteFile(fileName, [&](QStringList& cells) {
-            cells.resize(columns.size());
-            if (titles) {
-                titles = false;
-                for (qsizetype c = 0; c < columns.size(); ++c)
-                    cells[c] = columns[c].title;
-                return true;
-            }
-            if (!view.isOpen())
-                return false;
-            // Rows are read from the view's cache by number: the cursor never moves.
-            while (row >= view.fetchedCount() && !view.allFetched())
-                view.fetchMore(4096);
-            if (row >= view.fetchedCount())
-                return false;
-            for (qsizetype c = 0; c < columns.size(); ++c)
-                cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
-            ++row;
-            return true;
-        });
+        return TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(), fileName);
     } catch (const EDBEngineError& e) {
         ShowDBError(e.message(), 0);
         return false;

@@ -1,6 +1,6 @@
 #include "data/Cp1250.h"
 
-#include <QHash>
+#include <array>
 
 namespace {
 
@@ -25,36 +25,58 @@ constexpr char16_t kHigh[128] = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-const QHash<char16_t, char>& reverseTable()
+// Windows-1250 byte of every character below U+0300 (0 where there is none); the few
+// characters above it are looked up in kHigh.
+const std::array<unsigned char, 0x300>& lowTable()
 {
-    static const QHash<char16_t, char> table = [] {
-        QHash<char16_t, char> t;
-        for (int i = 0; i < 128; ++i)
-            t.insert(kHigh[i], char(0x80 + i));
+    static const std::array<unsigned char, 0x300> table = [] {
+        std::array<unsigned char, 0x300> t{};
+        for (int i = 0; i < 0x80; ++i)
+            t[i] = static_cast<unsigned char>(i);
+        for (int i = 0; i < 128; ++i) {
+            if (kHigh[i] < 0x300)
+                t[kHigh[i]] = static_cast<unsigned char>(0x80 + i);
+        }
         return t;
     }();
     return table;
 }
 
+char encode(char16_t u)
+{
+    if (u < 0x300) {
+        const unsigned char b = lowTable()[u];
+        return b != 0 || u == 0 ? char(b) : '?';
+    }
+    for (int i = 0; i < 128; ++i) {
+        if (kHigh[i] == u)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
 } // namespace
+
+void AppendCp1250(QByteArray& out, QStringView text)
+{
+    // At most one byte per character: write into place, then trim.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* p = out.data() + start;
+    for (const QChar c : text) {
+        // A character outside the basic plane is one "?", not two.
+        if (c.isLowSurrogate())
+            continue;
+        *p++ = encode(c.unicode());
+    }
+    out.truncate(p - out.constData());
+}
 
 QByteArray ToCp1250(const QString& text)
 {
     QByteArray out;
     out.reserve(text.size());
-    const auto& rev = reverseTable();
-    for (const QChar c : text) {
-        // A character outside the basic plane is one "?", not two.
-        if (c.isLowSurrogate())
-            continue;
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            out += char(u);
-        } else {
-            const auto it = rev.constFind(u);
-            out += it != rev.constEnd() ? it.value() : '?';
-        }
-    }
+    AppendCp1250(out, text);
     return out;
 }
 

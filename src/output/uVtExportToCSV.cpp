@@ -1,6 +1,8 @@
 #include "output/uVtExportToCSV.h"
 
 #include "data/Cp1250.h"
+#include "data/ViewModel.h"
+#include "dbengine/Query.h"
 
 #include <QFile>
 
@@ -12,13 +14,13 @@ constexpr qsizetype kFlushBytes = 1 << 16;
 void appendCell(QByteArray& line, const QString& cell)
 {
     line += '"';
-    const QByteArray bytes = ToCp1250(cell);
-    if (bytes.contains('"')) {
-        QByteArray doubled = bytes;
-        doubled.replace("\"", "\"\"");
-        line += doubled;
-    } else {
-        line += bytes;
+    const qsizetype start = line.size();
+    AppendCp1250(line, cell);
+    // An inner quote is doubled, so every reader gets the cell back intact.
+    if (line.indexOf('"', start) >= 0) {
+        QByteArray doubled = line.mid(start);
+        line.truncate(start);
+        line += doubled.replace("\"", "\"\"");
     }
     line += '"';
 }
@@ -70,6 +72,48 @@ bool TVtExportToCSV::ExportGrid(const QList<QStringList>& table, const QString& 
         if (row >= table.size())
             return false;
         cells = table[row++];
+        return true;
+    });
+}
+
+namespace {
+
+// Stops the grid from following while the export reads the view, and lets it catch up after.
+struct SuspendedView
+{
+    Query& view;
+    explicit SuspendedView(Query& v) : view(v) { view.disableControls(); }
+    ~SuspendedView() { view.enableControls(); }
+};
+
+} // namespace
+
+bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
+                                const QString& fileName)
+{
+    QList<int> fields;
+    for (const GridColumn& c : columns)
+        fields << view.fieldIndex(c.field);
+    SuspendedView suspended(view);
+    bool titles = true;
+    int row = 0;
+    return WriteFile(fileName, [&](QStringList& cells) {
+        cells.resize(columns.size());
+        if (titles) {
+            titles = false;
+            for (qsizetype c = 0; c < columns.size(); ++c)
+                cells[c] = columns[c].title;
+            return true;
+        }
+        if (!view.isOpen())
+            return false;
+        while (row >= view.fetchedCount() && !view.allFetched())
+            view.fetchMore(4096);
+        if (row >= view.fetchedCount())
+            return false;
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
+        ++row;
         return true;
     });
 }

@@ -7,6 +7,8 @@
 #include <functional>
 
 class QIODevice;
+class Query;
+struct GridColumn;
 
 // Writes a table as a semicolon-separated file for a spreadsheet: every cell in double quotes
 // (a quote inside a cell doubled, so every reader gets the cell back intact), cells joined by ";",
@@ -26,4 +28,9 @@ public:
     static bool WriteRows(QIODevice& out, const std::function<bool(QStringList& cells)>& nextRow);
     static bool WriteFile(const QString& fileName,
                           const std::function<bool(QStringList& cells)>& nextRow);
+
+    // A grid's columns (titles first) and every row of its view, each cell as the grid shows
+    // it. Rows are read from the view by number, so its cursor stays where it was; the view's
+    // notifications are held meanwhile. Raises the engine's error if reading fails.
+    static bool ExportView(Query& view, const QList<GridColumn>& columns, const QString& fileName);
 };
