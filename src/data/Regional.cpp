@@ -54,17 +54,22 @@ QString FormatAmount(double value)
     if (std::fabs(fraction - 0.5) < 1e-6)
         hundredths = QString::number(hundredths, 'g', 15).toDouble();
     const qint64 grosze = std::llround(hundredths);
-    const qint64 whole = std::llabs(grosze) / 100;
-    const int part = int(std::llabs(grosze) % 100);
-    QString text;
-    text.reserve(24);
+    // Digits written from the right into a small buffer: called for every amount cell.
+    QChar text[24];
+    int at = 24;
+    qint64 rest = grosze < 0 ? -grosze : grosze;
+    text[--at] = QChar(char16_t(u'0' + rest % 10));
+    rest /= 10;
+    text[--at] = QChar(char16_t(u'0' + rest % 10));
+    rest /= 10;
+    text[--at] = Regional().decimalSeparator;
+    do {
+        text[--at] = QChar(char16_t(u'0' + rest % 10));
+        rest /= 10;
+    } while (rest > 0);
     if (grosze < 0)
-        text += u'-';
-    text += QString::number(whole);
-    text += Regional().decimalSeparator;
-    text += QChar(u'0' + part / 10);
-    text += QChar(u'0' + part % 10);
-    return text;
+        text[--at] = u'-';
+    return QString(text + at, 24 - at);
 }
 
 QString FormatRate(double value)

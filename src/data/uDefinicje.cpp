@@ -196,7 +196,13 @@ QString IntToDateText(qint64 code)
 {
     if (code < 10000000 || code > 99999999)
         return {};
-    const QString digits = QString::number(code);
+    // Built in place: the grid and the export call this for every date cell.
+    const int v = int(code);
     const QChar sep = Regional().dateSeparator;
-    return digits.mid(6, 2) + sep + digits.mid(4, 2) + sep + digits.left(4);
+    const auto digit = [](int d) { return QChar(char16_t(u'0' + d)); };
+    const QChar text[10] = {digit(v / 10 % 10),      digit(v % 10),        sep,
+                            digit(v / 1000 % 10),    digit(v / 100 % 10),  sep,
+                            digit(v / 10000000 % 10), digit(v / 1000000 % 10),
+                            digit(v / 100000 % 10),  digit(v / 10000 % 10)};
+    return QString(text, 10);
 }
