@@ -11,9 +11,6 @@ namespace {
 // the engine's "database is locked" message.
 constexpr int kBusyTimeoutMs = 3000;
 
-// Page cache per table file, in KiB.
-constexpr int kCacheKiB = 8192;
-
 QString quoteIdentifier(const QString& name)
 {
     QString q = name;
@@ -104,9 +101,6 @@ void Database::connect()
             // statement runs, so copying them is a complete backup. Reading the schema here
             // also fails early on a file that is not a database.
             exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoteIdentifier(stem)));
-            // A register view of one taxpayer's year lies scattered over thousands of pages;
-            // keeping them cached saves re-reading them for every sort and sum.
-            exec(QStringLiteral("PRAGMA %1.cache_size=-%2").arg(quoteIdentifier(stem)).arg(kCacheKiB));
         }
     } catch (...) {
         disconnect();

@@ -1,1 +1,8 @@
 rejestr_test(test_fileoperations archive/test_fileoperations.cpp)
+add_library(archive_test_data STATIC archive/ArchiveTestData.cpp archive/ArchiveTestData.h)
+target_link_libraries(archive_test_data PUBLIC rejestr_core)
+rejestr_test(test_archivedescription archive/test_archivedescription.cpp)
+rejestr_test(test_archivestore archive/test_archivestore.cpp)
+target_link_libraries(test_archivestore PRIVATE archive_test_data)
+rejestr_test(test_archiwum archive/test_archiwum.cpp)
+target_link_libraries(test_archiwum PRIVATE archive_test_data)

@@ -1,0 +1,474 @@
+#include "archive/uArchiveStore.h"
+
+#include "archive/uArchiveDescription.h"
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dbengine/EDBEngineError.h"
+#include "dbengine/SqliteHandles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// As long as the program's own connection waits for another process to release the files.
+constexpr int kBusyTimeoutMs = 3000;
+// Lets the quick check read the file through the page cache without copying every page.
+constexpr qint64 kVerifyMapSize = qint64(1) << 30;
+
+fs::path ToPath(const QString& text)
+{
+    return fs::path(QFile::encodeName(text).toStdString());
+}
+
+QString Stem(const QString& tableFile)
+{
+    return tableFile.section(u'.', 0, 0);
+}
+
+QString Quoted(const QString& identifier)
+{
+    QString q = identifier;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+bool Fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+QString Message(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// The rows of a statement's first column; false with the engine's message on an error.
+bool Rows(sqlite3* db, const QString& sql, QStringList& rows, QString* error)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+        return Fail(error, Message(db));
+    SqliteStatementPtr st(raw);
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    return rc == SQLITE_DONE || Fail(error, Message(db));
+}
+
+bool Exec(sqlite3* db, const QString& sql, QString* error)
+{
+    QStringList ignored;
+    return Rows(db, sql, ignored, error);
+}
+
+// A table file together with the files SQLite keeps beside it.
+void RemoveDatabaseFile(const QString& file)
+{
+    std::error_code ignored;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        fs::remove(ToPath(file + QLatin1String(suffix)), ignored);
+}
+
+// A rollback journal or write-ahead log with content beside a table file means a writer was
+// cut short or is still at work: the file alone is not the whole data.
+bool HasPendingLog(const QString& file)
+{
+    return QFileInfo(file + QStringLiteral("-journal")).size() > 0 ||
+           QFileInfo(file + QStringLiteral("-wal")).size() > 0;
+}
+
+SqliteConnectionPtr Open(const QString& file, int flags, QString* error)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, flags, nullptr);
+    SqliteConnectionPtr db(raw);
+    if (rc != SQLITE_OK) {
+        Fail(error, raw ? Message(raw) : QString::fromUtf8(sqlite3_errstr(rc)));
+        return nullptr;
+    }
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    return db;
+}
+
+// The data directory's table files attached under their stems, as the program attaches them.
+SqliteConnectionPtr OpenDataFiles(QString* error)
+{
+    SqliteConnectionPtr db =
+        Open(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+    if (!db)
+        return nullptr;
+    for (const QString& name : TableNames) {
+        const QString file = ArchiveFilePath(DataDirectory(), name);
+        // ATTACH would create a missing file as an empty database.
+        if (!QFileInfo(file).isFile()) {
+            Fail(error, QStringLiteral("Brak pliku %1").arg(file));
+            return nullptr;
+        }
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ?1 AS ?2", -1, &raw, nullptr);
+        SqliteStatementPtr st(raw);
+        const QByteArray path = file.toUtf8();
+        const QByteArray schema = Stem(name).toUtf8();
+        sqlite3_bind_text(raw, 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(raw, 2, schema.constData(), int(schema.size()), SQLITE_TRANSIENT);
+        if (!raw || sqlite3_step(raw) != SQLITE_DONE) {
+            Fail(error, Message(db.get()));
+            return nullptr;
+        }
+    }
+    return db;
+}
+
+// One read transaction over both table files: while it lasts no writer can commit to either,
+// so the two copies show the same moment. Joins a transaction the connection already has.
+class ReadSnapshot
+{
+public:
+    explicit ReadSnapshot(sqlite3* db) : m_db(db), m_own(sqlite3_get_autocommit(db) != 0) {}
+    ~ReadSnapshot()
+    {
+        if (m_begun)
+            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+    bool begin(QString* error)
+    {
+        if (m_own) {
+            if (!Exec(m_db, QStringLiteral("BEGIN"), error))
+                return false;
+            m_begun = true;
+        }
+        for (const QString& name : TableNames) {
+            if (!Exec(
+                    m_db,
+                    QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(Quoted(Stem(name))),
+                    error))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    sqlite3* m_db;
+    bool m_own;
+    bool m_begun = false;
+};
+
+bool BackupInto(sqlite3* source, const QString& schema, const QString& target, QString* error)
+{
+    RemoveDatabaseFile(target);
+    SqliteConnectionPtr dest = Open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+    if (!dest)
+        return false;
+    sqlite3_backup* backup =
+        sqlite3_backup_init(dest.get(), "main", source, schema.toUtf8().constData());
+    if (!backup)
+        return Fail(error, Message(dest.get()));
+    const int step = sqlite3_backup_step(backup, -1);
+    const int finish = sqlite3_backup_finish(backup);
+    if (step != SQLITE_DONE || finish != SQLITE_OK)
+        return Fail(error, step != SQLITE_DONE && step != SQLITE_OK
+                               ? QString::fromUtf8(sqlite3_errstr(step))
+                               : Message(dest.get()));
+    return true;
+}
+
+// The staged file is SQLite's, intact, and holds the one expected table and nothing that would
+// act on it (no other table that a statement could reach instead, no view, no trigger).
+bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error)
+{
+    SqliteConnectionPtr db = Open(file, SQLITE_OPEN_READWRITE, error);
+    if (!db)
+        return false;
+    Exec(db.get(), QStringLiteral("PRAGMA mmap_size=%1").arg(kVerifyMapSize), nullptr);
+    QStringList check;
+    if (!Rows(db.get(), QStringLiteral("PRAGMA quick_check"), check, error))
+        return false;
+    if (check != QStringList{QStringLiteral("ok")})
+        return Fail(error, check.join(u'\n'));
+
+    const QString stem = Stem(tableFile);
+    QStringList objects;
+    if (!Rows(db.get(),
+              QStringLiteral("SELECT type||' '||name FROM sqlite_master "
+                             "WHERE type<>'index' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
+              objects, error))
+        return false;
+    if (objects.size() != 1 ||
+        objects.first().compare(QStringLiteral("table ") + stem, Qt::CaseInsensitive) != 0)
+        return Fail(error, QStringLiteral("Plik nie zawiera tabeli %1: %2")
+                               .arg(stem, objects.join(QStringLiteral(", "))));
+
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(
+        db.get(), QStringLiteral("PRAGMA table_info(%1)").arg(Quoted(stem)).toUtf8().constData(),
+        -1, &raw, nullptr);
+    SqliteStatementPtr st(raw);
+    QStringList columns;
+    while (raw && sqlite3_step(raw) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)))
+                       .toUpper();
+    QStringList expected = ExpectedColumns(tableFile);
+    columns.sort();
+    expected.sort();
+    if (columns != expected)
+        return Fail(error, QStringLiteral("Tabela %1 ma inne kolumny: %2")
+                               .arg(stem, columns.join(QStringLiteral(", "))));
+    return true;
+}
+
+struct Swap
+{
+    QString live, staged, old;
+    bool moved = false;  // live -> old done
+    bool placed = false; // staged -> live done
+};
+
+bool Rename(const QString& from, const QString& to, QString* error)
+{
+    std::error_code ec;
+    fs::rename(ToPath(from), ToPath(to), ec);
+    return !ec ||
+           Fail(error,
+                QStringLiteral("%1 -> %2: %3").arg(from, to, QString::fromStdString(ec.message())));
+}
+
+// Puts back the files as they were, latest step first.
+void RollBack(std::array<Swap, 2>& swaps)
+{
+    for (auto it = swaps.rbegin(); it != swaps.rend(); ++it) {
+        std::error_code ignored;
+        if (it->moved)
+            fs::rename(ToPath(it->old), ToPath(it->live), ignored);
+        else if (it->placed)
+            fs::remove(ToPath(it->live), ignored);
+        it->moved = it->placed = false;
+    }
+}
+
+bool SwapIn(std::array<Swap, 2>& swaps, QString* error)
+{
+    for (Swap& s : swaps) {
+        if (HasPendingLog(s.live))
+            return Fail(error, QStringLiteral("Plik %1 jest w trakcie zapisu").arg(s.live));
+    }
+    for (Swap& s : swaps) {
+        if (QFileInfo::exists(s.live)) {
+            if (!Rename(s.live, s.old, error))
+                return false;
+            s.moved = true;
+        }
+        if (!Rename(s.staged, s.live, error))
+            return false;
+        s.placed = true;
+    }
+    return true;
+}
+
+void CloseViews(TmyDataBase& dm)
+{
+    for (Query* q :
+         {&dm.DBFRejestr, &dm.DBFKontrahenci, &dm.DBFInsertRejestr, &dm.DBFUpdateRejestr,
+          &dm.DBFDeleteRejestr, &dm.DBFInsertKontrahenci, &dm.DBFUpdateKontrahenci,
+          &dm.DBFDeleteKontrahenci, &dm.DBFRejestrSUMA, &dm.DBFKontrahenciSUMA, &dm.mySQL})
+        q->close();
+}
+
+bool Connect(Database& db, QString* error)
+{
+    try {
+        db.connect();
+        return true;
+    } catch (const EDBEngineError& e) {
+        return Fail(error, e.message());
+    }
+}
+
+} // namespace
+
+QString ArchiveFilePath(const QString& dir, const QString& fileName)
+{
+    if (dir.endsWith(u'/') || dir.endsWith(u'\\'))
+        return dir + fileName;
+    return dir + u'/' + fileName;
+}
+
+QString DataDirectory()
+{
+    return ProgramPath(QStringLiteral("db"));
+}
+
+bool IsDataDirectory(const QString& dir)
+{
+    const QString data = QFileInfo(DataDirectory()).canonicalFilePath();
+    return !data.isEmpty() && QFileInfo(dir).canonicalFilePath() == data;
+}
+
+bool HoldsArchive(const QString& dir)
+{
+    return QFileInfo::exists(ArchiveFilePath(dir, kDescriptionFileName));
+}
+
+QStringList ExpectedColumns(const QString& tableFile)
+{
+    const QString stem = Stem(tableFile).toLower();
+    if (stem == QLatin1String("kontrahenci"))
+        return {
+            QStringLiteral("ID"),       QStringLiteral("NAZWA"),    QStringLiteral("NIP"),
+            QStringLiteral("ADRES"),    QStringLiteral("KODPOCZT"), QStringLiteral("MIEJSCOWOSC"),
+            QStringLiteral("TELEFONY"), QStringLiteral("UWAGI"),    QStringLiteral("SKROT")};
+    if (stem == QLatin1String("rejestr"))
+        return {QStringLiteral("ID"),
+                QStringLiteral("DATAWPISU"),
+                QStringLiteral("DATADOK"),
+                QStringLiteral("NALEZNOSC"),
+                QStringLiteral("STAWKA"),
+                QStringLiteral("DATAZAPLATY"),
+                QStringLiteral("NRDOK"),
+                QStringLiteral("IMIE"),
+                QStringLiteral("NAZWISKO"),
+                QStringLiteral("NIP"),
+                QStringLiteral("ADRES"),
+                QStringLiteral("KODPOCZT"),
+                QStringLiteral("MIEJSCOWOSC"),
+                QStringLiteral("UWAGI"),
+                QStringLiteral("IDKONTRAHENTA"),
+                QStringLiteral("WARTOSC")};
+    return {};
+}
+
+bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error)
+{
+    if (IsDataDirectory(dir))
+        return Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
+    if (!QDir().mkpath(dir))
+        return Fail(error, QStringLiteral("Nie można utworzyć katalogu %1").arg(dir));
+
+    SqliteConnectionPtr own;
+    if (!live) {
+        own = OpenDataFiles(error);
+        if (!own)
+            return false;
+        live = own.get();
+    }
+    for (const QString& name : TableNames) {
+        if (!sqlite3_db_filename(live, Stem(name).toUtf8().constData()))
+            return Fail(error, QStringLiteral("Tabela %1 nie jest dołączona").arg(Stem(name)));
+    }
+
+    const QString suffix = QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
+    QStringList copies;
+    bool ok = true;
+    {
+        ReadSnapshot snapshot(live);
+        ok = snapshot.begin(error);
+        for (const QString& name : TableNames) {
+            if (!ok)
+                break;
+            copies << ArchiveFilePath(dir, name) + suffix;
+            ok = BackupInto(live, Stem(name), copies.last(), error);
+        }
+    }
+    // Earlier copies in dir are replaced only when both new ones are complete.
+    for (int i = 0; ok && i < copies.size(); ++i) {
+        const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
+        // A stale journal beside the old copy would otherwise be rolled into the new one.
+        RemoveDatabaseFile(target);
+        ok = Rename(copies[i], target, error);
+    }
+    if (!ok) {
+        for (const QString& copy : copies)
+            RemoveDatabaseFile(copy);
+    }
+    return ok;
+}
+
+bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error)
+{
+    RemoveDatabaseFile(staged);
+    if (!QFileInfo(archivedFile).isFile())
+        return Fail(error, QStringLiteral("Brak pliku %1").arg(archivedFile));
+    if (HasPendingLog(archivedFile))
+        return Fail(error, QStringLiteral("Plik %1 ma niezakończony zapis").arg(archivedFile));
+    std::error_code ec;
+    fs::copy_file(ToPath(archivedFile), ToPath(staged), fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        RemoveDatabaseFile(staged);
+        return Fail(error, QStringLiteral("%1: %2").arg(archivedFile,
+                                                        QString::fromStdString(ec.message())));
+    }
+    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error)) {
+        RemoveDatabaseFile(staged);
+        return false;
+    }
+    return true;
+}
+
+RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error)
+{
+    if (IsDataDirectory(dir)) {
+        Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
+        return RestoreOutcome::Refused;
+    }
+    std::array<Swap, 2> swaps;
+    for (std::size_t i = 0; i < swaps.size(); ++i) {
+        Swap& s = swaps[i];
+        s.live = ArchiveFilePath(DataDirectory(), TableNames[i]);
+        s.staged = s.live + QStringLiteral(".new");
+        s.old = s.live + QStringLiteral(".old");
+    }
+    const auto removeStaged = [&swaps] {
+        for (const Swap& s : swaps)
+            RemoveDatabaseFile(s.staged);
+    };
+    for (std::size_t i = 0; i < swaps.size(); ++i) {
+        if (!StageArchivedTable(ArchiveFilePath(dir, TableNames[i]), swaps[i].staged, error)) {
+            removeStaged();
+            return RestoreOutcome::Refused;
+        }
+    }
+
+    Database* db = dataModule ? &dataModule->DatabaseMain : nullptr;
+    const bool connected = db && db->isConnected();
+    QString why;
+    bool ok = true;
+    if (connected) {
+        CloseViews(*dataModule);
+        // A statement still prepared elsewhere would keep the old files open past the swap.
+        ok = !sqlite3_next_stmt(db->handle(), nullptr) ||
+             Fail(&why, QStringLiteral("Połączenie z bazą ma otwarte zapytania"));
+        if (ok)
+            db->disconnect();
+    }
+    ok = ok && SwapIn(swaps, &why);
+    if (ok && connected)
+        ok = Connect(*db, &why);
+    if (!ok) {
+        RollBack(swaps);
+        if (connected && !db->isConnected())
+            Connect(*db, nullptr);
+        removeStaged();
+    }
+    if (connected && db->isConnected())
+        dataModule->RefreshKontrahenci();
+    if (!ok) {
+        Fail(error, why);
+        return RestoreOutcome::Failed;
+    }
+    for (const Swap& s : swaps)
+        RemoveDatabaseFile(s.old);
+    return RestoreOutcome::Restored;
+}

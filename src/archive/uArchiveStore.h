@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+class TmyDataBase;
+
+// Archive copies of the two table files: where they lie, how they are made and how the data is
+// restored from them. No windows here; the archive window asks and tells the user.
+
+// dir + separator + fileName, without doubling a separator that dir already ends with, so the
+// root "/" gives "/archiwum.bak" and "C:" gives "C:/archiwum.bak".
+QString ArchiveFilePath(const QString& dir, const QString& fileName);
+
+// The live data directory: the program directory's db/.
+QString DataDirectory();
+// Whether dir is the live data directory itself, however it is spelt (links, "..", a trailing
+// separator). Archives are never made, deleted or restored there.
+bool IsDataDirectory(const QString& dir);
+
+// Whether dir holds an archive description ("archiwum.bak").
+bool HoldsArchive(const QString& dir);
+
+// The columns a table file must hold, by its file name ("rejestr.DB"); empty for another name.
+QStringList ExpectedColumns(const QString& tableFile);
+
+// Copies both tables into dir as one consistent snapshot: both are read inside one read
+// transaction through SQLite's backup API, so no other writer's statement can be half in them.
+// live is the program's connection with the table files attached under their stems, or null to
+// read the files of the data directory. A table copy replaces the one in dir only after both
+// copies succeeded. False, with the reason in error, on any failure.
+bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error = nullptr);
+
+// Produces at staged a verified SQLite table file from the archived one: a copy that opens,
+// passes SQLite's quick check and holds exactly the one expected table with its columns.
+// On failure nothing is left at staged.
+bool StageArchivedTable(const QString& archivedFile, const QString& staged,
+                        QString* error = nullptr);
+
+enum class RestoreOutcome
+{
+    Restored, // the archived tables are live, the connection reopened, the taxpayer list re-run
+    Refused,  // an archived file is missing, damaged or foreign; nothing was touched
+    Failed,   // swapping failed; the earlier files were put back and the connection reopened
+};
+
+// Restores both tables from the archive in dir, all or nothing: both archived files are staged
+// beside the live ones first; only then are the data module's views closed, the connection shut,
+// the files swapped by renaming (the earlier ones kept until both are in place) and the connection
+// reopened. dataModule may be null (no connection to close).
+RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
+                              QString* error = nullptr);
