@@ -1,0 +1,292 @@
+#include "import/ParadoxConvert.h"
+
+#include "dbengine/SqliteHandles.h"
+#include "import/ParadoxTable.h"
+#include "import/Pxlib.h"
+
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// How a column stores its values and what a blank reads as.
+enum class Type
+{
+    Integer,
+    Real,
+    Text,
+    Unwritten
+};
+
+struct Column
+{
+    const char* name;
+    Type type;
+};
+
+struct Table
+{
+    const char* stem;
+    std::vector<Column> columns;
+    const char* indexes; // the installer's, so an imported file serves the views as fast
+};
+
+const Table kTables[] = {
+    {"kontrahenci",
+     {{"ID", Type::Integer},
+      {"NAZWA", Type::Text},
+      {"NIP", Type::Text},
+      {"ADRES", Type::Text},
+      {"KODPOCZT", Type::Text},
+      {"MIEJSCOWOSC", Type::Text},
+      {"TELEFONY", Type::Text},
+      {"UWAGI", Type::Text},
+      {"SKROT", Type::Text}},
+     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
+    {"rejestr",
+     {{"ID", Type::Integer},
+      {"DATAWPISU", Type::Integer},
+      {"DATADOK", Type::Integer},
+      {"NALEZNOSC", Type::Real},
+      {"STAWKA", Type::Real},
+      {"DATAZAPLATY", Type::Integer},
+      {"NRDOK", Type::Text},
+      {"IMIE", Type::Text},
+      {"NAZWISKO", Type::Text},
+      {"NIP", Type::Text},
+      {"ADRES", Type::Text},
+      {"KODPOCZT", Type::Text},
+      {"MIEJSCOWOSC", Type::Text},
+      {"UWAGI", Type::Text},
+      {"IDKONTRAHENTA", Type::Integer},
+      {"WARTOSC", Type::Unwritten}},
+     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
+     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
+};
+
+const Table* TableOf(const QString& tableFile)
+{
+    const QString stem = tableFile.section(u'.', 0, 0);
+    for (const Table& t : kTables) {
+        if (stem.compare(QLatin1String(t.stem), Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+const char* SqlType(Type type)
+{
+    switch (type) {
+    case Type::Integer:
+        return "INTEGER";
+    case Type::Real:
+    case Type::Unwritten:
+        return "REAL";
+    case Type::Text:
+        return "TEXT";
+    }
+    return "";
+}
+
+bool Fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+void RemoveFile(const QString& file)
+{
+    std::error_code ignored;
+    for (const char* suffix : {"", "-journal"})
+        std::filesystem::remove(QFile::encodeName(file + QLatin1String(suffix)).toStdString(),
+                                ignored);
+}
+
+// The stored form of a blank, as the program itself writes one.
+void BindBlank(sqlite3_stmt* st, int position, Type type)
+{
+    switch (type) {
+    case Type::Integer:
+        sqlite3_bind_int64(st, position, 0);
+        break;
+    case Type::Real:
+        sqlite3_bind_double(st, position, 0.0);
+        break;
+    case Type::Text:
+        sqlite3_bind_text(st, position, "", 0, SQLITE_STATIC);
+        break;
+    case Type::Unwritten:
+        sqlite3_bind_null(st, position);
+        break;
+    }
+}
+
+void BindText(sqlite3_stmt* st, int position, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(st, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// A number typed into a text field goes in as a number; anything else is kept as it stands
+// rather than lost.
+void BindTextAsNumber(sqlite3_stmt* st, int position, const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qint64 whole = trimmed.toLongLong(&ok);
+    if (ok) {
+        sqlite3_bind_int64(st, position, whole);
+        return;
+    }
+    const double value = QString(trimmed).replace(u',', u'.').toDouble(&ok);
+    if (ok)
+        sqlite3_bind_double(st, position, value);
+    else
+        BindText(st, position, text);
+}
+
+// A whole number bound as a double is stored as an integer by the column's type, and a
+// fraction is kept, so a value is never rounded on its way.
+void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px, int field)
+{
+    if (px.isNull(field)) {
+        BindBlank(st, position, type);
+        return;
+    }
+    const ParadoxTable::Kind kind = px.fields()[size_t(field)].kind;
+    if (type == Type::Text) {
+        BindText(st, position, px.text(field));
+        return;
+    }
+    switch (kind) {
+    case ParadoxTable::Kind::Integer:
+    case ParadoxTable::Kind::Date:
+        sqlite3_bind_int64(st, position, px.integer(field));
+        break;
+    case ParadoxTable::Kind::Number:
+        sqlite3_bind_double(st, position, px.number(field));
+        break;
+    case ParadoxTable::Kind::Text:
+        BindTextAsNumber(st, position, px.text(field));
+        break;
+    case ParadoxTable::Kind::Other:
+        BindBlank(st, position, type);
+        break;
+    }
+}
+
+bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& file)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    const QString why = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+    sqlite3_free(message);
+    return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
+}
+
+bool Convert(const QString& paradoxFile, const Table& table, const QString& sqliteFile,
+             qint64* rows, QString* error)
+{
+    ParadoxTable px;
+    if (!px.open(paradoxFile, error))
+        return false;
+
+    std::vector<int> sources;
+    bool anyMatched = false;
+    for (const Column& c : table.columns) {
+        const int field = px.fieldIndex(QString::fromLatin1(c.name));
+        if (field >= 0) {
+            const ParadoxTable::Field& f = px.fields()[size_t(field)];
+            if (f.kind == ParadoxTable::Kind::Other && f.type != pxfLogical)
+                return Fail(error, QStringLiteral("Plik %1: kolumna %2 jest polem typu %3, "
+                                                  "którego nie można przenieść.")
+                                       .arg(paradoxFile, f.name, ParadoxTable::typeName(f.type)));
+            anyMatched = true;
+        }
+        sources.push_back(field);
+    }
+    if (!anyMatched)
+        return Fail(error, QStringLiteral("Plik %1 nie jest tabelą %2: nie ma żadnej z jej kolumn.")
+                               .arg(paradoxFile, QLatin1String(table.stem)));
+
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    SqliteConnectionPtr db(raw);
+    if (rc != SQLITE_OK)
+        return Fail(error, QStringLiteral("Nie można utworzyć pliku %1: %2.")
+                               .arg(sqliteFile, QString::fromUtf8(raw ? sqlite3_errmsg(raw)
+                                                                      : sqlite3_errstr(rc))));
+
+    QByteArray create = QByteArray("CREATE TABLE ") + table.stem + '(';
+    QByteArray insert = QByteArray("INSERT INTO ") + table.stem + " VALUES(";
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        create += QByteArray(i ? ", " : "") + table.columns[i].name + ' ' +
+                  SqlType(table.columns[i].type);
+        insert += i ? ",?" : "?";
+    }
+    create += ");";
+    insert += ')';
+    // A half-written file is deleted, never used, so it needs no journal.
+    if (!Exec(raw, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
+        !Exec(raw, create, error, sqliteFile) || !Exec(raw, "BEGIN", error, sqliteFile))
+        return false;
+
+    sqlite3_stmt* rawSt = nullptr;
+    if (sqlite3_prepare_v2(raw, insert.constData(), -1, &rawSt, nullptr) != SQLITE_OK)
+        return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
+                               .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
+    SqliteStatementPtr st(rawSt);
+    const int count = px.recordCount();
+    for (int r = 0; r < count; ++r) {
+        if (!px.read(r, error))
+            return false;
+        for (size_t i = 0; i < table.columns.size(); ++i) {
+            const int position = int(i) + 1;
+            if (sources[i] < 0)
+                BindBlank(rawSt, position, table.columns[i].type);
+            else
+                BindValue(rawSt, position, table.columns[i].type, px, sources[i]);
+        }
+        if (sqlite3_step(rawSt) != SQLITE_DONE)
+            return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
+                                   .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
+        sqlite3_reset(rawSt);
+    }
+    st.reset();
+    if (!Exec(raw, table.indexes, error, sqliteFile) || !Exec(raw, "COMMIT", error, sqliteFile))
+        return false;
+    if (rows)
+        *rows = count;
+    return true;
+}
+
+} // namespace
+
+bool IsSqliteFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
+                         const QString& sqliteFile, qint64* rows, QString* error)
+{
+    const Table* table = TableOf(tableFile);
+    if (!table)
+        return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
+    RemoveFile(sqliteFile);
+    if (IsSqliteFile(paradoxFile))
+        return Fail(
+            error,
+            QStringLiteral("Plik %1 jest już tabelą SQLite, nie tabelą Paradox.").arg(paradoxFile));
+    if (Convert(paradoxFile, *table, sqliteFile, rows, error))
+        return true;
+    RemoveFile(sqliteFile);
+    return false;
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+// pxlib's header declares C functions without extern "C" of its own.
+extern "C" {
+#include <paradox.h>
+}

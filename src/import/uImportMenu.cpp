@@ -1,0 +1,20 @@
+#include "import/uImportMenu.h"
+
+#include "data/uDM.h"
+#include "dialogs/uInfoForm.h"
+#include "dialogs/uQuestionForm.h"
+#include "import/uImportParadox.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+bool ImportDanychZTabelParadox(QWidget* parent)
+{
+    const QString dir = QFileDialog::getExistingDirectory(
+        parent, QStringLiteral("Wskaż katalog z tabelami Paradox"), QDir::currentPath());
+    if (dir.isEmpty())
+        return false;
+    return RunParadoxImport(
+        myDataBase, dir, [](const QString& t, const QString& m) { return Ask(t, m); },
+        [](const QString& t, const QString& m) { ShowInfo(t, m); });
+}

@@ -1,0 +1,455 @@
+#include "import/ParadoxFixture.h"
+#include "support/TempProgramDir.h"
+
+#include "data/uDM.h"
+#include "data/uDefinicje.h"
+#include "dbengine/SqliteHandles.h"
+#include "import/ParadoxConvert.h"
+#include "import/Pxlib.h"
+#include "import/TableSwap.h"
+#include "import/uImportParadox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray kLettersCp1250 =
+    "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1 \xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF";
+const QString kLetters = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ");
+
+// Every row of a table file as "value:type|value:type|...", read by SQLite alone, in rowid
+// order, so a value and its stored type are compared together.
+QStringList Rows(const QString& file, const QString& table)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    SqliteConnectionPtr db(raw);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(raw,
+                           QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table).toUtf8(),
+                           -1, &st, nullptr) != SQLITE_OK)
+        return {QStringLiteral("ERROR: ") + QString::fromUtf8(sqlite3_errmsg(raw))};
+    SqliteStatementPtr owned(st);
+    QStringList rows;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        QStringList cells;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const char* types[] = {"?", "int", "real", "text", "blob", "null"};
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            cells << QString::fromUtf8(text ? text : "") + u':' +
+                         QLatin1String(types[sqlite3_column_type(st, i)]);
+        }
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+QString Columns(const QString& file, const QString& table)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    SqliteConnectionPtr db(raw);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw, QStringLiteral("PRAGMA table_info(%1)").arg(table).toUtf8(), -1, &st,
+                       nullptr);
+    SqliteStatementPtr owned(st);
+    QStringList columns;
+    while (st && sqlite3_step(st) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))) +
+                       u' ' +
+                       QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+    return columns.join(u',');
+}
+
+QByteArray Bytes(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteText(const QString& file, const QByteArray& bytes)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Two taxpayers and three entries with Polish letters, decimals, zero and blank dates, quotes
+// and semicolons.
+void WriteOldTables(const QString& dir)
+{
+    QVERIFY(WriteParadoxTable(
+        QDir(dir).filePath(QStringLiteral("kontrahenci.DB")), KontrahenciFields(),
+        {{qint64(1), kLettersCp1250, QByteArray("123-456-32-18"), QByteArray("ul. \"D\xB3uga\"; 5"),
+          QByteArray("00-950"), QByteArray("Warszawa"), QByteArray("22 123 45 67"),
+          QByteArray("uwagi; 'cytat'"), QByteArray("Gmina")},
+         {qint64(7), QByteArray("Drugi"), {}, {}, {}, {}, {}, {}, {}}}));
+    QVERIFY(WriteParadoxTable(QDir(dir).filePath(QStringLiteral("rejestr.DB")), RejestrFields(),
+                              {{qint64(1),
+                                qint64(20080305),
+                                qint64(20080210),
+                                1500.25,
+                                2.0,
+                                qint64(0),
+                                QByteArray("FV 1/2008; \"A\""),
+                                QByteArray("J\xF3zef"),
+                                kLettersCp1250,
+                                QByteArray("111"),
+                                QByteArray("Rynek 1"),
+                                QByteArray("30-001"),
+                                QByteArray("Krak\xF3w"),
+                                QByteArray("a;b"),
+                                qint64(1),
+                                {}},
+                               {qint64(2),
+                                qint64(20081231),
+                                {},
+                                0.01,
+                                8.5,
+                                qint64(20090115),
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                qint64(1),
+                                {}},
+                               {qint64(1),
+                                qint64(2008035),
+                                qint64(0),
+                                -99.99,
+                                {},
+                                {},
+                                QByteArray("x"),
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                {},
+                                qint64(7),
+                                12.5}}));
+}
+
+} // namespace
+
+class TestParadoxImport : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_source;
+
+    QString source(const QString& name) const { return m_source.filePath(name); }
+
+private Q_SLOTS:
+    void init();
+    void everyValueCarriedOver();
+    void columnsMatchedByName();
+    void otherFieldTypesInOurColumns();
+    void refusedImports_data();
+    void refusedImports();
+    void swapWithTheProgramConnected();
+    void swapPutsBackEverythingWhenOneFileFails();
+    void menuCommand();
+};
+
+void TestParadoxImport::init()
+{
+    QDir dir(m_source.path());
+    for (const QString& f : dir.entryList(QDir::Files))
+        dir.remove(f);
+    WriteOldTables(m_source.path());
+}
+
+void TestParadoxImport::everyValueCarriedOver()
+{
+    TempProgramDir program;
+    QVERIFY(program.isValid());
+    ImportCounts counts;
+    QString error;
+    QVERIFY2(ImportParadoxTables(nullptr, m_source.path(), &counts, &error), qPrintable(error));
+    QCOMPARE(counts.taxpayers, 2);
+    QCOMPARE(counts.entries, 3);
+
+    const QString k = program.filePath(QStringLiteral("db/kontrahenci.DB"));
+    QCOMPARE(Rows(k, QStringLiteral("kontrahenci")),
+             QStringList({QStringLiteral("1:int|") + kLetters +
+                              QStringLiteral(":text|123-456-32-18:text|ul. \"Długa\"; 5:text|"
+                                             "00-950:text|Warszawa:text|22 123 45 67:text|"
+                                             "uwagi; 'cytat':text|Gmina:text"),
+                          QStringLiteral("7:int|Drugi:text|:text|:text|:text|:text|:text|:text|"
+                                         ":text")}));
+    const QString r = program.filePath(QStringLiteral("db/rejestr.DB"));
+    QCOMPARE(
+        Rows(r, QStringLiteral("rejestr")),
+        QStringList({QStringLiteral("1:int|20080305:int|20080210:int|1500.25:real|2.0:real|0:int|"
+                                    "FV 1/2008; \"A\":text|Józef:text|") +
+                         kLetters +
+                         QStringLiteral(":text|111:text|Rynek 1:text|30-001:text|Kraków:text|"
+                                        "a;b:text|1:int|:null"),
+                     // Blank dates are 0 and blank amounts 0.0, as the program writes them.
+                     QStringLiteral("2:int|20081231:int|0:int|0.01:real|8.5:real|20090115:int|"
+                                    ":text|:text|:text|:text|:text|:text|:text|:text|1:int|:null"),
+                     // A date that is no 8-digit code is kept as stored.
+                     QStringLiteral("1:int|2008035:int|0:int|-99.99:real|0.0:real|0:int|x:text|"
+                                    ":text|:text|:text|:text|:text|:text|:text|7:int|12.5:real")}));
+    // The program's schema and indexes, nothing left beside the live files.
+    QCOMPARE(Columns(r, QStringLiteral("rejestr")),
+             QStringLiteral("ID INTEGER,DATAWPISU INTEGER,DATADOK INTEGER,NALEZNOSC REAL,"
+                            "STAWKA REAL,DATAZAPLATY INTEGER,NRDOK TEXT,IMIE TEXT,NAZWISKO TEXT,"
+                            "NIP TEXT,ADRES TEXT,KODPOCZT TEXT,MIEJSCOWOSC TEXT,UWAGI TEXT,"
+                            "IDKONTRAHENTA INTEGER,WARTOSC REAL"));
+    QCOMPARE(program.sql(QStringLiteral("rejestr.DB"),
+                         QStringLiteral("SELECT group_concat(name) FROM sqlite_master "
+                                        "WHERE type='index'")),
+             QStringLiteral("rejestr_kontrahent_data,rejestr_kontrahent_id"));
+    QCOMPARE(QDir(program.filePath(QStringLiteral("db"))).entryList(QDir::Files),
+             QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
+}
+
+void TestParadoxImport::columnsMatchedByName()
+{
+    // Another order, other letter case, NIP missing, an extra FAX field, a longer NAZWA.
+    const QByteArray longName = QByteArray(240, 'n') + "\xB9\xE6";
+    QVERIFY(WriteParadoxTable(source(QStringLiteral("kontrahenci.DB")),
+                              {{"Skrot", pxfAlpha, 10, 0},
+                               {"FAX", pxfAlpha, 10, 0},
+                               {"nazwa", pxfAlpha, 250, 0},
+                               {"Id", pxfShort, 2, 0}},
+                              {{QByteArray("S"), QByteArray("fax"), longName, qint64(3)}}));
+    TempProgramDir program;
+    QString error;
+    QVERIFY2(ConvertParadoxTable(source(QStringLiteral("kontrahenci.DB")),
+                                 QStringLiteral("kontrahenci.DB"),
+                                 program.filePath(QStringLiteral("k.new")), nullptr, &error),
+             qPrintable(error));
+    QCOMPARE(Rows(program.filePath(QStringLiteral("k.new")), QStringLiteral("kontrahenci")),
+             QStringList(QStringLiteral("3:int|") + QString(240, u'n') +
+                         QStringLiteral("ąć:text|:text|:text|:text|:text|:text|:text|S:text")));
+}
+
+void TestParadoxImport::otherFieldTypesInOurColumns()
+{
+    // Dates as Paradox dates, amounts as BCD and currency, numbers typed into text fields,
+    // the number column as a number field, a logical field where WARTOSC stands.
+    QVERIFY(WriteParadoxTable(source(QStringLiteral("rejestr.DB")),
+                              {{"ID", pxfNumber, 8, 0},
+                               {"DATAWPISU", pxfDate, 4, 0},
+                               {"DATADOK", pxfDate, 4, 0},
+                               {"NALEZNOSC", pxfBCD, 17, 2},
+                               {"STAWKA", pxfCurrency, 8, 0},
+                               {"NRDOK", pxfLong, 4, 0},
+                               {"IDKONTRAHENTA", pxfAlpha, 10, 0},
+                               {"DATAZAPLATY", pxfAlpha, 10, 0},
+                               {"WARTOSC", pxfLogical, 1, 0}},
+                              {{4.0,
+                                QDate(2008, 3, 5),
+                                {},
+                                QByteArray("1234.56"),
+                                2.5,
+                                qint64(77),
+                                QByteArray(" 12 "),
+                                QByteArray("brak"),
+                                qint64(1)}}));
+    TempProgramDir program;
+    QString error;
+    QVERIFY2(ConvertParadoxTable(source(QStringLiteral("rejestr.DB")), QStringLiteral("rejestr.DB"),
+                                 program.filePath(QStringLiteral("r.new")), nullptr, &error),
+             qPrintable(error));
+    QCOMPARE(Rows(program.filePath(QStringLiteral("r.new")), QStringLiteral("rejestr")),
+             QStringList(QStringLiteral(
+                 "4:int|20080305:int|0:int|1234.56:real|2.5:real|brak:text|77:text|:text|:text|"
+                 ":text|:text|:text|:text|:text|12:int|:null")));
+}
+
+void TestParadoxImport::refusedImports_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("arrange");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("not a table") << "rejestr.DB"
+                                 << "text"
+                                 << "nie jest tabelą Paradox";
+    QTest::newRow("missing") << "rejestr.DB"
+                             << "remove"
+                             << "Brak pliku";
+    QTest::newRow("already SQLite") << "kontrahenci.DB"
+                                    << "sqlite"
+                                    << "jest już tabelą SQLite";
+    QTest::newRow("cut short") << "rejestr.DB"
+                               << "cut"
+                               << "plik jest niekompletny";
+    QTest::newRow("another table") << "kontrahenci.DB"
+                                   << "foreign"
+                                   << "nie ma żadnej z jej kolumn";
+    QTest::newRow("memo remarks") << "rejestr.DB"
+                                  << "memo"
+                                  << "memo";
+}
+
+void TestParadoxImport::refusedImports()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, arrange);
+    QFETCH(QString, reason);
+    TempProgramDir program;
+    program.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES(5,'Żywy')"));
+    program.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES(9,5)"));
+    const QByteArray liveK = Bytes(program.filePath(QStringLiteral("db/kontrahenci.DB")));
+    const QByteArray liveR = Bytes(program.filePath(QStringLiteral("db/rejestr.DB")));
+
+    const QString path = source(file);
+    if (arrange == QLatin1String("text")) {
+        WriteText(path, "ID;NAZWA\n1;Jan\n");
+    } else if (arrange == QLatin1String("remove")) {
+        QFile::remove(path);
+    } else if (arrange == QLatin1String("sqlite")) {
+        QFile::remove(path);
+        QVERIFY(QFile::copy(program.filePath(QStringLiteral("db/kontrahenci.DB")), path));
+    } else if (arrange == QLatin1String("cut")) {
+        std::vector<PxRow> rows(50, PxRow{qint64(1)});
+        QVERIFY(WriteParadoxTable(path, RejestrFields(), rows));
+        WriteText(path, Bytes(path).left(6000));
+    } else if (arrange == QLatin1String("foreign")) {
+        QVERIFY(WriteParadoxTable(path, {{"TOWAR", pxfAlpha, 20, 0}}, {{QByteArray("śruba")}}));
+    } else if (arrange == QLatin1String("memo")) {
+        QVERIFY(
+            WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"UWAGI", pxfMemoBLOb, 20, 0}}, {}));
+    }
+
+    ImportCounts counts;
+    QString error;
+    QVERIFY(!ImportParadoxTables(nullptr, m_source.path(), &counts, &error));
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(Bytes(program.filePath(QStringLiteral("db/kontrahenci.DB"))), liveK);
+    QCOMPARE(Bytes(program.filePath(QStringLiteral("db/rejestr.DB"))), liveR);
+    QCOMPARE(QDir(program.filePath(QStringLiteral("db"))).entryList(QDir::Files),
+             QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
+}
+
+void TestParadoxImport::swapWithTheProgramConnected()
+{
+    TempProgramDir program;
+    program.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES(5,'Stary')"));
+    TmyDataBase dm;
+    dm.DMCreate();
+    dm.RefreshKontrahenci();
+    QCOMPARE(dm.DBFKontrahenci.asInteger(QStringLiteral("ID")), 5);
+
+    // A statement that the data module does not own keeps the old files open: refused.
+    sqlite3_stmt* foreign = nullptr;
+    sqlite3_prepare_v2(dm.DatabaseMain.handle(), "SELECT 1", -1, &foreign, nullptr);
+    QString error;
+    QVERIFY(!ImportParadoxTables(&dm, m_source.path(), nullptr, &error));
+    QVERIFY2(error.contains(QStringLiteral("otwarte zapytania")), qPrintable(error));
+    sqlite3_finalize(foreign);
+    QVERIFY(dm.DatabaseMain.isConnected());
+    QCOMPARE(dm.DBFKontrahenci.asInteger(QStringLiteral("ID")), 5);
+
+    ImportCounts counts;
+    QVERIFY2(ImportParadoxTables(&dm, m_source.path(), &counts, &error), qPrintable(error));
+    QVERIFY(dm.DatabaseMain.isConnected());
+    QCOMPARE(dm.DBFKontrahenci.asText(QStringLiteral("NAZWA")), kLetters);
+    // The reopened connection writes to the imported files.
+    KontrahentTexts t;
+    t.ID = QStringLiteral("8");
+    t.NAZWA = QStringLiteral("Nowy");
+    QVERIFY(dm.InsertKontrahent(t));
+    QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT group_concat(ID) FROM kontrahenci")),
+             QStringLiteral("1,7,8"));
+}
+
+void TestParadoxImport::swapPutsBackEverythingWhenOneFileFails()
+{
+    TempProgramDir program;
+    const QString liveK = program.filePath(QStringLiteral("db/kontrahenci.DB"));
+    const QString liveR = program.filePath(QStringLiteral("db/rejestr.DB"));
+    const QByteArray before = Bytes(liveK) + Bytes(liveR);
+    QVERIFY(ConvertParadoxTable(source(QStringLiteral("kontrahenci.DB")),
+                                QStringLiteral("kontrahenci.DB"),
+                                liveK + QStringLiteral(".import")));
+    TmyDataBase dm;
+    dm.DMCreate();
+    // The first file is swapped in before the second one, whose staged file is missing, fails.
+    QString error;
+    QVERIFY(!SwapInTables(
+        &dm,
+        {{liveK, liveK + QStringLiteral(".import")}, {liveR, liveR + QStringLiteral(".import")}},
+        &error));
+    QVERIFY2(error.contains(liveR), qPrintable(error));
+    QCOMPARE(Bytes(liveK) + Bytes(liveR), before);
+    QCOMPARE(QDir(program.filePath(QStringLiteral("db"))).entryList(QDir::Files),
+             QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
+    QVERIFY(dm.DatabaseMain.isConnected());
+    QVERIFY(dm.DBFKontrahenci.isEmpty());
+}
+
+void TestParadoxImport::menuCommand()
+{
+    TempProgramDir program;
+    QStringList said;
+    bool answer = false;
+    const AskFunction ask = [&](const QString& t, const QString& m) {
+        said << QStringLiteral("ask ") + t + u'|' + m;
+        return answer;
+    };
+    const InfoFunction info = [&](const QString& t, const QString& m) {
+        said << QStringLiteral("info ") + t + u'|' + m;
+    };
+
+    // Copies made on Windows may spell the names in capitals.
+    QVERIFY(
+        QFile::rename(source(QStringLiteral("rejestr.DB")), source(QStringLiteral("REJESTR.db"))));
+    QFile::remove(source(QStringLiteral("kontrahenci.DB")));
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QCOMPARE(said, QStringList(QStringLiteral("info Informacje|We wskazanym katalogu nie "
+                                              "znaleziono tabel Paradox: kontrahenci.DB.")));
+
+    WriteOldTables(m_source.path());
+    QFile::remove(source(QStringLiteral("rejestr.DB")));
+    said.clear();
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    const QString question = QStringLiteral(
+        "ask Uwaga|Dotychczasowe dane zostaną zastąpione danymi z tabel Paradox ze wskazanego "
+        "katalogu. Czy mimo to chcesz kontynuować import?");
+    QCOMPARE(said, QStringList(question));
+    QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT count(*) FROM kontrahenci")),
+             QStringLiteral("0"));
+
+    answer = true;
+    said.clear();
+    QVERIFY(RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QCOMPARE(said, QStringList({question, QStringLiteral("info Informacje|Zaimportowano 2 "
+                                                         "podatników i 3 zapisów rejestru.")}));
+
+    WriteText(source(QStringLiteral("REJESTR.db")), "nie tabela");
+    said.clear();
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QCOMPARE(said.size(), 2);
+    QVERIFY2(said[1].startsWith(QStringLiteral("info Informacja|Nie udało się zaimportować "
+                                               "danych. Plik ") +
+                                source(QStringLiteral("REJESTR.db")) +
+                                QStringLiteral(" nie jest tabelą Paradox")),
+             qPrintable(said[1]));
+    QVERIFY(said[1].endsWith(QStringLiteral("Dotychczasowe dane pozostały bez zmian.")));
+    QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT count(*) FROM kontrahenci")),
+             QStringLiteral("2"));
+}
+
+QTEST_GUILESS_MAIN(TestParadoxImport)
+#include "test_paradoximport.moc"
