@@ -24,39 +24,15 @@ namespace {
 
 const QDate kToday(2026, 12, 7);
 const QStringList kTables{QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")};
-const QString kRestoreFailed =
-    QStringLiteral("Nie udało się odtworzyć danych z archiwum. Spróbuj wykonać operację ponownie. "
-                   "Aplikacja może zacząć działać niestabilnie. Do momentu poprawnego odtworzenia "
-                   "danych.");
-
-// Title and text of a message or question window.
-using Said = QStringList;
-
-void answerInfo(ModalDriver& driver, Said* said)
-{
-    driver.onNextModal([said](QWidget* w) {
-        *said << w->windowTitle() << w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
-        QTest::keyClick(w, Qt::Key_Return);
-    });
-}
-
-void answerQuestion(ModalDriver& driver, bool yes, Said* said)
-{
-    driver.onNextModal([yes, said](QWidget* w) {
-        *said << w->windowTitle() << w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
-        w->findChild<QPushButton*>(yes ? QStringLiteral("SpeedButton1")
-                                       : QStringLiteral("SpeedButton2"))
-            ->click();
-    });
-}
+const QString kBadDate = QStringLiteral("Nie poprawny format daty archiwum. Popraw pole");
 
 QStringList Entries(const QString& dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// A program directory with data, its data module, and the window shown (not run modally, so
-// that the messages it raises are the modal windows the driver answers).
+// A program directory with data, its data module, and the window shown but not run modally, so
+// that the only modal windows are the questions and messages it raises.
 struct Fixture
 {
     TempProgramDir program;
@@ -72,22 +48,52 @@ struct Fixture
         w = std::make_unique<TfArchiwum>();
         w->setWindowModality(Qt::NonModal);
         w->show();
+        w->SelectDirectory(place.path());
     }
     ~Fixture()
     {
         w.reset();
         myDataBase = nullptr;
     }
-    QString live(const QString& t) const { return program.filePath(QStringLiteral("db/") + t); }
-    QString at(const QString& t) const { return place.filePath(t); }
-    QString liveDump() const { return DumpTable(live(kTables[0])) + DumpTable(live(kTables[1])); }
-    QString archivedDump() const { return DumpTable(at(kTables[0])) + DumpTable(at(kTables[1])); }
-    void makeArchive(const QString& name, const QString& date)
+    QString at(const QString& file) const { return place.filePath(file); }
+    QString dump(const QString& dir) const
+    {
+        return DumpTable(dir + u'/' + kTables[0]) + DumpTable(dir + u'/' + kTables[1]);
+    }
+    QString liveDump() const { return dump(program.filePath(QStringLiteral("db"))); }
+    void makeArchive(const QString& name)
     {
         QVERIFY(CreateArchiveTables(nullptr, place.path()));
-        QVERIFY(WriteDescription(at(kDescriptionFileName), ArchiveDescription{name, date}));
+        QVERIFY(WriteDescription(at(kDescriptionFileName), {name, EmptyDateText}));
+        w->RefreshFound();
     }
-    void select(const QString& dir) { QVERIFY(w->SelectDirectory(dir)); }
+    // Runs a command, answers its questions in turn and then at most one message; every window
+    // shown adds its title and text to `said`.
+    void run(void (TfArchiwum::*command)(), QList<bool> answers = {}, bool message = false,
+             QStringList* said = nullptr)
+    {
+        QStringList shown;
+        ModalDriver driver;
+        const auto note = [&shown](QWidget* m) {
+            shown << m->windowTitle() << m->findChild<QLabel*>(QStringLiteral("napis1"))->text();
+        };
+        for (bool yes : answers)
+            driver.onNextModal([note, yes](QWidget* m) {
+                note(m);
+                m->findChild<QPushButton*>(yes ? QStringLiteral("SpeedButton1")
+                                               : QStringLiteral("SpeedButton2"))
+                    ->click();
+            });
+        if (message)
+            driver.onNextModal([note](QWidget* m) {
+                note(m);
+                QTest::keyClick(m, Qt::Key_Return);
+            });
+        (w.get()->*command)();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        if (said)
+            *said = shown;
+    }
 };
 
 // The group " Znalezione archiwum " as it should stand.
@@ -120,45 +126,34 @@ private Q_SLOTS:
     void enablingFollowsSelection()
     {
         Fixture f;
-        const QString archive = f.place.filePath(QStringLiteral("a"));
-        const QString none = f.place.filePath(QStringLiteral("b"));
-        const QString shortFile = f.place.filePath(QStringLiteral("c"));
-        const QString noDay = f.place.filePath(QStringLiteral("d"));
-        for (const QString& d : {archive, none, shortFile, noDay})
-            QVERIFY(QDir().mkpath(d));
-        WriteDescription(archive + QStringLiteral("/archiwum.bak"),
-                         {QStringLiteral("Kwiecień – zamknięcie"), QStringLiteral("05-04-2026")});
-        QFile(shortFile + QStringLiteral("/archiwum.bak")).open(QIODevice::WriteOnly);
-        WriteDescription(noDay + QStringLiteral("/archiwum.bak"),
-                         {QStringLiteral("x"), QStringLiteral("31-02-2008")});
-
-        f.select(archive);
-        checkFound(*f.w, true, QStringLiteral("Kwiecień – zamknięcie"),
-                   QStringLiteral("05-04-2026"), QDate(2026, 4, 5));
+        const auto dir = [&f](const char* name, const QByteArray& description) {
+            QDir().mkpath(f.at(QLatin1String(name)));
+            if (!description.isNull()) {
+                QFile file(f.at(QLatin1String(name) + QStringLiteral("/archiwum.bak")));
+                file.open(QIODevice::WriteOnly);
+                file.write(description);
+            }
+            return f.w->SelectDirectory(f.at(QLatin1String(name)));
+        };
+        QVERIFY(dir("a", EncodeDescription({QStringLiteral("Kwiecień – koniec"), "05-04-2026"})));
+        checkFound(*f.w, true, QStringLiteral("Kwiecień – koniec"), QStringLiteral("05-04-2026"),
+                   QDate(2026, 4, 5));
         // Only picking a date writes the field.
         Q_EMIT f.w->oDTPdata->calendar()->clicked(QDate(2026, 12, 24));
         QCOMPARE(TfArchiwum::DateFieldText(f.w->oData), QStringLiteral("24-12-2026"));
-        f.select(none);
+        QVERIFY(dir("b", QByteArray()));
         checkFound(*f.w, false, QString(), EmptyDateText, kToday);
-        f.select(shortFile);
+        QVERIFY(dir("c", QByteArray("")));
         checkFound(*f.w, true, QString(), EmptyDateText, kToday);
-        f.select(noDay);
+        QVERIFY(dir("d", EncodeDescription({QStringLiteral("x"), "31-02-2008"})));
         checkFound(*f.w, true, QStringLiteral("x"), QStringLiteral("31-02-2008"), kToday);
-        QFile::remove(noDay + QStringLiteral("/archiwum.bak"));
-        f.select(noDay);
-        checkFound(*f.w, false, QString(), EmptyDateText, kToday);
 
-        // The root keeps its separator, and file paths built on it get no second one.
-        f.select(QStringLiteral("/"));
-        QCOMPARE(f.w->SelectedDirectory(), QStringLiteral("/"));
+        // The root keeps its separator, and paths built on it get no second one.
+        QVERIFY(f.w->SelectDirectory(QStringLiteral("/")));
         QCOMPARE(ArchiveFilePath(f.w->SelectedDirectory(), kDescriptionFileName),
                  QStringLiteral("/archiwum.bak"));
-    }
 
-    void openingResetsNewArchive()
-    {
-        Fixture f;
-        f.select(f.place.path());
+        // Every opening proposes today for a new archive; the selection stays.
         f.w->nNazwa->setText(QStringLiteral("stara"));
         f.w->nData->setText(EmptyDateText);
         f.w->hide();
@@ -166,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(f.w->nNazwa->text(), QString());
         QCOMPARE(TfArchiwum::DateFieldText(f.w->nData), QStringLiteral("07-12-2026"));
         QCOMPARE(f.w->nDTPdata->date(), kToday);
-        QCOMPARE(f.w->SelectedDirectory(), f.place.path());
+        QCOMPARE(f.w->SelectedDirectory(), QStringLiteral("/"));
     }
 
     void create_data()
@@ -184,39 +179,30 @@ private Q_SLOTS:
         Fixture f;
         if (existing) {
             FillData(f.program.path(), 2);
-            f.makeArchive(QStringLiteral("stare"), QStringLiteral("01-01-2020"));
+            f.makeArchive(QStringLiteral("stare"));
             FillData(f.program.path(), 1);
         }
-        const QString before = f.archivedDump();
-        f.select(f.place.path());
+        const QString before = f.dump(f.place.path());
         f.w->nNazwa->setText(QStringLiteral("Archiwum łódzkie"));
         f.w->nData->setText(QStringLiteral("15-12-2026"));
-        Said question, info;
-        {
-            ModalDriver driver;
-            if (existing)
-                answerQuestion(driver, replace, &question);
-            if (replace)
-                answerInfo(driver, &info);
-            f.w->stworzClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
+        QStringList said;
+        f.run(&TfArchiwum::stworzClick, existing ? QList<bool>{replace} : QList<bool>{}, replace,
+              &said);
+        QStringList expected;
         if (existing)
-            QCOMPARE(question, (Said{QStringLiteral("Pytanie"),
-                                     QStringLiteral("We wskazanym katalogu istnieje już archiwum. "
-                                                    "Czy zastąpić znalezione archiwum?")}));
+            expected << QStringLiteral("Pytanie")
+                     << QStringLiteral("We wskazanym katalogu istnieje już archiwum. Czy zastąpić "
+                                       "znalezione archiwum?");
+        if (replace)
+            expected << QStringLiteral("Informacja")
+                     << QStringLiteral("Archiwum zostało stworzone");
+        QCOMPARE(said, expected);
         if (!replace) {
-            QCOMPARE(f.archivedDump(), before);
+            QCOMPARE(f.dump(f.place.path()), before);
             QCOMPARE(ReadDescription(f.at(kDescriptionFileName)).Nazwa, QStringLiteral("stare"));
-            QCOMPARE(f.w->nNazwa->text(), QStringLiteral("Archiwum łódzkie"));
             return;
         }
-        QCOMPARE(info, (Said{QStringLiteral("Informacja"),
-                             QStringLiteral("Archiwum zostało stworzone")}));
-        QCOMPARE(f.archivedDump(), f.liveDump());
-        QCOMPARE(
-            ReadDescription(f.at(kDescriptionFileName)),
-            (ArchiveDescription{QStringLiteral("Archiwum łódzkie"), QStringLiteral("15-12-2026")}));
+        QCOMPARE(f.dump(f.place.path()), f.liveDump());
         checkFound(*f.w, true, QStringLiteral("Archiwum łódzkie"), QStringLiteral("15-12-2026"),
                    QDate(2026, 12, 15));
         QCOMPARE(f.w->nNazwa->text(), QString());
@@ -238,44 +224,27 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         Fixture f;
-        f.select(f.place.path());
         f.w->nData->setText(typed);
-        Said info;
-        {
-            ModalDriver driver;
-            answerInfo(driver, &info);
-            f.w->stworzClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
+        QStringList said;
+        f.run(&TfArchiwum::stworzClick, {}, true, &said);
         if (!accepted) {
-            QCOMPARE(info,
-                     (Said{QStringLiteral("Uwaga"),
-                           QStringLiteral("Nie poprawny format daty archiwum. Popraw pole")}));
+            QCOMPARE(said, QStringList({QStringLiteral("Uwaga"), kBadDate}));
             QCOMPARE(Entries(f.place.path()), QStringList());
             QCOMPARE(f.w->focusWidget(), f.w->nData);
             return;
         }
         QCOMPARE(ReadDescription(f.at(kDescriptionFileName)).Data, typed);
-        QVERIFY(f.w->odtworz->isEnabled());
         QCOMPARE(f.w->oDTPdata->date(), kToday);
 
-        // The same rule for the description of a found archive.
+        // The same rule when the description of a found archive is saved.
         f.w->oNazwa->setText(QStringLiteral("opis ż"));
         f.w->oData->setText(QStringLiteral("99-99-2027"));
-        Said saved;
-        {
-            ModalDriver driver;
-            answerInfo(driver, &saved);
-            f.w->zapiszClick();
-            f.w->oData->setText(QStringLiteral("01-02-2027"));
-            answerInfo(driver, &saved);
-            f.w->zapiszClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
-        QCOMPARE(saved, (Said{QStringLiteral("Uwaga"),
-                              QStringLiteral("Nie poprawny format daty archiwum. Popraw pole"),
-                              QStringLiteral("Informacja"),
-                              QStringLiteral("Zmiany w opisie archiwum zapisano.")}));
+        f.run(&TfArchiwum::zapiszClick, {}, true, &said);
+        QCOMPARE(said, QStringList({QStringLiteral("Uwaga"), kBadDate}));
+        f.w->oData->setText(QStringLiteral("01-02-2027"));
+        f.run(&TfArchiwum::zapiszClick, {}, true, &said);
+        QCOMPARE(said, QStringList({QStringLiteral("Informacja"),
+                                    QStringLiteral("Zmiany w opisie archiwum zapisano.")}));
         QCOMPARE(ReadDescription(f.at(kDescriptionFileName)),
                  (ArchiveDescription{QStringLiteral("opis ż"), QStringLiteral("01-02-2027")}));
     }
@@ -293,21 +262,15 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         QFETCH(bool, onlyDescription);
         Fixture f;
-        f.makeArchive(QStringLiteral("a"), EmptyDateText);
+        f.makeArchive(QStringLiteral("a"));
         if (onlyDescription)
             QVERIFY(QFile::remove(f.at(kTables[0])) && QFile::remove(f.at(kTables[1])));
         QFile(f.at(QStringLiteral("notatka.txt"))).open(QIODevice::WriteOnly);
         QVERIFY(QDir().mkdir(f.at(QStringLiteral("stare"))));
         const QStringList before = Entries(f.place.path());
-        f.select(f.place.path());
-        Said question;
-        {
-            ModalDriver driver;
-            answerQuestion(driver, yes, &question);
-            f.w->usunClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
-        QCOMPARE(question.value(0), QStringLiteral("Uwaga"));
+        QStringList said;
+        f.run(&TfArchiwum::usunClick, {yes}, false, &said);
+        QCOMPARE(said.value(0), QStringLiteral("Uwaga"));
         const QStringList left{QStringLiteral("notatka.txt"), QStringLiteral("stare")};
         QCOMPARE(Entries(f.place.path()), yes ? left : before);
         QCOMPARE(f.w->usun->isEnabled(), !yes);
@@ -316,7 +279,7 @@ private Q_SLOTS:
     void restore_data()
     {
         QTest::addColumn<QList<bool>>("answers");
-        QTest::addColumn<QString>("archive"); // "intact", "damaged" or "no description"
+        QTest::addColumn<QString>("archive");
         QTest::addColumn<QStringList>("told");
         QTest::newRow("restored") << QList<bool>{true, true} << "intact"
                                   << QStringList{"Informacje",
@@ -325,7 +288,12 @@ private Q_SLOTS:
         QTest::newRow("first Nie") << QList<bool>{false} << "intact" << QStringList();
         QTest::newRow("second Nie") << QList<bool>{true, false} << "intact" << QStringList();
         QTest::newRow("damaged") << QList<bool>{true, true} << "damaged"
-                                 << QStringList{"Informacja", kRestoreFailed};
+                                 << QStringList{
+                                        "Informacja",
+                                        "Nie udało się odtworzyć danych z archiwum. Spróbuj "
+                                        "wykonać operację ponownie. Aplikacja może zacząć "
+                                        "działać niestabilnie. Do momentu poprawnego "
+                                        "odtworzenia danych."};
         QTest::newRow("no description")
             << QList<bool>{true, true} << "no description"
             << QStringList{"Informacje", "We wskazanym katalogu nie znaleziono archiwum."};
@@ -336,7 +304,7 @@ private Q_SLOTS:
         QFETCH(QString, archive);
         QFETCH(QStringList, told);
         Fixture f;
-        f.makeArchive(QStringLiteral("a"), EmptyDateText);
+        f.makeArchive(QStringLiteral("a"));
         if (archive == QLatin1String("damaged"))
             QVERIFY(QFile(f.at(kTables[1])).resize(QFileInfo(f.at(kTables[1])).size() / 2));
         if (archive == QLatin1String("no description"))
@@ -344,26 +312,18 @@ private Q_SLOTS:
         FillData(f.program.path(), 2);
         f.dm.RefreshKontrahenci();
         const QString before = f.liveDump();
-        f.select(f.place.path());
-        Said questions, info;
-        {
-            ModalDriver driver;
-            for (bool yes : answers)
-                answerQuestion(driver, yes, &questions);
-            if (!told.isEmpty())
-                answerInfo(driver, &info);
-            f.w->odtworzClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
-        QCOMPARE(questions.mid(0, 2),
-                 (Said{QStringLiteral("Pytanie"),
-                       QStringLiteral("Czy odtworzyć dane ze wskazanego archiwum?")}));
-        QCOMPARE(info, told);
+        QStringList said;
+        f.run(&TfArchiwum::odtworzClick, answers, !told.isEmpty(), &said);
+        QCOMPARE(said.mid(0, 2), QStringList({QStringLiteral("Pytanie"),
+                                              QStringLiteral("Czy odtworzyć dane ze wskazanego "
+                                                             "archiwum?")}));
+        QCOMPARE(said.mid(2 * answers.size()), told);
         const bool restored = told.value(1).startsWith(QStringLiteral("Operacja"));
-        QCOMPARE(f.liveDump(), restored ? f.archivedDump() : before);
-        // The main window's list shows what is live, at once.
+        QCOMPARE(f.liveDump(), restored ? f.dump(f.place.path()) : before);
+        // The data module shows what is live at once, and goes on working.
         QVERIFY(f.dm.DBFKontrahenci.asText(QStringLiteral("NAZWA"))
                     .endsWith(restored ? QStringLiteral(" 1") : QStringLiteral(" 2")));
+        QCOMPARE(f.dm.MaxRejestrID(1), 50);
         QCOMPARE(Entries(f.program.filePath(QStringLiteral("db"))), kTables);
     }
 
@@ -382,22 +342,14 @@ private Q_SLOTS:
         WriteDescription(db + QStringLiteral("/archiwum.bak"),
                          {QStringLiteral("x"), EmptyDateText});
         const QString before = f.liveDump();
-        f.select(db + QStringLiteral("/"));
+        QVERIFY(f.w->SelectDirectory(db + QStringLiteral("/")));
         QVERIFY(f.w->usun->isEnabled());
-        Said info;
-        {
-            ModalDriver driver;
-            answerInfo(driver, &info);
-            if (command == 0)
-                f.w->stworzClick();
-            else if (command == 1)
-                f.w->usunClick();
-            else
-                f.w->odtworzClick();
-            QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
-        QCOMPARE(info.value(0), QStringLiteral("Uwaga"));
-        QVERIFY(info.value(1).contains(QStringLiteral("bieżące dane programu")));
+        QStringList said;
+        const std::array commands{&TfArchiwum::stworzClick, &TfArchiwum::usunClick,
+                                  &TfArchiwum::odtworzClick};
+        f.run(commands[std::size_t(command)], {}, true, &said);
+        QCOMPARE(said.value(0), QStringLiteral("Uwaga"));
+        QVERIFY(said.value(1).contains(QStringLiteral("bieżące dane programu")));
         QCOMPARE(Entries(db), QStringList({QStringLiteral("archiwum.bak")}) + kTables);
         QCOMPARE(f.liveDump(), before);
     }
@@ -405,36 +357,31 @@ private Q_SLOTS:
     void newSubdirectory()
     {
         Fixture f;
-        f.select(f.place.path());
-        QString proposed;
-        Said info;
-        {
+        const auto prompt = [&f](bool accept, const QString& name, QString* proposed = nullptr) {
             ModalDriver driver;
-            driver.onNextModal([&proposed](QWidget* w) {
-                auto* edit = w->findChild<QLineEdit*>(QStringLiteral("wynik"));
-                proposed = edit->text();
-                QTest::keyClick(edit, Qt::Key_Return);
+            driver.onNextModal([=](QWidget* m) {
+                auto* edit = m->findChild<QLineEdit*>(QStringLiteral("wynik"));
+                if (proposed)
+                    *proposed = edit->text();
+                if (!name.isEmpty())
+                    edit->setText(name);
+                QTest::keyClick(edit, accept ? Qt::Key_Return : Qt::Key_Escape);
             });
-            f.w->SpeedButton6Click();
-            // Cancelled: nothing is made.
-            driver.onNextModal([](QWidget* w) {
-                QTest::keyClick(w->findChild<QLineEdit*>(QStringLiteral("wynik")), Qt::Key_Escape);
-            });
-            f.w->SpeedButton6Click();
-            // A name that cannot be made is told.
-            driver.onNextModal([](QWidget* w) {
-                auto* edit = w->findChild<QLineEdit*>(QStringLiteral("wynik"));
-                edit->setText(QStringLiteral("brak/podkatalogu"));
-                QTest::keyClick(edit, Qt::Key_Return);
-            });
-            answerInfo(driver, &info);
+            if (name.contains(u'/'))
+                driver.onNextModal([](QWidget* m) { QTest::keyClick(m, Qt::Key_Return); });
             f.w->SpeedButton6Click();
             QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
-        }
+        };
+        QString proposed;
+        prompt(false, QString(), &proposed);
         QCOMPARE(proposed, QStringLiteral("2026-12-07"));
+        QCOMPARE(Entries(f.place.path()), QStringList());
+        // A name that cannot be made is told (the second window), and the selection stays.
+        prompt(true, QStringLiteral("brak/podkatalogu"));
+        QCOMPARE(f.w->SelectedDirectory(), f.place.path());
+        prompt(true, QString());
         QCOMPARE(Entries(f.place.path()), QStringList{QStringLiteral("2026-12-07")});
         QCOMPARE(f.w->SelectedDirectory(), f.at(QStringLiteral("2026-12-07")));
-        QCOMPARE(info.value(0), QStringLiteral("Uwaga"));
     }
 
     void escapeCloses()
@@ -443,6 +390,7 @@ private Q_SLOTS:
         QTest::keyClick(f.w->oNazwa, Qt::Key_Escape);
         QVERIFY(!f.w->isVisible());
 
+        // With the drive list open, Escape closes only the list.
         f.w->show();
         f.w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
