@@ -74,6 +74,7 @@ public:
     QAction* Zakocz1 = nullptr;
     QAction* Zmianahasaprogramu1 = nullptr;
     QAction* Archiwizacjabazydanych1 = nullptr;
+    QAction* ImportdanychztabelParadox1 = nullptr;
 
     // Which period filter is in force, told by the colour of filtrOd as the report reads it.
     bool DateRangeActive() const;
@@ -91,6 +92,8 @@ public Q_SLOTS:
     void DTPFiltrDoChange();
     void Zakocz1Click();
     void Zmianahasaprogramu1Click();
+    void Archiwizacjabazydanych1Click();
+    void ImportdanychztabelParadox1Click();
 
     // Record commands on the current row of the tab shown.
     void SBPodgladClick();
@@ -120,6 +123,8 @@ private:
     void carryContextMenu(QWidget* w);
     void setFilterColours(bool rangeActive);
     void focusActiveGrid();
+    // After the data files may have been replaced: the views brought up to date.
+    void ShowReplacedData();
 
     bool onRegisterTab() const;
     Query& activeView() const;

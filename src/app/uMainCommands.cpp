@@ -12,6 +12,8 @@
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
+#include "archive/uArchiwum.h"
+#include "import/uImportMenu.h"
 
 #include <QLineEdit>
 #include <QTabWidget>
@@ -280,4 +282,24 @@ void TfMain::SBSumaClick()
             fSumy->SetValues({sums->count, FormatAmount(sums->amounts), FormatAmount(sums->values)});
     }
     fSumy->ShowWindow();
+}
+
+void TfMain::ShowReplacedData()
+{
+    myDataBase->RefreshKontrahenci();
+    Zakladki->setCurrentWidget(kontrahenci);
+    ZakladkiChange();
+}
+
+void TfMain::Archiwizacjabazydanych1Click()
+{
+    fArchiwum->exec();
+    // Whatever happened there, the table files may have been replaced.
+    ShowReplacedData();
+}
+
+void TfMain::ImportdanychztabelParadox1Click()
+{
+    ImportDanychZTabelParadox(this);
+    ShowReplacedData();
 }

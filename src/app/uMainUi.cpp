@@ -318,8 +318,12 @@ void TfMain::buildMenus()
     Zmianahasaprogramu1 = admin->addAction(QStringLiteral("Zmiana hasła programu"), this,
                                            &TfMain::Zmianahasaprogramu1Click);
     Zmianahasaprogramu1->setObjectName(QStringLiteral("Zmianahasaprogramu1"));
-    Archiwizacjabazydanych1 = admin->addAction(QStringLiteral("Archiwizacja bazy danych"));
+    Archiwizacjabazydanych1 = admin->addAction(QStringLiteral("Archiwizacja bazy danych"), this,
+                                               &TfMain::Archiwizacjabazydanych1Click);
     Archiwizacjabazydanych1->setObjectName(QStringLiteral("Archiwizacjabazydanych1"));
+    ImportdanychztabelParadox1 = admin->addAction(QStringLiteral("Import danych z tabel Paradox"),
+                                                  this, &TfMain::ImportdanychztabelParadox1Click);
+    ImportdanychztabelParadox1->setObjectName(QStringLiteral("ImportdanychztabelParadox1"));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
