@@ -1,4 +1,5 @@
 #include "access/uLogin.h"
+#include "dialogs/uWindowLook.h"
 
 #include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
@@ -22,8 +23,7 @@ const QSize buttonSize(89, 30);
 
 TpasswordForm::TpasswordForm(const QString& className, const QString& header, QSize clientSize,
                              QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, kToolWindowFlags)
 {
     setObjectName(className);
     setWindowTitle(QStringLiteral("Rejestr TARV 1.0 PL+"));
@@ -31,13 +31,7 @@ TpasswordForm::TpasswordForm(const QString& className, const QString& header, QS
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(192, 192, 208));
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont font(QStringLiteral("Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    ApplyWindowLook(this);
 
     Crypting = new TVtCrypt(this);
     Crypting->setObjectName(QStringLiteral("Crypting"));
@@ -51,7 +45,7 @@ TpasswordForm::TpasswordForm(const QString& className, const QString& header, QS
     band.setColor(QPalette::Window, QColor(128, 128, 140));
     band.setColor(QPalette::WindowText, Qt::white);
     Header->setPalette(band);
-    QFont title = font;
+    QFont title = font();
     title.setPointSize(12);
     title.setBold(true);
     Header->setFont(title);

@@ -287,7 +287,11 @@ void TfMain::SBSumaClick()
 void TfMain::ShowReplacedData()
 {
     myDataBase->RefreshKontrahenci();
-    Zakladki->setCurrentWidget(kontrahenci);
+    {
+        // The tab change below runs once, not also from the tab signal.
+        const QSignalBlocker block(Zakladki);
+        Zakladki->setCurrentWidget(kontrahenci);
+    }
     ZakladkiChange();
 }
 

@@ -1,5 +1,8 @@
 #include "archive/uArchiveStore.h"
 
+#include "import/ParadoxConvert.h"
+#include "import/TableSwap.h"
+
 #include "archive/uArchiveDescription.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -230,13 +233,6 @@ bool VerifyTableFile(const QString& file, const QString& tableFile, QString* err
     return true;
 }
 
-struct Swap
-{
-    QString live, staged, old;
-    bool moved = false;  // live -> old done
-    bool placed = false; // staged -> live done
-};
-
 bool Rename(const QString& from, const QString& to, QString* error)
 {
     std::error_code ec;
@@ -244,57 +240,6 @@ bool Rename(const QString& from, const QString& to, QString* error)
     return !ec ||
            Fail(error,
                 QStringLiteral("%1 -> %2: %3").arg(from, to, QString::fromStdString(ec.message())));
-}
-
-// Puts back the files as they were, latest step first.
-void RollBack(std::array<Swap, 2>& swaps)
-{
-    for (auto it = swaps.rbegin(); it != swaps.rend(); ++it) {
-        std::error_code ignored;
-        if (it->moved)
-            fs::rename(ToPath(it->old), ToPath(it->live), ignored);
-        else if (it->placed)
-            fs::remove(ToPath(it->live), ignored);
-        it->moved = it->placed = false;
-    }
-}
-
-bool SwapIn(std::array<Swap, 2>& swaps, QString* error)
-{
-    for (Swap& s : swaps) {
-        if (HasPendingLog(s.live))
-            return Fail(error, QStringLiteral("Plik %1 jest w trakcie zapisu").arg(s.live));
-    }
-    for (Swap& s : swaps) {
-        if (QFileInfo::exists(s.live)) {
-            if (!Rename(s.live, s.old, error))
-                return false;
-            s.moved = true;
-        }
-        if (!Rename(s.staged, s.live, error))
-            return false;
-        s.placed = true;
-    }
-    return true;
-}
-
-void CloseViews(TmyDataBase& dm)
-{
-    for (Query* q :
-         {&dm.DBFRejestr, &dm.DBFKontrahenci, &dm.DBFInsertRejestr, &dm.DBFUpdateRejestr,
-          &dm.DBFDeleteRejestr, &dm.DBFInsertKontrahenci, &dm.DBFUpdateKontrahenci,
-          &dm.DBFDeleteKontrahenci, &dm.DBFRejestrSUMA, &dm.DBFKontrahenciSUMA, &dm.mySQL})
-        q->close();
-}
-
-bool Connect(Database& db, QString* error)
-{
-    try {
-        db.connect();
-        return true;
-    } catch (const EDBEngineError& e) {
-        return Fail(error, e.message());
-    }
 }
 
 } // namespace
@@ -403,12 +348,22 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
         return Fail(error, QStringLiteral("Brak pliku %1").arg(archivedFile));
     if (HasPendingLog(archivedFile))
         return Fail(error, QStringLiteral("Plik %1 ma niezakończony zapis").arg(archivedFile));
-    std::error_code ec;
-    fs::copy_file(ToPath(archivedFile), ToPath(staged), fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        RemoveDatabaseFile(staged);
-        return Fail(error, QStringLiteral("%1: %2").arg(archivedFile,
-                                                        QString::fromStdString(ec.message())));
+    // Archives made by the earlier program hold Paradox tables: converted on the way.
+    if (!IsSqliteFile(archivedFile)) {
+        if (!ConvertParadoxTable(archivedFile, QFileInfo(archivedFile).fileName(), staged, nullptr,
+                                 error)) {
+            RemoveDatabaseFile(staged);
+            return false;
+        }
+    } else {
+        std::error_code ec;
+        fs::copy_file(ToPath(archivedFile), ToPath(staged), fs::copy_options::overwrite_existing,
+                      ec);
+        if (ec) {
+            RemoveDatabaseFile(staged);
+            return Fail(error, QStringLiteral("%1: %2").arg(archivedFile,
+                                                            QString::fromStdString(ec.message())));
+        }
     }
     if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error)) {
         RemoveDatabaseFile(staged);
@@ -423,12 +378,14 @@ RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QStri
         Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
         return RestoreOutcome::Refused;
     }
+    struct Swap
+    {
+        QString live, staged;
+    };
     std::array<Swap, 2> swaps;
     for (std::size_t i = 0; i < swaps.size(); ++i) {
-        Swap& s = swaps[i];
-        s.live = ArchiveFilePath(DataDirectory(), TableNames[i]);
-        s.staged = s.live + QStringLiteral(".new");
-        s.old = s.live + QStringLiteral(".old");
+        swaps[i].live = ArchiveFilePath(DataDirectory(), TableNames[i]);
+        swaps[i].staged = swaps[i].live + QStringLiteral(".new");
     }
     const auto removeStaged = [&swaps] {
         for (const Swap& s : swaps)
@@ -441,34 +398,15 @@ RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QStri
         }
     }
 
-    Database* db = dataModule ? &dataModule->DatabaseMain : nullptr;
-    const bool connected = db && db->isConnected();
+    // The live files are replaced all or nothing, with the connection closed meanwhile.
+    std::vector<StagedTable> tables;
+    for (const Swap& s : swaps)
+        tables.push_back({s.live, s.staged});
     QString why;
-    bool ok = true;
-    if (connected) {
-        CloseViews(*dataModule);
-        // A statement still prepared elsewhere would keep the old files open past the swap.
-        ok = !sqlite3_next_stmt(db->handle(), nullptr) ||
-             Fail(&why, QStringLiteral("Połączenie z bazą ma otwarte zapytania"));
-        if (ok)
-            db->disconnect();
-    }
-    ok = ok && SwapIn(swaps, &why);
-    if (ok && connected)
-        ok = Connect(*db, &why);
-    if (!ok) {
-        RollBack(swaps);
-        if (connected && !db->isConnected())
-            Connect(*db, nullptr);
+    if (!SwapInTables(dataModule, tables, &why)) {
         removeStaged();
-    }
-    if (connected && db->isConnected())
-        dataModule->RefreshKontrahenci();
-    if (!ok) {
         Fail(error, why);
         return RestoreOutcome::Failed;
     }
-    for (const Swap& s : swaps)
-        RemoveDatabaseFile(s.old);
     return RestoreOutcome::Restored;
 }

@@ -7,4 +7,5 @@ list(APPEND UI_SOURCES
   dialogs/uQuestionForm.cpp dialogs/uQuestionForm.h
   dialogs/uPromptForm.cpp dialogs/uPromptForm.h
   dialogs/uFormPreview.cpp dialogs/uFormPreview.h
-  dialogs/uDatePicker.cpp dialogs/uDatePicker.h)
+  dialogs/uDatePicker.cpp dialogs/uDatePicker.h
+  dialogs/uWindowLook.cpp dialogs/uWindowLook.h)

@@ -1,4 +1,5 @@
 #include "dialogs/uDialogForm.h"
+#include "dialogs/uWindowLook.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,8 +13,7 @@ const QSize buttonSize(89, 30);
 TdialogForm::TdialogForm(const QString& className, const QString& caption, QSize clientSize,
                          const QPixmap& picture, QPoint picturePos, QRect labelArea,
                          QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, kToolWindowFlags)
 {
     setObjectName(className);
     setWindowTitle(caption);
@@ -21,13 +21,7 @@ TdialogForm::TdialogForm(const QString& className, const QString& caption, QSize
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(192, 192, 208));
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont font(QStringLiteral("Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    ApplyWindowLook(this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

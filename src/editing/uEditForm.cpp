@@ -1,4 +1,5 @@
 #include "editing/uEditForm.h"
+#include "dialogs/uWindowLook.h"
 
 #include "dialogs/uDialogPictures.h"
 
@@ -43,13 +44,7 @@ TEditForm::TEditForm(const QString& className, const QString& caption, QSize cli
     setModal(true);
     resize(clientSize);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(192, 192, 208));
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont font(QStringLiteral("Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    ApplyWindowLook(this);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));

@@ -27,7 +27,7 @@ bool Fail(QString* error, const QString& text)
 
 QString Aside(const QString& live)
 {
-    return live + QStringLiteral(".import-old");
+    return live + QStringLiteral(".old");
 }
 
 bool Rename(const QString& from, const QString& to, QString* error)

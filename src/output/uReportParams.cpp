@@ -1,4 +1,5 @@
 #include "output/uReportParams.h"
+#include "dialogs/uWindowLook.h"
 
 #include "data/Clock.h"
 #include "data/Regional.h"
@@ -25,9 +26,7 @@ void setHint(QWidget* w, const QString& hint)
 
 } // namespace
 
-TfReportParams::TfReportParams(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFlags)
 {
     setObjectName(QStringLiteral("TfReportParams"));
     setWindowTitle(QStringLiteral("Rejestr TARV 1.0 PL+"));
@@ -35,13 +34,7 @@ TfReportParams::TfReportParams(QWidget* parent)
     setFixedSize(kClientSize);
     setSizeGripEnabled(false);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(192, 192, 208));
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont font(QStringLiteral("Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    ApplyWindowLook(this);
 
     Header = new QLabel(QStringLiteral("Ustal parametry raportu"), this);
     Header->setObjectName(QStringLiteral("Header"));
@@ -52,7 +45,7 @@ TfReportParams::TfReportParams(QWidget* parent)
     band.setColor(QPalette::Window, QColor(128, 128, 140));
     band.setColor(QPalette::WindowText, Qt::white);
     Header->setPalette(band);
-    QFont title = font;
+    QFont title = font();
     title.setPointSize(12);
     title.setBold(true);
     Header->setFont(title);

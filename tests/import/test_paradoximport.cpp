@@ -1,3 +1,4 @@
+#include "archive/uArchiveStore.h"
 #include "import/ParadoxFixture.h"
 #include "support/TempProgramDir.h"
 
@@ -158,6 +159,7 @@ private Q_SLOTS:
     void swapWithTheProgramConnected();
     void swapPutsBackEverythingWhenOneFileFails();
     void menuCommand();
+    void restoreFromAnOldArchive();
 };
 
 void TestParadoxImport::init()
@@ -453,3 +455,42 @@ void TestParadoxImport::menuCommand()
 
 QTEST_GUILESS_MAIN(TestParadoxImport)
 #include "test_paradoximport.moc"
+
+// An archive made by the earlier program holds Paradox tables: restoring it converts them, and a
+// damaged one leaves the live data as it was.
+void TestParadoxImport::restoreFromAnOldArchive()
+{
+    TempProgramDir program;
+    TmyDataBase dm;
+    dm.DMCreate();
+    QVERIFY(dm.InsertKontrahent(
+        {QStringLiteral("9"), QString(), QStringLiteral("Bieżący"), {}, {}, {}, {}, {}, {}}));
+    QFile description(source(QStringLiteral("archiwum.bak")));
+    QVERIFY(description.open(QIODevice::WriteOnly));
+    description.write(QByteArray(112, '\0'));
+    description.close();
+
+    QString error;
+    QCOMPARE(RestoreArchive(&dm, m_source.path(), &error), RestoreOutcome::Restored);
+    QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT group_concat(ID) FROM kontrahenci")),
+             QStringLiteral("1,7"));
+    QCOMPARE(
+        program.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+        QStringLiteral("3"));
+    QCOMPARE(dm.DBFKontrahenci.asInteger(QStringLiteral("ID")), 1); // the views show the new data
+
+    QFile damaged(source(QStringLiteral("rejestr.DB")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("to nie jest tabela");
+    damaged.close();
+    QVERIFY(dm.InsertKontrahent(
+        {QStringLiteral("5"), QString(), QStringLiteral("Nowy"), {}, {}, {}, {}, {}, {}}));
+    QCOMPARE(RestoreArchive(&dm, m_source.path(), &error), RestoreOutcome::Refused);
+    QVERIFY(error.contains(QLatin1String("rejestr.DB")));
+    QCOMPARE(
+        program.sql(QStringLiteral("kontrahenci.DB"),
+                    QStringLiteral(
+                        "SELECT group_concat(ID) FROM (SELECT ID FROM kontrahenci ORDER BY ID)")),
+        QStringLiteral("1,5,7"));
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QColor>
+#include <Qt>
+
+class QWidget;
+
+// The look every window of the program shares.
+inline const QColor kWindowBackground(192, 192, 208);
+
+// A small fixed tool window: narrow title bar with only a close box.
+inline constexpr Qt::WindowFlags kToolWindowFlags = Qt::Tool | Qt::CustomizeWindowHint |
+                                                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                    Qt::WindowCloseButtonHint;
+
+// Background RGB 192,192,208 and the system's sans-serif at 8 points.
+void ApplyWindowLook(QWidget* window);
