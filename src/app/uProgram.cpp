@@ -44,6 +44,9 @@ void setUpLook(TApplication& app)
     QPalette pal = app.palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 208));
     pal.setColor(QPalette::Button, QColor(192, 192, 208));
+    // Disabled captions stay readable on the grey-blue background.
+    for (const auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, QColor(120, 120, 136));
     app.setPalette(pal);
     QFont font(QStringLiteral("Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
