@@ -156,6 +156,10 @@ void TfMain::focusActiveGrid()
 {
     // After the tab widget's own focus handling, so the record keys work at once.
     QTimer::singleShot(0, this, [this] {
+        // Back from a modal window the main window takes the keyboard again, also where no
+        // window manager hands it back.
+        if (isVisible())
+            activateWindow();
         if (Zakladki->currentWidget() == rejestr)
             RejestrGrid->setFocus();
         else
