@@ -311,8 +311,8 @@ QWidget* TfMain::buildButtonRow()
 
 void TfMain::buildMenus()
 {
-    QMenu* data = menuBar()->addMenu(QStringLiteral("&Dane"));
-    Zakocz1 = data->addAction(QStringLiteral("Zakończ"), this, &TfMain::Zakocz1Click);
+    QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("&Dane"));
+    Zakocz1 = dataMenu->addAction(QStringLiteral("Zakończ"), this, &TfMain::Zakocz1Click);
     Zakocz1->setObjectName(QStringLiteral("Zakocz1"));
     QMenu* admin = menuBar()->addMenu(QStringLiteral("Administracja"));
     Zmianahasaprogramu1 = admin->addAction(QStringLiteral("Zmiana hasła programu"), this,
