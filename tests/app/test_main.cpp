@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -302,6 +303,20 @@ private Q_SLOTS:
         Q_EMIT m.RejestrGrid->horizontalHeader()->sectionClicked(12); // "wartość"
         QCOMPARE(p.dm->rejestrSortField, QStringLiteral("WARTOSC"));
         QCOMPARE(m.RejestrGrid->viewModel()->highlightedColumn(), 12);
+    }
+
+    // The status bar shows the hint of the control under the mouse.
+    void statusBarShowsHints()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QTest::mouseMove(m.SBDodaj);
+        QTRY_COMPARE(m.StatusBar->currentMessage(), QStringLiteral("Dodaj nową pozycję"));
+        QTest::mouseMove(m.SBSuma);
+        QTRY_COMPARE(m.StatusBar->currentMessage(), QStringLiteral("Sumuj kolumny tabeli"));
     }
 
     void gridAndCursorMoveTogether()
