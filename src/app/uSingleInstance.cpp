@@ -23,8 +23,11 @@ int openLocked(const QString& path)
 
 } // namespace
 
+// One lock per user, as a named object lives in the user's own session.
 SingleInstance::SingleInstance(const QString& name)
-    : m_path(QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock")))
+    : m_path(
+          QDir(QDir::tempPath())
+              .filePath(name + QStringLiteral("-%1.lock").arg(static_cast<qulonglong>(::getuid()))))
 {
 }
 

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 void touch(const QString& path)
@@ -45,17 +47,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("month");
         QTest::addColumn<int>("year");
         QTest::addColumn<QString>("line");
-        QTest::newRow("March 2026") << 3 << YearIndex(2026)
-                                    << "AND DATAWPISU > 20260300AND DATAWPISU < 20260400";
-        QTest::newRow("December 2025") << 12 << YearIndex(2025)
-                                       << "AND DATAWPISU > 20251200AND DATAWPISU < 20251300";
-        QTest::newRow("whole 2026") << 0 << YearIndex(2026)
-                                    << "AND DATAWPISU > 20260000AND DATAWPISU < 20261300";
+        QTest::newRow("March 2026")
+            << 3 << YearIndex(2026) << "AND DATAWPISU > 20260300AND DATAWPISU < 20260400";
+        QTest::newRow("December 2025")
+            << 12 << YearIndex(2025) << "AND DATAWPISU > 20251200AND DATAWPISU < 20251300";
+        QTest::newRow("whole 2026")
+            << 0 << YearIndex(2026) << "AND DATAWPISU > 20260000AND DATAWPISU < 20261300";
         QTest::newRow("all years drop the month") << 5 << 0 << "";
         QTest::newRow("everything") << 0 << 0 << "";
         QTest::newRow("first year") << 1 << 1 << "AND DATAWPISU > 19700100AND DATAWPISU < 19700200";
-        QTest::newRow("last year") << 0 << YearIndex(2500)
-                                   << "AND DATAWPISU > 25000000AND DATAWPISU < 25001300";
+        QTest::newRow("last year")
+            << 0 << YearIndex(2500) << "AND DATAWPISU > 25000000AND DATAWPISU < 25001300";
     }
 
     void yearMonthFilter()
@@ -71,18 +73,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("line");
-        QTest::newRow("both") << "01-03-2008" << "31-03-2008"
+        QTest::newRow("both") << "01-03-2008"
+                              << "31-03-2008"
                               << "AND DATAWPISU >= 20080301AND DATAWPISU <= 20080331";
-        QTest::newRow("from only") << "01-03-2008" << "  -  -    "
+        QTest::newRow("from only") << "01-03-2008"
+                                   << "  -  -    "
                                    << "AND DATAWPISU >= 20080301AND DATAWPISU <= 99999999";
-        QTest::newRow("to only") << "  -  -    " << "31-03-2008"
+        QTest::newRow("to only") << "  -  -    "
+                                 << "31-03-2008"
                                  << "AND DATAWPISU >= 0AND DATAWPISU <= 20080331";
-        QTest::newRow("neither") << "  -  -    " << "  -  -    "
+        QTest::newRow("neither") << "  -  -    "
+                                 << "  -  -    "
                                  << "AND DATAWPISU >= 0AND DATAWPISU <= 99999999";
-        QTest::newRow("partly typed counts as empty") << "12-03-    " << "31-03-2008"
-                                                      << "AND DATAWPISU >= 0AND DATAWPISU <= 20080331";
-        QTest::newRow("digits taken unchecked") << "99-99-2008" << ""
-                                                << "AND DATAWPISU >= 20089999AND DATAWPISU <= 99999999";
+        QTest::newRow("partly typed counts as empty")
+            << "12-03-    "
+            << "31-03-2008"
+            << "AND DATAWPISU >= 0AND DATAWPISU <= 20080331";
+        QTest::newRow("digits taken unchecked")
+            << "99-99-2008"
+            << ""
+            << "AND DATAWPISU >= 20089999AND DATAWPISU <= 99999999";
     }
 
     void dateRangeFilter()
@@ -114,17 +124,21 @@ private Q_SLOTS:
 
     void sessionFailureMessages()
     {
-        const StartupFailure bde = SessionFailure(
-            QStringLiteral("An error occurred while attempting to initialize the Borland Database Engine (error $2108)"),
-            QStringLiteral("-1"));
+        const StartupFailure bde =
+            SessionFailure(QStringLiteral("An error occurred while attempting to initialize the "
+                                          "Borland Database Engine (error $2108)"),
+                           QStringLiteral("-1"));
         QVERIFY(bde.text.startsWith(QStringLiteral(
-            "Pojawił się problem z silnikiem Bazy Danych BDE. Spróbuj zainstalować silnik ponownie. "
+            "Pojawił się problem z silnikiem Bazy Danych BDE. Spróbuj zainstalować silnik "
+            "ponownie. "
             "W tym celu odszukaj w \"Menu Start\" w folderze Vorlanda opcji \"Reinstalacja Silnika "
             "Baz Danych BDE\". Oryginalny komunikat: An error")));
         QVERIFY(bde.logLine.startsWith(QLatin1String("[0000000391]  An error")));
-        const StartupFailure other = SessionFailure(QStringLiteral("disk I/O error"), QStringLiteral("-1"));
-        QCOMPARE(other.text, QStringLiteral("Pojawił się nierozpoznany problem z Bazą Danych. Znaleziona "
-                                            "wersja BDE -1. Oryginalny komunikat: disk I/O error"));
+        const StartupFailure other =
+            SessionFailure(QStringLiteral("disk I/O error"), QStringLiteral("-1"));
+        QCOMPARE(other.text,
+                 QStringLiteral("Pojawił się nierozpoznany problem z Bazą Danych. Znaleziona "
+                                "wersja BDE -1. Oryginalny komunikat: disk I/O error"));
         QCOMPARE(other.logLine, QStringLiteral("[0000000392]  disk I/O error"));
     }
 
@@ -145,10 +159,12 @@ private Q_SLOTS:
         if (flock.isEmpty())
             QSKIP("the flock tool is not installed");
         SingleInstance probe(QStringLiteral("Zabity"));
-        const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("Zabity.lock"));
+        const QString path =
+            QDir(QDir::tempPath()).filePath(QStringLiteral("Zabity-%1.lock").arg(::getuid()));
         QProcess holder;
         // -o: the lock stays with flock itself, not with the sleep it starts.
-        holder.start(flock, {QStringLiteral("-o"), path, QStringLiteral("sleep"), QStringLiteral("60")});
+        holder.start(flock,
+                     {QStringLiteral("-o"), path, QStringLiteral("sleep"), QStringLiteral("60")});
         QVERIFY(holder.waitForStarted());
         QTRY_VERIFY(FileLock::isLocked(path));
         QVERIFY(!probe.acquire());
