@@ -75,6 +75,8 @@ void Database::connect()
     if (rc != SQLITE_OK)
         throw EDBEngineError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    static quint64 connections = 0;
+    m_generation = ++connections;
     sqlite3_extended_result_codes(raw, 0);
     m_db = std::move(db);
 

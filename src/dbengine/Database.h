@@ -24,6 +24,9 @@ public:
     void connect();
     void disconnect() noexcept;
     bool isConnected() const { return m_db != nullptr; }
+    // Changes with every connect, so a statement prepared on an earlier connection is never
+    // taken for one of this connection.
+    quint64 generation() const { return m_generation; }
 
     // The directory named by "PATH=", as given.
     QString path() const;
@@ -41,4 +44,5 @@ public:
 private:
     SqliteConnectionPtr m_db;
     QStringList m_tables;
+    quint64 m_generation = 0;
 };

@@ -58,15 +58,26 @@ SqliteStatementPtr Query::prepare(const QString& extra)
         throw EDBEngineError(QStringLiteral("Zapytanie nie ma przypisanej bazy danych"));
     sqlite3* db = m_database->handle();
     const QByteArray sqlText = NormalizeSql(text() + extra).toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, sqlText.constData(), int(sqlText.size()), &raw, &tail) != SQLITE_OK)
-        throw EDBEngineError(engineMessage(db));
-    SqliteStatementPtr st(raw);
-    if (!st)
-        throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
-    if (!QByteArray(tail).trimmed().isEmpty())
-        throw EDBEngineError(QStringLiteral("Zapytanie zawiera więcej niż jedną instrukcję SQL"));
+    SqliteStatementPtr st;
+    if (m_spare && m_spareGeneration == m_database->generation() && m_spareText == sqlText) {
+        st = std::move(m_spare);
+        sqlite3_clear_bindings(st.get());
+    } else {
+        sqlite3_stmt* fresh = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v3(db, sqlText.constData(), int(sqlText.size()),
+                               SQLITE_PREPARE_PERSISTENT, &fresh, &tail) != SQLITE_OK)
+            throw EDBEngineError(engineMessage(db));
+        st.reset(fresh);
+        if (!st)
+            throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
+        if (!QByteArray(tail).trimmed().isEmpty())
+            throw EDBEngineError(
+                QStringLiteral("Zapytanie zawiera więcej niż jedną instrukcję SQL"));
+    }
+    m_preparedText = sqlText;
+    m_preparedGeneration = m_database->generation();
+    sqlite3_stmt* raw = st.get();
 
     const int count = sqlite3_bind_parameter_count(raw);
     for (int i = 1; i <= count; ++i) {
@@ -96,7 +107,8 @@ void Query::open()
     close();
     const bool limited = m_firstScreen > 0;
     SqliteStatementPtr st =
-        limited ? prepare(m_orderSuffix + QStringLiteral("\r\nLIMIT %1").arg(m_firstScreen)) : prepare();
+        limited ? prepare(m_orderSuffix + QStringLiteral("\r\nLIMIT %1").arg(m_firstScreen))
+                : prepare();
     const int columns = sqlite3_column_count(st.get());
     if (columns == 0)
         throw EDBEngineError(QStringLiteral("Zapytanie nie zwraca wierszy"));
@@ -113,6 +125,8 @@ void Query::open()
             m_hooks[f] = it.value();
     }
     m_statement = std::move(st);
+    m_statementText = m_preparedText;
+    m_statementGeneration = m_preparedGeneration;
     // Rows read while opening are part of the reset, not announced one by one.
     m_announcedRows = 0;
     try {
@@ -127,7 +141,7 @@ void Query::open()
     m_open = true;
     if (limited) {
         // A full first screen may have more rows behind it; the limited run itself is done.
-        m_statement.reset();
+        retire(m_statement);
         m_restPending = m_cache.rows() == m_firstScreen;
     }
     m_announcedRows = m_cache.rows();
@@ -141,10 +155,14 @@ void Query::open()
 void Query::execute()
 {
     SqliteStatementPtr st = prepare();
+    m_statementText = m_preparedText;
+    m_statementGeneration = m_preparedGeneration;
     for (;;) {
         const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_DONE)
+        if (rc == SQLITE_DONE) {
+            retire(st);
             return;
+        }
         if (rc != SQLITE_ROW)
             throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
     }
@@ -155,7 +173,7 @@ void Query::close() noexcept
     if (!m_open && !m_statement)
         return;
     Q_EMIT resultAboutToReset();
-    m_statement.reset();
+    retire(m_statement);
     m_restPending = false;
     m_cache.reset(0);
     m_fieldNames.clear();
@@ -165,6 +183,22 @@ void Query::close() noexcept
     m_cursor = -1;
     m_announcedRows = 0;
     Q_EMIT resultReset();
+}
+
+void Query::retire(SqliteStatementPtr& statement) noexcept
+{
+    if (!statement || !m_database)
+        return;
+    sqlite3_reset(statement.get());
+    m_spare = std::move(statement);
+    m_spareText = m_statementText;
+    m_spareGeneration = m_statementGeneration;
+}
+
+void Query::release() noexcept
+{
+    close();
+    m_spare.reset();
 }
 
 void Query::startRest()
@@ -180,6 +214,8 @@ void Query::startRest()
             throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
     }
     m_statement = std::move(st);
+    m_statementText = m_preparedText;
+    m_statementGeneration = m_preparedGeneration;
 }
 
 int Query::fetchMore(int count)
@@ -196,7 +232,7 @@ int Query::fetchMore(int count)
             m_cache.appendRow(st);
             ++read;
         } else if (rc == SQLITE_DONE) {
-            m_statement.reset();
+            retire(m_statement);
             break;
         } else {
             const QString msg = engineMessage(sqlite3_db_handle(st));

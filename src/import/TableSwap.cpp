@@ -84,7 +84,7 @@ void CloseStatements(TmyDataBase& dm)
          {&dm.DBFRejestr, &dm.DBFKontrahenci, &dm.DBFInsertRejestr, &dm.DBFUpdateRejestr,
           &dm.DBFDeleteRejestr, &dm.DBFInsertKontrahenci, &dm.DBFUpdateKontrahenci,
           &dm.DBFDeleteKontrahenci, &dm.DBFRejestrSUMA, &dm.DBFKontrahenciSUMA, &dm.mySQL})
-        q->close();
+        q->release();
 }
 
 bool Connect(Database& db, QString* error)

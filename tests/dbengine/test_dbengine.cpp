@@ -6,8 +6,10 @@
 #include "dbengine/SqlNormalizer.h"
 
 #include <QSet>
+
 #include <QSignalSpy>
 #include <QTest>
+#include <sqlite3.h>
 
 class TestDbEngine : public QObject
 {
@@ -47,23 +49,28 @@ private Q_SLOTS:
                                     << "SELECT * FROM rejestr WHERE 1=1";
         QTest::newRow("table file before paren") << "INSERT INTO kontrahenci.DB(ID)"
                                                  << "INSERT INTO kontrahenci(ID)";
-        QTest::newRow("lower-case extension") << "FROM rejestr.db x" << "FROM rejestr x";
-        QTest::newRow("number then keyword")
-            << "AND DATAWPISU > 20080300AND DATAWPISU < 20080400"
-            << "AND DATAWPISU > 20080300 AND DATAWPISU < 20080400";
-        QTest::newRow("decimal then keyword") << "X=1500.50AND" << "X=1500.50 AND";
-        QTest::newRow("exponent stays") << "X=1e5 AND" << "X=1e5 AND";
+        QTest::newRow("lower-case extension") << "FROM rejestr.db x"
+                                              << "FROM rejestr x";
+        QTest::newRow("number then keyword") << "AND DATAWPISU > 20080300AND DATAWPISU < 20080400"
+                                             << "AND DATAWPISU > 20080300 AND DATAWPISU < 20080400";
+        QTest::newRow("decimal then keyword") << "X=1500.50AND"
+                                              << "X=1500.50 AND";
+        QTest::newRow("exponent stays") << "X=1e5 AND"
+                                        << "X=1e5 AND";
         QTest::newRow("literal untouched") << "WHERE A='20080300AND rejestr.DB'"
                                            << "WHERE A='20080300AND rejestr.DB'";
         QTest::newRow("escaped quote in literal") << "A='it''s 1AND' AND 2OR"
                                                   << "A='it''s 1AND' AND 2 OR";
         QTest::newRow("quoted identifier") << "SELECT \"rejestr.DB\" FROM t"
                                            << "SELECT \"rejestr.DB\" FROM t";
-        QTest::newRow("parameters") << ",:PARAM0,:PARAM1,:PARAM7)" << ",:PARAM0,:PARAM1,:PARAM7)";
+        QTest::newRow("parameters") << ",:PARAM0,:PARAM1,:PARAM7)"
+                                    << ",:PARAM0,:PARAM1,:PARAM7)";
         QTest::newRow("identifier with digits") << "SELECT MAX(ID) AS ID FROM kontrahenci"
                                                 << "SELECT MAX(ID) AS ID FROM kontrahenci";
-        QTest::newRow("column named like extension") << "SELECT t.DBX FROM t" << "SELECT t.DBX FROM t";
-        QTest::newRow("CR LF kept") << "A\r\nB.DB\r\n" << "A\r\nB\r\n";
+        QTest::newRow("column named like extension") << "SELECT t.DBX FROM t"
+                                                     << "SELECT t.DBX FROM t";
+        QTest::newRow("CR LF kept") << "A\r\nB.DB\r\n"
+                                    << "A\r\nB\r\n";
     }
 
     void normalize()
@@ -86,10 +93,13 @@ private Q_SLOTS:
         Database db;
         connectTo(db, dir);
         Query q(&db);
-        q.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"), QString(),
+        q.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"),
+                              QString(),
                               QStringLiteral("AND DATAWPISU > 20080300AND DATAWPISU < 20080400"),
-                              QStringLiteral("AND IDKONTRAHENTA=3"), QStringLiteral("ORDER BY"),
-                              QStringLiteral("DATADOK"), QStringLiteral("DESC")};
+                              QStringLiteral("AND IDKONTRAHENTA=3"),
+                              QStringLiteral("ORDER BY"),
+                              QStringLiteral("DATADOK"),
+                              QStringLiteral("DESC")};
         QVERIFY(q.text().endsWith(QLatin1String("DESC\r\n")));
         QCOMPARE(q.text().count(QLatin1String("\r\n")), 7);
         q.open();
@@ -117,8 +127,8 @@ private Q_SLOTS:
         connectTo(db, dir);
         Query ins(&db);
         ins.sql() << QStringLiteral("INSERT INTO kontrahenci.DB(ID,NAZWA,NIP,ADRES,KODPOCZT,")
-                  << QStringLiteral("MIEJSCOWOSC,TELEFONY,UWAGI,SKROT) VALUES (")
-                  << QString() << QStringLiteral(",:PARAM0,:PARAM1,:PARAM2")
+                  << QStringLiteral("MIEJSCOWOSC,TELEFONY,UWAGI,SKROT) VALUES (") << QString()
+                  << QStringLiteral(",:PARAM0,:PARAM1,:PARAM2")
                   << QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7)");
         for (int i = 0; i < 8; ++i)
             ins.setParam(QStringLiteral("PARAM%1").arg(i), text + QString::number(i));
@@ -131,7 +141,8 @@ private Q_SLOTS:
         q.open();
         QCOMPARE(q.asText(QStringLiteral("NAZWA")), text + QLatin1Char('0'));
         QCOMPARE(q.asText(QStringLiteral("SKROT")), text + QLatin1Char('7'));
-        QCOMPARE(dir.sql(QStringLiteral("kontrahenci.DB"), QStringLiteral("SELECT count(*) FROM kontrahenci")),
+        QCOMPARE(dir.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT count(*) FROM kontrahenci")),
                  QStringLiteral("1"));
     }
 
@@ -251,7 +262,8 @@ private Q_SLOTS:
         TempProgramDir dir;
         QString values;
         for (int i = 1; i <= 500; ++i)
-            values += QStringLiteral("%1(%2,%3,1)").arg(i > 1 ? "," : "").arg(i).arg(20080000 + i % 3);
+            values +=
+                QStringLiteral("%1(%2,%3,1)").arg(i > 1 ? "," : "").arg(i).arg(20080000 + i % 3);
         dir.sql(QStringLiteral("rejestr.DB"),
                 QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES ") + values);
         Database db;
@@ -286,20 +298,48 @@ private Q_SLOTS:
 
         // A result that fits the first screen is complete at once.
         Query small(&db);
-        small.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 10 ORDER BY ID")};
+        small.sql() =
+            QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 10 ORDER BY ID")};
         small.setFirstScreen(64, QStringLiteral(", rowid"));
         small.open();
         QCOMPARE(small.fetchedCount(), 10);
         QVERIFY(small.allFetched());
         // Exactly a screen: the second run finds nothing more.
         Query exact(&db);
-        exact.sql() = QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 64 ORDER BY ID")};
+        exact.sql() =
+            QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 64 ORDER BY ID")};
         exact.setFirstScreen(64, QStringLiteral(", rowid"));
         exact.open();
         QVERIFY(!exact.allFetched());
         exact.setCursor(64);
         QVERIFY(exact.allFetched());
         QCOMPARE(exact.fetchedCount(), 64);
+    }
+
+    // A statement kept for reuse never outlives its connection, and parameters are bound afresh.
+    void reusedStatementsFollowTheConnection()
+    {
+        TempProgramDir dir;
+        addEntries(dir, 1, 3);
+        Database db;
+        connectTo(db, dir);
+        Query q(&db);
+        q.sql() << QStringLiteral("SELECT count(*) FROM rejestr WHERE ID <= :PARAM0");
+        q.setParam(QStringLiteral("PARAM0"), QStringLiteral("2"));
+        q.open();
+        QCOMPARE(q.rawTextAt(0, 0), QStringLiteral("2"));
+        q.close();
+        q.setParam(QStringLiteral("PARAM0"), QStringLiteral("3"));
+        q.open(); // the same text: the kept statement, with the new value
+        QCOMPARE(q.rawTextAt(0, 0), QStringLiteral("3"));
+        q.close();
+        db.disconnect();
+        dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("DELETE FROM rejestr WHERE ID = 1"));
+        connectTo(db, dir);
+        q.open();
+        QCOMPARE(q.rawTextAt(0, 0), QStringLiteral("2"));
+        q.release();
+        QVERIFY(!sqlite3_next_stmt(db.handle(), nullptr)); // nothing of the query is left open
     }
 
     void displayHooksAndSuspendedNotifications()
