@@ -4,6 +4,8 @@
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/SqlNormalizer.h"
 
+#include <algorithm>
+
 namespace {
 
 // Rows read when a result opens: a first screen of a grid. A result that fits is read whole, so
@@ -59,10 +61,15 @@ SqliteStatementPtr Query::prepare(const QString& extra)
     sqlite3* db = m_database->handle();
     const QByteArray sqlText = NormalizeSql(text() + extra).toUtf8();
     SqliteStatementPtr st;
-    if (m_spare && m_spareGeneration == m_database->generation() && m_spareText == sqlText) {
-        st = std::move(m_spare);
-        sqlite3_clear_bindings(st.get());
-    } else {
+    for (Spare& spare : m_spares) {
+        if (spare.statement && spare.generation == m_database->generation() &&
+            spare.text == sqlText) {
+            st = std::move(spare.statement);
+            sqlite3_clear_bindings(st.get());
+            break;
+        }
+    }
+    if (!st) {
         sqlite3_stmt* fresh = nullptr;
         const char* tail = nullptr;
         if (sqlite3_prepare_v3(db, sqlText.constData(), int(sqlText.size()),
@@ -190,15 +197,16 @@ void Query::retire(SqliteStatementPtr& statement) noexcept
     if (!statement || !m_database)
         return;
     sqlite3_reset(statement.get());
-    m_spare = std::move(statement);
-    m_spareText = m_statementText;
-    m_spareGeneration = m_statementGeneration;
+    // The oldest (or an empty) place makes room; the newest goes first.
+    std::rotate(m_spares.rbegin(), m_spares.rbegin() + 1, m_spares.rend());
+    m_spares[0] = Spare{std::move(statement), m_statementText, m_statementGeneration};
 }
 
 void Query::release() noexcept
 {
     close();
-    m_spare.reset();
+    for (Spare& spare : m_spares)
+        spare.statement.reset();
 }
 
 void Query::startRest()

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 
 class Database;
@@ -127,9 +128,14 @@ private:
     QStringList m_lines;
     QHash<QString, QString> m_params;
     SqliteStatementPtr m_statement;
-    SqliteStatementPtr m_spare;
-    QByteArray m_spareText;
-    quint64 m_spareGeneration = 0;
+    // A few finished statements, newest first: a view switches between a handful of texts.
+    struct Spare
+    {
+        SqliteStatementPtr statement;
+        QByteArray text;
+        quint64 generation = 0;
+    };
+    std::array<Spare, 4> m_spares;
     QByteArray m_preparedText; // text and connection of the statement prepare() returned last
     quint64 m_preparedGeneration = 0;
     QByteArray m_statementText;
