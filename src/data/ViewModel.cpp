@@ -76,7 +76,9 @@ QVariant ViewModel::data(const QModelIndex& index, int role) const
         return f < 0 ? QString() : m_view->textAt(index.row(), f);
     }
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(m_columns[index.column()].alignment | Qt::AlignVCenter);
+        // As a plain int: the views turn it back cheaply, a QFlags needs a metatype conversion
+        // for every painted cell.
+        return int(m_columns[index.column()].alignment | Qt::AlignVCenter);
     default:
         return {};
     }

@@ -122,6 +122,7 @@ void Query::open()
 
     Q_EMIT resultAboutToReset();
     m_cache.reset(columns);
+    m_cache.reserveRows(limited ? m_firstScreen : kFirstChunk);
     m_fieldNames.clear();
     for (int c = 0; c < columns; ++c)
         m_fieldNames << QString::fromUtf8(sqlite3_column_name(st.get(), c));

@@ -17,6 +17,14 @@ void RowCache::reset(int columns)
     m_text.shrink_to_fit();
 }
 
+void RowCache::reserveRows(int rows)
+{
+    const std::size_t cells = std::size_t(rows) * std::size_t(m_columns);
+    m_values.reserve(cells);
+    m_types.reserve(cells);
+    m_text.reserve(std::size_t(rows) * 64);
+}
+
 void RowCache::appendRow(sqlite3_stmt* st)
 {
     for (int c = 0; c < m_columns; ++c) {

@@ -17,6 +17,7 @@ public:
     enum class Type : std::uint8_t { Null, Integer, Float, Text };
 
     void reset(int columns);
+    void reserveRows(int rows);
     void appendRow(sqlite3_stmt* st);
 
     int columns() const { return m_columns; }
