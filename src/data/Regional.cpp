@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -43,7 +44,10 @@ RegionalSettings SystemRegionalSettings()
     return s;
 }
 
-QString FormatAmount(double value)
+namespace {
+
+// The amount's text, with an optional suffix written in the same buffer.
+QString formatAmount(double value, QStringView suffix)
 {
     if (!std::isfinite(value))
         value = 0.0;
@@ -55,8 +59,10 @@ QString FormatAmount(double value)
         hundredths = QString::number(hundredths, 'g', 15).toDouble();
     const qint64 grosze = std::llround(hundredths);
     // Digits written from the right into a small buffer: called for every amount cell.
-    QChar text[24];
+    QChar text[32];
     int at = 24;
+    for (qsizetype i = 0; i < suffix.size() && i < 8; ++i)
+        text[24 + i] = suffix[i];
     qint64 rest = grosze < 0 ? -grosze : grosze;
     text[--at] = QChar(char16_t(u'0' + rest % 10));
     rest /= 10;
@@ -69,10 +75,17 @@ QString FormatAmount(double value)
     } while (rest > 0);
     if (grosze < 0)
         text[--at] = u'-';
-    return QString(text + at, 24 - at);
+    return QString(text + at, 24 - at + std::min<qsizetype>(suffix.size(), 8));
+}
+
+} // namespace
+
+QString FormatAmount(double value)
+{
+    return formatAmount(value, {});
 }
 
 QString FormatRate(double value)
 {
-    return FormatAmount(value) + QStringLiteral(" %");
+    return formatAmount(value, u" %");
 }

@@ -9,8 +9,8 @@ TmyDataBase* myDataBase = nullptr;
 
 namespace {
 
-// Rows of a view read when it opens: a grid's first screen.
-constexpr int kFirstScreen = 64;
+// Rows of a view read when it opens: a grid's first screen, also on a tall monitor.
+constexpr int kFirstScreen = 60;
 
 enum Code : qint64 {
     kRefreshRejestr = 101719,
