@@ -92,14 +92,17 @@ int main(int argc, char** argv)
 
     std::printf("export of %d rows (%lld bytes), median of %d runs\n", dm.DBFRejestr.fetchedCount(),
                 QFileInfo(programFile).size(), repeats);
-    std::printf("  program (open view + format + Windows-1250 + write): %8.1f ms\n", median(program));
+    std::printf("  program (open view + format + Windows-1250 + write): %8.1f ms\n",
+                median(program));
     if (!shell.empty()) {
         std::printf("  sqlite3 shell -csv (%lld bytes):                     %8.1f ms\n",
                     QFileInfo(shellFile).size(), median(shell));
-        std::printf("  ratio program / shell: %.2fx (goal <= 1x)\n", median(program) / median(shell));
-        std::printf("  memory: program +%ld KiB over idle (peak), shell peak %ld KiB: %.2fx (goal <= 2x)\n",
-                    afterExport - idle, children.ru_maxrss,
-                    double(afterExport - idle) / double(children.ru_maxrss));
+        std::printf("  ratio program / shell: %.2fx (goal <= 1x)\n",
+                    median(program) / median(shell));
+        std::printf(
+            "  memory: program +%ld KiB over idle (peak), shell peak %ld KiB: %.2fx (goal <= 2x)\n",
+            afterExport - idle, children.ru_maxrss,
+            double(afterExport - idle) / double(children.ru_maxrss));
     }
     return 0;
 }

@@ -30,7 +30,8 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     pal.setColor(QPalette::Button, kWindowColour);
     pal.setColor(QPalette::Window, kWindowColour);
     // The current row stays visible when the grid loses the focus.
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(pal);
@@ -54,14 +55,16 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT editRequested(); });
     connect(m_view, &Query::cursorMoved, this, &TDBGrid::followCursor);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { followCursor(m_view->cursor()); });
+    connect(m_model, &QAbstractItemModel::modelReset, this,
+            [this] { followCursor(m_view->cursor()); });
 }
 
 void TDBGrid::applyWidths()
 {
     // The widths were measured in an 8-point font whose digits are 6 pixels wide; scale them
     // to the font in use so a date still fits its column.
-    const double scale = std::max(1.0, fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) / 60.0);
+    const double scale =
+        std::max(1.0, fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) / 60.0);
     const auto& cols = m_model->columns();
     for (int i = 0; i < cols.size(); ++i) {
         if (cols[i].width > 0)

@@ -1,17 +1,17 @@
 #include "app/uMain.h"
 
+#include "access/uChangeLogin.h"
+#include "access/uLogin.h"
 #include "app/uDBGrid.h"
-#include "dialogs/uDatePicker.h"
 #include "app/uFilters.h"
 #include "app/uStartup.h"
 #include "app/uWindows.h"
-#include "access/uChangeLogin.h"
-#include "access/uLogin.h"
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Session.h"
+#include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 
 #include <QAbstractItemView>
@@ -75,8 +75,8 @@ bool TfMain::FormCreate(const QStringList& arguments)
         Session::instance().activate();
     } catch (const std::exception& e) {
         // The data module does not exist yet; the version comes from the engine itself.
-        const StartupFailure failure = SessionFailure(
-            QString::fromUtf8(e.what()), QString::number(Session::engineVersion()));
+        const StartupFailure failure =
+            SessionFailure(QString::fromUtf8(e.what()), QString::number(Session::engineVersion()));
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("rejestr TARV"), failure.text,
                         QMessageBox::Ok);
         box.exec();
@@ -188,7 +188,8 @@ void TfMain::ZakladkiChange()
         myDataBase->rejestrTaxpayerFilter =
             QStringLiteral("AND IDKONTRAHENTA=") + k.asText(QStringLiteral("ID"));
         const QString shortName = k.asText(QStringLiteral("SKROT"));
-        nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA")) : shortName);
+        nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA"))
+                                                      : shortName);
         SBRaport->setEnabled(true);
     }
     myDataBase->RefreshRejestr();

@@ -3,6 +3,7 @@
 #include "app/uApplication.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
+#include "archive/uArchiwum.h"
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -12,7 +13,6 @@
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
-#include "archive/uArchiwum.h"
 #include "import/uImportMenu.h"
 
 #include <QLineEdit>
@@ -59,12 +59,12 @@ qint64 TfMain::currentTaxpayerId() const
 void TfMain::LoadKontrahentToForm()
 {
     const Query& k = myDataBase->DBFKontrahenci;
-    fKontrahent->Load(KontrahentTexts{
-        k.asText(QStringLiteral("ID")), k.asText(QStringLiteral("SKROT")),
-        k.asText(QStringLiteral("NAZWA")), k.asText(QStringLiteral("NIP")),
-        k.asText(QStringLiteral("ADRES")), k.asText(QStringLiteral("KODPOCZT")),
-        k.asText(QStringLiteral("MIEJSCOWOSC")), k.asText(QStringLiteral("TELEFONY")),
-        k.asText(QStringLiteral("UWAGI"))});
+    fKontrahent->Load(
+        KontrahentTexts{k.asText(QStringLiteral("ID")), k.asText(QStringLiteral("SKROT")),
+                        k.asText(QStringLiteral("NAZWA")), k.asText(QStringLiteral("NIP")),
+                        k.asText(QStringLiteral("ADRES")), k.asText(QStringLiteral("KODPOCZT")),
+                        k.asText(QStringLiteral("MIEJSCOWOSC")),
+                        k.asText(QStringLiteral("TELEFONY")), k.asText(QStringLiteral("UWAGI"))});
 }
 
 void TfMain::LoadRejestrToEdycja()
@@ -171,8 +171,8 @@ void TfMain::AddKontrahent()
         LoadKontrahentToForm();
     copyMode = false;
     for (;;) {
-        fKontrahent->fID->setText(
-            QString::number(myDataBase->MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")) + 1));
+        fKontrahent->fID->setText(QString::number(
+            myDataBase->MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")) + 1));
         fKontrahent->exec();
         if (!fKontrahent->saved)
             return;
@@ -236,7 +236,8 @@ void TfMain::AddRejestr()
         }
         if (myDataBase->InsertRejestr(taxpayer, fEdycja->Texts())) {
             myDataBase->RefreshRejestr();
-            myDataBase->LocateRejestr(myDataBase->DBFRejestr.asInteger(QStringLiteral("ID")), taxpayer);
+            myDataBase->LocateRejestr(myDataBase->DBFRejestr.asInteger(QStringLiteral("ID")),
+                                      taxpayer);
         }
         return;
     }
@@ -279,7 +280,8 @@ void TfMain::SBSumaClick()
                          {QStringLiteral("Ilość rekordów"), QStringLiteral("Należności"),
                           QStringLiteral("Wartość")});
         if (const auto sums = myDataBase->SumRejestr())
-            fSumy->SetValues({sums->count, FormatAmount(sums->amounts), FormatAmount(sums->values)});
+            fSumy->SetValues(
+                {sums->count, FormatAmount(sums->amounts), FormatAmount(sums->values)});
     }
     fSumy->ShowWindow();
 }

@@ -29,8 +29,8 @@ void TfMain::SBcsvClick()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setNameFilters({QStringLiteral("Arkusz .CSV (*.csv)"),
-                           QStringLiteral("Wszystkie pliki (*.*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("Arkusz .CSV (*.csv)"), QStringLiteral("Wszystkie pliki (*.*)")});
     dialog.selectFile(Zakladki->tabText(Zakladki->currentIndex()) + QStringLiteral(".csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         focusActiveGrid();
@@ -39,6 +39,7 @@ void TfMain::SBcsvClick()
     if (ExportActiveGrid(dialog.selectedFiles().constFirst()))
         ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Eksport zakończony poprawnie"));
     else
-        ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Nie udało się wyeksportować danych"));
+        ShowInfo(QStringLiteral("Informacja"),
+                 QStringLiteral("Nie udało się wyeksportować danych"));
     focusActiveGrid();
 }

@@ -1,13 +1,13 @@
 // Layout of the main window: banner, left strip, the two tabs, the command buttons, the menus.
 #include "app/uDBGrid.h"
-#include "dialogs/uDatePicker.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
-#include "output/uRaporty.h"
+#include "data/Regional.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
-#include "data/Regional.h"
+#include "dialogs/uDatePicker.h"
+#include "output/uRaporty.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -222,14 +222,14 @@ QWidget* TfMain::buildRegisterPanel()
 
     CBCurrentMonth = new QComboBox(panel);
     CBCurrentMonth->setObjectName(QStringLiteral("CBCurrentMonth"));
-    CBCurrentMonth->addItems({QStringLiteral("(Wszystkie)"), QStringLiteral("Styczeń"),
-                              QStringLiteral("Luty"), QStringLiteral("Marzec"),
-                              QStringLiteral("Kwiecień"), QStringLiteral("Maj"),
-                              QStringLiteral("Czerwiec"), QStringLiteral("Lipiec"),
-                              QStringLiteral("Sierpień"), QStringLiteral("Wrzesień"),
-                              QStringLiteral("Październik"), QStringLiteral("Listopad"),
-                              QStringLiteral("Grudzień")});
-    setHint(CBCurrentMonth, QStringLiteral("Pokaż dane na miesiąc... Wybór zatwierdź klawiszem ENTER"));
+    CBCurrentMonth->addItems(
+        {QStringLiteral("(Wszystkie)"), QStringLiteral("Styczeń"), QStringLiteral("Luty"),
+         QStringLiteral("Marzec"), QStringLiteral("Kwiecień"), QStringLiteral("Maj"),
+         QStringLiteral("Czerwiec"), QStringLiteral("Lipiec"), QStringLiteral("Sierpień"),
+         QStringLiteral("Wrzesień"), QStringLiteral("Październik"), QStringLiteral("Listopad"),
+         QStringLiteral("Grudzień")});
+    setHint(CBCurrentMonth,
+            QStringLiteral("Pokaż dane na miesiąc... Wybór zatwierdź klawiszem ENTER"));
     CBcurrentYear = new QComboBox(panel);
     CBcurrentYear->setObjectName(QStringLiteral("CBcurrentYear"));
     CBcurrentYear->addItem(QStringLiteral("(Wszystkie)"));
@@ -237,8 +237,10 @@ QWidget* TfMain::buildRegisterPanel()
     setHint(CBcurrentYear, QStringLiteral("Pokaż dane na rok... Wybór zatwierdź klawiszem ENTER"));
 
     const QChar sep = Regional().dateSeparator;
-    const QString mask = QStringLiteral("00") + sep + QStringLiteral("00") + sep + QStringLiteral("0000;_");
-    const QString rangeHint = QStringLiteral("Dane z okresu (od-do). Wybór zatwierdź klawiszem ENTER");
+    const QString mask =
+        QStringLiteral("00") + sep + QStringLiteral("00") + sep + QStringLiteral("0000;_");
+    const QString rangeHint =
+        QStringLiteral("Dane z okresu (od-do). Wybór zatwierdź klawiszem ENTER");
     auto makeDateEdit = [&](const QString& name) {
         auto* e = new QLineEdit(panel);
         e->setObjectName(name);
@@ -267,7 +269,8 @@ QWidget* TfMain::buildRegisterPanel()
     filters->addWidget(rangeLabel, 1, 0, Qt::AlignRight);
     auto* rangeRow = new QHBoxLayout;
     rangeRow->setSpacing(0);
-    for (QWidget* w : std::initializer_list<QWidget*>{filtrOd, DTPFiltrOd, dash, filtrDo, DTPFiltrDo})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{filtrOd, DTPFiltrOd, dash, filtrDo, DTPFiltrDo})
         rangeRow->addWidget(w);
     rangeRow->addStretch();
     filters->addLayout(rangeRow, 1, 1);
@@ -286,18 +289,23 @@ QWidget* TfMain::buildButtonRow()
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(50, 6, 6, 6);
     layout->setSpacing(2);
-    SBPodglad = commandButton(QStringLiteral("SBPodglad"), QStringLiteral("Podgląd"),
-                              QStringLiteral("Podgląd danych"), QStyle::SP_FileDialogContentsView, row);
-    SBDodaj = commandButton(QStringLiteral("SBDodaj"), QStringLiteral("Dodaj"),
-                            QStringLiteral("Dodaj nową pozycję"), QStyle::SP_FileDialogNewFolder, row);
+    SBPodglad =
+        commandButton(QStringLiteral("SBPodglad"), QStringLiteral("Podgląd"),
+                      QStringLiteral("Podgląd danych"), QStyle::SP_FileDialogContentsView, row);
+    SBDodaj =
+        commandButton(QStringLiteral("SBDodaj"), QStringLiteral("Dodaj"),
+                      QStringLiteral("Dodaj nową pozycję"), QStyle::SP_FileDialogNewFolder, row);
     SBEdytuj = commandButton(QStringLiteral("SBEdytuj"), QStringLiteral("Edytuj"),
-                             QStringLiteral("Edytuj wskazaną pozycję"), QStyle::SP_FileDialogDetailedView, row);
+                             QStringLiteral("Edytuj wskazaną pozycję"),
+                             QStyle::SP_FileDialogDetailedView, row);
     SBUsun = commandButton(QStringLiteral("SBUsun"), QStringLiteral("Usuń"),
                            QStringLiteral("Usuń wskazaną pozycję"), QStyle::SP_TrashIcon, row);
     SBKopiuj = commandButton(QStringLiteral("SBKopiuj"), QStringLiteral("Kopiuj"),
-                             QStringLiteral("Stwórz kopię zaznaczonej pozycji"), QStyle::SP_FileLinkIcon, row);
+                             QStringLiteral("Stwórz kopię zaznaczonej pozycji"),
+                             QStyle::SP_FileLinkIcon, row);
     SBcsv = commandButton(QStringLiteral("SBcsv"), QStringLiteral("do CSV"),
-                          QStringLiteral("Zapisz tabelę do arkusza CSV"), QStyle::SP_DialogSaveButton, row);
+                          QStringLiteral("Zapisz tabelę do arkusza CSV"),
+                          QStyle::SP_DialogSaveButton, row);
     SBRaport = commandButton(QStringLiteral("SBRaport"), QStringLiteral("Raport    "),
                              QStringLiteral("Generuj raport"), QStyle::SP_FileIcon, row);
     SBSuma = commandButton(QStringLiteral("SBSuma"), QStringLiteral("Przelicz sumy  "),
@@ -336,12 +344,16 @@ void TfMain::buildMenus()
         return a;
     };
     Podgld1 = item("Podgld1", QStringLiteral("Podgląd"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Dodajpozycj1 = item("Dodajpozycj1", QStringLiteral("Dodaj pozycję"), QKeySequence(Qt::Key_Insert));
-    Edytujpozycj1 = item("Edytujpozycj1", QStringLiteral("Edytuj pozycję"), QKeySequence(Qt::Key_F2));
+    Dodajpozycj1 =
+        item("Dodajpozycj1", QStringLiteral("Dodaj pozycję"), QKeySequence(Qt::Key_Insert));
+    Edytujpozycj1 =
+        item("Edytujpozycj1", QStringLiteral("Edytuj pozycję"), QKeySequence(Qt::Key_F2));
     Usupozycj1 = item("Usupozycj1", QStringLiteral("Usuń pozycję"), QKeySequence(Qt::Key_Delete));
-    Kopiujpozycj1 = item("Kopiujpozycj1", QStringLiteral("Kopiuj pozycję"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Kopiujpozycj1 =
+        item("Kopiujpozycj1", QStringLiteral("Kopiuj pozycję"), QKeySequence(Qt::CTRL | Qt::Key_C));
     ZapiszdoCSV2 = item("ZapiszdoCSV2", QStringLiteral("Zapisz do CSV"), QKeySequence());
-    for (QWidget* w : std::initializer_list<QWidget*>{kontrahenciGrid, RejestrGrid, CBCurrentMonth, CBcurrentYear})
+    for (QWidget* w : std::initializer_list<QWidget*>{kontrahenciGrid, RejestrGrid, CBCurrentMonth,
+                                                      CBcurrentYear})
         carryContextMenu(w);
 }
 

@@ -11,10 +11,12 @@ StartupFailure SessionFailure(const QString& m, const QString& version)
         return {QStringLiteral("Pojawił się problem z silnikiem Bazy Danych BDE. Spróbuj "
                                "zainstalować silnik ponownie. W tym celu odszukaj w \"Menu Start\" "
                                "w folderze Vorlanda opcji \"Reinstalacja Silnika Baz Danych BDE\". "
-                               "Oryginalny komunikat: ") + m,
+                               "Oryginalny komunikat: ") +
+                    m,
                 QStringLiteral("[0000000391]  ") + m};
     }
-    return {QStringLiteral("Pojawił się nierozpoznany problem z Bazą Danych. Znaleziona wersja BDE ") +
-                version + QStringLiteral(". Oryginalny komunikat: ") + m,
-            QStringLiteral("[0000000392]  ") + m};
+    return {
+        QStringLiteral("Pojawił się nierozpoznany problem z Bazą Danych. Znaleziona wersja BDE ") +
+            version + QStringLiteral(". Oryginalny komunikat: ") + m,
+        QStringLiteral("[0000000392]  ") + m};
 }

@@ -12,7 +12,8 @@ namespace {
 // Rows of a view read when it opens: a grid's first screen, also on a tall monitor.
 constexpr int kFirstScreen = 60;
 
-enum Code : qint64 {
+enum Code : qint64
+{
     kRefreshRejestr = 101719,
     kRefreshKontrahenci = 101349,
     kLocateRejestr = 101717,
@@ -52,27 +53,53 @@ TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
     const QString empty;
     setLines(DBFRejestr, {QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"), empty, empty, empty,
                           QStringLiteral("ORDER BY"), empty, empty});
-    setLines(DBFKontrahenci, {QStringLiteral("SELECT * FROM kontrahenci.DB WHERE 1=1"), empty, empty,
-                              empty, QStringLiteral("ORDER BY"), empty, empty});
-    setLines(DBFInsertRejestr,
-             {QStringLiteral("INSERT INTO rejestr.DB(ID,DATAWPISU,DATADOK,"),
-              QStringLiteral("NALEZNOSC,STAWKA,DATAZAPLATY,"),
-              QStringLiteral("NRDOK,IMIE,NAZWISKO,NIP,ADRES,KODPOCZT,"),
-              QStringLiteral("MIEJSCOWOSC,UWAGI,IDKONTRAHENTA"), QStringLiteral(") VALUES ("), empty,
-              QStringLiteral(","), empty, QStringLiteral(","), empty, QStringLiteral(","), empty,
-              QStringLiteral(","), empty, QStringLiteral(","), empty,
-              QStringLiteral(",:PARAM0,:PARAM1,:PARAM2"),
-              QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7,"), empty, QStringLiteral(")")});
-    setLines(DBFUpdateRejestr,
-             {QStringLiteral("UPDATE rejestr.DB SET"), QStringLiteral("ID="), empty,
-              QStringLiteral(",DATAWPISU="), empty, QStringLiteral(",DATADOK="), empty,
-              QStringLiteral(",NALEZNOSC="), empty, QStringLiteral(",STAWKA="), empty,
-              QStringLiteral(",DATAZAPLATY="), empty, QStringLiteral(",NRDOK=:PARAM0"),
-              QStringLiteral(",IMIE=:PARAM1"), QStringLiteral(",NAZWISKO=:PARAM2"),
-              QStringLiteral(",NIP=:PARAM3"), QStringLiteral(",ADRES=:PARAM4"),
-              QStringLiteral(",KODPOCZT=:PARAM5"), QStringLiteral(",MIEJSCOWOSC=:PARAM6"),
-              QStringLiteral(",UWAGI=:PARAM7"), QStringLiteral("WHERE ID="), empty,
-              QStringLiteral("AND IDKONTRAHENTA="), empty});
+    setLines(DBFKontrahenci, {QStringLiteral("SELECT * FROM kontrahenci.DB WHERE 1=1"), empty,
+                              empty, empty, QStringLiteral("ORDER BY"), empty, empty});
+    setLines(DBFInsertRejestr, {QStringLiteral("INSERT INTO rejestr.DB(ID,DATAWPISU,DATADOK,"),
+                                QStringLiteral("NALEZNOSC,STAWKA,DATAZAPLATY,"),
+                                QStringLiteral("NRDOK,IMIE,NAZWISKO,NIP,ADRES,KODPOCZT,"),
+                                QStringLiteral("MIEJSCOWOSC,UWAGI,IDKONTRAHENTA"),
+                                QStringLiteral(") VALUES ("),
+                                empty,
+                                QStringLiteral(","),
+                                empty,
+                                QStringLiteral(","),
+                                empty,
+                                QStringLiteral(","),
+                                empty,
+                                QStringLiteral(","),
+                                empty,
+                                QStringLiteral(","),
+                                empty,
+                                QStringLiteral(",:PARAM0,:PARAM1,:PARAM2"),
+                                QStringLiteral(",:PARAM3,:PARAM4,:PARAM5,:PARAM6,:PARAM7,"),
+                                empty,
+                                QStringLiteral(")")});
+    setLines(DBFUpdateRejestr, {QStringLiteral("UPDATE rejestr.DB SET"),
+                                QStringLiteral("ID="),
+                                empty,
+                                QStringLiteral(",DATAWPISU="),
+                                empty,
+                                QStringLiteral(",DATADOK="),
+                                empty,
+                                QStringLiteral(",NALEZNOSC="),
+                                empty,
+                                QStringLiteral(",STAWKA="),
+                                empty,
+                                QStringLiteral(",DATAZAPLATY="),
+                                empty,
+                                QStringLiteral(",NRDOK=:PARAM0"),
+                                QStringLiteral(",IMIE=:PARAM1"),
+                                QStringLiteral(",NAZWISKO=:PARAM2"),
+                                QStringLiteral(",NIP=:PARAM3"),
+                                QStringLiteral(",ADRES=:PARAM4"),
+                                QStringLiteral(",KODPOCZT=:PARAM5"),
+                                QStringLiteral(",MIEJSCOWOSC=:PARAM6"),
+                                QStringLiteral(",UWAGI=:PARAM7"),
+                                QStringLiteral("WHERE ID="),
+                                empty,
+                                QStringLiteral("AND IDKONTRAHENTA="),
+                                empty});
     setLines(DBFDeleteRejestr, {QStringLiteral("DELETE FROM rejestr.DB WHERE ID= "), empty,
                                 QStringLiteral("AND IDKONTRAHENTA="), empty, empty});
     setLines(DBFInsertKontrahenci,
@@ -89,11 +116,12 @@ TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
               empty});
     setLines(DBFDeleteKontrahenci,
              {QStringLiteral("DELETE FROM kontrahenci.DB WHERE ID= "), empty, empty, empty});
-    setLines(DBFRejestrSUMA, {QStringLiteral("SELECT COUNT(*),SUM(NALEZNOSC),"
-                                             "SUM(NALEZNOSC*STAWKA*0.01) FROM rejestr.DB WHERE 1 = 1"),
-                              empty, empty, empty});
-    setLines(DBFKontrahenciSUMA,
-             {QStringLiteral("SELECT COUNT(*) FROM kontrahenci.DB WHERE 1 = 1"), empty, empty, empty});
+    setLines(DBFRejestrSUMA,
+             {QStringLiteral("SELECT COUNT(*),SUM(NALEZNOSC),"
+                             "SUM(NALEZNOSC*STAWKA*0.01) FROM rejestr.DB WHERE 1 = 1"),
+              empty, empty, empty});
+    setLines(DBFKontrahenciSUMA, {QStringLiteral("SELECT COUNT(*) FROM kontrahenci.DB WHERE 1 = 1"),
+                                  empty, empty, empty});
 }
 
 void TmyDataBase::DMCreate()
@@ -137,9 +165,8 @@ void TmyDataBase::attachDisplayRules()
     q.setDisplayHook(QStringLiteral("NALEZNOSC"), [amount](const Query& v, int row) {
         return FormatAmount(v.floatAt(row, amount));
     });
-    q.setDisplayHook(QStringLiteral("STAWKA"), [rate](const Query& v, int row) {
-        return FormatRate(v.floatAt(row, rate));
-    });
+    q.setDisplayHook(QStringLiteral("STAWKA"),
+                     [rate](const Query& v, int row) { return FormatRate(v.floatAt(row, rate)); });
     q.setDisplayHook(QStringLiteral("WARTOSC"), [amount, rate](const Query& v, int row) {
         return FormatAmount(v.floatAt(row, amount) * v.floatAt(row, rate) * 0.01);
     });
@@ -200,7 +227,8 @@ void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
         const int owner = q.field(QStringLiteral("IDKONTRAHENTA"));
         q.first();
         while (!q.eof()) {
-            if (q.integerAt(q.cursor(), id) == entryId && q.integerAt(q.cursor(), owner) == taxpayerId)
+            if (q.integerAt(q.cursor(), id) == entryId &&
+                q.integerAt(q.cursor(), owner) == taxpayerId)
                 break;
             q.next();
         }
@@ -246,8 +274,9 @@ qint64 TmyDataBase::scalarId(const QString& statement)
 qint64 TmyDataBase::MaxRejestrID(qint64 taxpayerId)
 {
     try {
-        return scalarId(QStringLiteral("SELECT MAX(ID) AS ID FROM rejestr.DB WHERE IDKONTRAHENTA=") +
-                        QString::number(taxpayerId));
+        return scalarId(
+            QStringLiteral("SELECT MAX(ID) AS ID FROM rejestr.DB WHERE IDKONTRAHENTA=") +
+            QString::number(taxpayerId));
     } catch (const EDBEngineError& e) {
         mySQL.close();
         ShowDBError(e.message(), kMaxRejestrID);

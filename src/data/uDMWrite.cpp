@@ -6,7 +6,8 @@
 
 namespace {
 
-enum Code : qint64 {
+enum Code : qint64
+{
     kInsertRejestr = 101654,
     kUpdateRejestr = 101826,
     kDeleteRejestr = 102115,
@@ -45,16 +46,16 @@ QString dateCode(const QString& text)
 
 void TmyDataBase::bindRejestrTexts(Query& q, const RejestrEntryTexts& e)
 {
-    const QString texts[] = {e.NRDOK, e.IMIE, e.NAZWISKO, e.NIP, e.ADRES, e.KODPOCZT, e.MIEJSCOWOSC,
-                             e.UWAGI};
+    const QString texts[] = {e.NRDOK, e.IMIE,     e.NAZWISKO,    e.NIP,
+                             e.ADRES, e.KODPOCZT, e.MIEJSCOWOSC, e.UWAGI};
     for (int i = 0; i < 8; ++i)
         q.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
 }
 
 void TmyDataBase::bindKontrahentTexts(Query& q, const KontrahentTexts& k)
 {
-    const QString texts[] = {k.NAZWA, k.NIP, k.ADRES, k.KODPOCZT, k.MIEJSCOWOSC, k.TELEFONY,
-                             k.UWAGI, k.SKROT};
+    const QString texts[] = {k.NAZWA,       k.NIP,      k.ADRES, k.KODPOCZT,
+                             k.MIEJSCOWOSC, k.TELEFONY, k.UWAGI, k.SKROT};
     for (int i = 0; i < 8; ++i)
         q.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
 }

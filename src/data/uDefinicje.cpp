@@ -81,8 +81,10 @@ void SetTableNames()
 void BuildDateTexts()
 {
     const QChar sep = Regional().dateSeparator;
-    EmptyDateText = QStringLiteral("  ") + sep + QStringLiteral("  ") + sep + QStringLiteral("    ");
-    DateDisplayFormat = QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy");
+    EmptyDateText =
+        QStringLiteral("  ") + sep + QStringLiteral("  ") + sep + QStringLiteral("    ");
+    DateDisplayFormat =
+        QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy");
 }
 
 void ReadSettings()
@@ -200,9 +202,10 @@ QString IntToDateText(qint64 code)
     const int v = int(code);
     const QChar sep = Regional().dateSeparator;
     const auto digit = [](int d) { return QChar(char16_t(u'0' + d)); };
-    const QChar text[10] = {digit(v / 10 % 10),      digit(v % 10),        sep,
-                            digit(v / 1000 % 10),    digit(v / 100 % 10),  sep,
-                            digit(v / 10000000 % 10), digit(v / 1000000 % 10),
-                            digit(v / 100000 % 10),  digit(v / 10000 % 10)};
+    const QChar text[10] = {
+        digit(v / 10 % 10),       digit(v % 10),           sep,
+        digit(v / 1000 % 10),     digit(v / 100 % 10),     sep,
+        digit(v / 10000000 % 10), digit(v / 1000000 % 10), digit(v / 100000 % 10),
+        digit(v / 10000 % 10)};
     return QString(text, 10);
 }

@@ -64,13 +64,14 @@ void Database::connect()
     const QString dirPath = path();
     const QDir dir(dirPath);
     if (dirPath.isEmpty() || !dir.exists())
-        throw EDBEngineError(QStringLiteral("Nie znaleziono katalogu bazy danych: %1").arg(dirPath));
+        throw EDBEngineError(
+            QStringLiteral("Nie znaleziono katalogu bazy danych: %1").arg(dirPath));
 
     sqlite3* raw = nullptr;
     // One thread uses the connection: SQLite's own locking per call is not needed.
-    const int rc = sqlite3_open_v2(":memory:", &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(":memory:", &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteConnectionPtr db(raw);
     if (rc != SQLITE_OK)
         throw EDBEngineError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
@@ -81,15 +82,15 @@ void Database::connect()
     m_db = std::move(db);
 
     try {
-        const QFileInfoList files =
-            dir.entryInfoList({QStringLiteral("*.DB"), QStringLiteral("*.db")}, QDir::Files,
-                              QDir::Name);
+        const QFileInfoList files = dir.entryInfoList(
+            {QStringLiteral("*.DB"), QStringLiteral("*.db")}, QDir::Files, QDir::Name);
         for (const QFileInfo& fi : files) {
             const QString stem = fi.completeBaseName();
             if (m_tables.contains(stem, Qt::CaseInsensitive))
                 continue;
             sqlite3_stmt* rawSt = nullptr;
-            if (sqlite3_prepare_v2(raw, "ATTACH DATABASE ?1 AS ?2", -1, &rawSt, nullptr) != SQLITE_OK)
+            if (sqlite3_prepare_v2(raw, "ATTACH DATABASE ?1 AS ?2", -1, &rawSt, nullptr) !=
+                SQLITE_OK)
                 raise();
             SqliteStatementPtr st(rawSt);
             const QByteArray file = fi.absoluteFilePath().toUtf8();

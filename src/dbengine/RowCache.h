@@ -14,7 +14,13 @@ struct sqlite3_stmt;
 class RowCache
 {
 public:
-    enum class Type : std::uint8_t { Null, Integer, Float, Text };
+    enum class Type : std::uint8_t
+    {
+        Null,
+        Integer,
+        Float,
+        Text
+    };
 
     void reset(int columns);
     void reserveRows(int rows);

@@ -49,7 +49,8 @@ void TSumyGrid::paintEvent(QPaintEvent*)
         p.setPen(Qt::black);
         p.drawText(header, Qt::AlignHCenter | Qt::AlignTop, m_cells[0][c]);
         // Figures stand one blank away from the right border.
-        p.drawText(value.adjusted(0, 0, -blank, 0), Qt::AlignRight | Qt::AlignVCenter, m_cells[1][c]);
+        p.drawText(value.adjusted(0, 0, -blank, 0), Qt::AlignRight | Qt::AlignVCenter,
+                   m_cells[1][c]);
         p.setPen(QColor(128, 128, 144));
         p.drawRect(header.adjusted(0, 0, -1, -1));
         p.drawRect(value.adjusted(0, 0, -1, -1));

@@ -147,6 +147,7 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
         if (!makeDir(r, root.filePath(QLatin1String(sub))))
             return r;
     }
-    copyIfAbsent(r, QStringLiteral(":/core/rejestr.frf"), root.filePath(QStringLiteral("rejestr.frf")));
+    copyIfAbsent(r, QStringLiteral(":/core/rejestr.frf"),
+                 root.filePath(QStringLiteral("rejestr.frf")));
     return r;
 }

@@ -299,7 +299,8 @@ private Q_SLOTS:
             ModalDriver yes;
             yes.onNextModal([&question](QWidget* w) {
                 question = w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
-                QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+                QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("SpeedButton1")),
+                                  Qt::LeftButton);
             });
             p.main->SBUsunClick();
             QVERIFY2(yes.allRan(), qPrintable(yes.problem()));
@@ -312,7 +313,10 @@ private Q_SLOTS:
         // The register entry goes after "Tak".
         p.openRegisterOf(1);
         ModalDriver entry;
-        entry.onNextModal([](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("SpeedButton1")), Qt::LeftButton); });
+        entry.onNextModal([](QWidget* w) {
+            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("SpeedButton1")),
+                              Qt::LeftButton);
+        });
         p.main->SBUsunClick();
         QVERIFY2(entry.allRan(), qPrintable(entry.problem()));
         QCOMPARE(

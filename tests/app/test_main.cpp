@@ -3,7 +3,6 @@
 
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
-#include "dialogs/uDatePicker.h"
 #include "app/uFilters.h"
 #include "app/uMain.h"
 #include "app/uSingleInstance.h"
@@ -11,6 +10,7 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 
 #include <QComboBox>
@@ -38,8 +38,9 @@ struct Program
     {
         if (withTaxpayers) {
             dir.sql(QStringLiteral("kontrahenci.DB"),
-                    QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES "
-                                   "(1,'Pierwsza Spółka','P1'),(3,'Gmina Trzecia',''),(8,'Ósmy','O8')"));
+                    QStringLiteral(
+                        "INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES "
+                        "(1,'Pierwsza Spółka','P1'),(3,'Gmina Trzecia',''),(8,'Ósmy','O8')"));
             dir.sql(QStringLiteral("rejestr.DB"),
                     QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
                                    "(1,20261201,3),(2,20261115,3),(3,20250301,3),(4,20261203,1)"));
@@ -107,7 +108,8 @@ private Q_SLOTS:
         QCOMPARE(m.CBcurrentYear->palette().color(QPalette::Base), QColor(255, 255, 255));
         QVERIFY(!m.DateRangeActive());
         QVERIFY(!m.SBRaport->isEnabled());
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20260000AND DATAWPISU < 20261300"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 20260000AND DATAWPISU < 20261300"));
         QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
         QCOMPARE(m.kontrahenciGrid->model()->rowCount(), 3);
         QCOMPARE(m.DTPFiltrOd->date(), QDate(2026, 12, 7));
@@ -206,12 +208,15 @@ private Q_SLOTS:
         ModalDriver driver;
         QString shown;
         driver.onNextModal([&shown](QWidget* w) {
-            shown = w->windowTitle() + u'|' + w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
+            shown =
+                w->windowTitle() + u'|' + w->findChild<QLabel*>(QStringLiteral("napis1"))->text();
             QTest::keyClick(w, Qt::Key_Return);
         });
         m.Zakladki->setCurrentWidget(m.rejestr);
         QVERIFY(driver.allRan());
-        QCOMPARE(shown, QStringLiteral("Informacja|Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
+        QCOMPARE(shown,
+                 QStringLiteral(
+                     "Informacja|Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
         QCOMPARE(m.Zakladki->currentWidget(), m.kontrahenci);
         QVERIFY(!m.SBRaport->isEnabled());
         QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
@@ -223,16 +228,19 @@ private Q_SLOTS:
         QVERIFY(p.start());
         TfMain& m = *p.main;
         m.CBCurrentMonth->setCurrentIndex(12);
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20261200AND DATAWPISU < 20261300"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 20261200AND DATAWPISU < 20261300"));
         m.CBcurrentYear->setCurrentIndex(YearIndex(2025));
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20251200AND DATAWPISU < 20251300"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 20251200AND DATAWPISU < 20251300"));
         m.CBcurrentYear->setCurrentIndex(0);
         QCOMPARE(m.CBCurrentMonth->currentIndex(), 0);
         QCOMPARE(p.dateFilter(), QString());
         // Arrow keys on a closed list apply each step at once.
         m.CBcurrentYear->setFocus();
         QTest::keyClick(m.CBcurrentYear, Qt::Key_Down);
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 19700000AND DATAWPISU < 19701300"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 19700000AND DATAWPISU < 19701300"));
     }
 
     void anOpenListDoesNotRerunTheView()
@@ -251,7 +259,8 @@ private Q_SLOTS:
         QTest::keyClick(m.CBCurrentMonth->view(), Qt::Key_Return);
         QTRY_VERIFY(!m.CBCurrentMonth->view()->isVisible());
         QCOMPARE(m.CBCurrentMonth->currentIndex(), 5);
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20260500AND DATAWPISU < 20260600"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 20260500AND DATAWPISU < 20260600"));
     }
 
     void dateRangeFilterAndColours()
@@ -263,7 +272,8 @@ private Q_SLOTS:
         m.filtrOd->setCursorPosition(0);
         QTest::keyClicks(m.filtrOd, QStringLiteral("01112026"));
         QTest::keyClick(m.filtrOd, Qt::Key_Return);
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 99999999"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 99999999"));
         QVERIFY(m.DateRangeActive());
         QCOMPARE(m.CBCurrentMonth->palette().color(QPalette::Base), QColor(187, 187, 187));
         QCOMPARE(m.filtrDo->palette().color(QPalette::Base), QColor(255, 255, 255));
@@ -271,12 +281,14 @@ private Q_SLOTS:
         m.DTPFiltrDo->setDate(QDate(2026, 11, 30));
         Q_EMIT m.DTPFiltrDo->datePicked(QDate(2026, 11, 30));
         QCOMPARE(m.filtrDo->text(), QStringLiteral("30-11-2026"));
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 20261130"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU >= 20261101AND DATAWPISU <= 20261130"));
 
         // Back to the year filter: the colours swap again.
         m.CBcurrentYear->setCurrentIndex(YearIndex(2025));
         QVERIFY(!m.DateRangeActive());
-        QCOMPARE(p.dateFilter(), QStringLiteral("AND DATAWPISU > 20250000AND DATAWPISU < 20251300"));
+        QCOMPARE(p.dateFilter(),
+                 QStringLiteral("AND DATAWPISU > 20250000AND DATAWPISU < 20251300"));
     }
 
     void titleClicksSortAndHighlight()
@@ -293,9 +305,13 @@ private Q_SLOTS:
         QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("NAZWA"));
         QVERIFY(!p.dm->kontrahenciSortAsc);
         QCOMPARE(m.kontrahenciGrid->viewModel()->highlightedColumn(), 2);
-        QCOMPARE(m.kontrahenciGrid->model()->headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+        QCOMPARE(m.kontrahenciGrid->model()
+                     ->headerData(2, Qt::Horizontal, Qt::ForegroundRole)
+                     .value<QColor>(),
                  QColor(Qt::white));
-        QCOMPARE(m.kontrahenciGrid->model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+        QCOMPARE(m.kontrahenciGrid->model()
+                     ->headerData(0, Qt::Horizontal, Qt::ForegroundRole)
+                     .value<QColor>(),
                  QColor(Qt::black));
 
         p.dm->LocateKontrahent(3);

@@ -36,11 +36,12 @@ class TestDataModule : public QObject
     static void addEntries(const TempProgramDir& dir)
     {
         dir.sql(QStringLiteral("rejestr.DB"),
-                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,DATADOK,NALEZNOSC,STAWKA,"
-                               "DATAZAPLATY,IDKONTRAHENTA) VALUES "
-                               "(1,20080301,20080210,100,2,0,3),(2,20080331,20080315,1500,2,20080402,3),"
-                               "(3,20080229,20080101,50,1,0,3),(4,20080401,20080401,10,10,0,3),"
-                               "(5,20080315,20080301,999,2,0,4),(6,20080310,20080320,1000.5,2.5,0,3)"));
+                QStringLiteral(
+                    "INSERT INTO rejestr(ID,DATAWPISU,DATADOK,NALEZNOSC,STAWKA,"
+                    "DATAZAPLATY,IDKONTRAHENTA) VALUES "
+                    "(1,20080301,20080210,100,2,0,3),(2,20080331,20080315,1500,2,20080402,3),"
+                    "(3,20080229,20080101,50,1,0,3),(4,20080401,20080401,10,10,0,3),"
+                    "(5,20080315,20080301,999,2,0,4),(6,20080310,20080320,1000.5,2.5,0,3)"));
     }
 
     static QList<qint64> ids(Query& q)
@@ -249,7 +250,8 @@ private Q_SLOTS:
     {
         TempProgramDir dir;
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("db/rejestr.DB"))));
-        dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("CREATE TABLE rejestr(ID INTEGER, IDKONTRAHENTA INTEGER)"));
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("CREATE TABLE rejestr(ID INTEGER, IDKONTRAHENTA INTEGER)"));
         TmyDataBase dm;
         dm.DMCreate();
         dm.RefreshRejestr();
@@ -292,10 +294,10 @@ private Q_SLOTS:
         dm.DMCreate();
         Query& ins = dm.DBFInsertRejestr;
         QCOMPARE(ins.sql().size(), 20);
-        const QStringList texts{QStringLiteral("FV/1'2\"3"), QStringLiteral("Jan"),
+        const QStringList texts{QStringLiteral("FV/1'2\"3"),      QStringLiteral("Jan"),
                                 QStringLiteral("Kowalski; Żółć"), QStringLiteral("123-456-78-90"),
-                                QStringLiteral("ul. Długa 5"), QStringLiteral("00-950"),
-                                QStringLiteral("Łódź"), QStringLiteral("uwagi 'x'")};
+                                QStringLiteral("ul. Długa 5"),    QStringLiteral("00-950"),
+                                QStringLiteral("Łódź"),           QStringLiteral("uwagi 'x'")};
         for (int i = 0; i < 8; ++i)
             ins.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
         ins.setLine(5, QStringLiteral("12"));
@@ -306,15 +308,17 @@ private Q_SLOTS:
         ins.setLine(15, QString::number(DateTextToInt(EmptyDateText)));
         ins.setLine(18, QStringLiteral("3"));
         ins.execute();
-        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"),
-                         QStringLiteral("SELECT ID||'|'||DATAWPISU||'|'||DATADOK||'|'||NALEZNOSC||'|'||"
-                                        "STAWKA||'|'||DATAZAPLATY||'|'||IDKONTRAHENTA||'|'||"
-                                        "typeof(WARTOSC) FROM rejestr")),
-                 QStringLiteral("12|20080305|20080304|1500.0|2.0|0|3|null"));
-        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"),
-                         QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||"
-                                        "'#'||KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
-                 texts.join(u'#'));
+        QCOMPARE(
+            dir.sql(QStringLiteral("rejestr.DB"),
+                    QStringLiteral("SELECT ID||'|'||DATAWPISU||'|'||DATADOK||'|'||NALEZNOSC||'|'||"
+                                   "STAWKA||'|'||DATAZAPLATY||'|'||IDKONTRAHENTA||'|'||"
+                                   "typeof(WARTOSC) FROM rejestr")),
+            QStringLiteral("12|20080305|20080304|1500.0|2.0|0|3|null"));
+        QCOMPARE(
+            dir.sql(QStringLiteral("rejestr.DB"),
+                    QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||"
+                                   "'#'||KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
+            texts.join(u'#'));
     }
 
     void gridModelReadsLazilyAndFollowsRefreshes()
@@ -324,7 +328,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 3000; ++i)
             values += QStringLiteral("%1(%2,20080101,%2.5,2,7)").arg(i > 1 ? "," : "").arg(i);
         dir.sql(QStringLiteral("rejestr.DB"),
-                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NALEZNOSC,STAWKA,IDKONTRAHENTA) VALUES ") +
+                QStringLiteral(
+                    "INSERT INTO rejestr(ID,DATAWPISU,NALEZNOSC,STAWKA,IDKONTRAHENTA) VALUES ") +
                     values);
         TmyDataBase dm;
         dm.DMCreate();
@@ -352,7 +357,8 @@ private Q_SLOTS:
 
         // Qt's own checks over refreshes, lazy reads and locates (the checker reads everything).
         ViewModel checked(&dm.DBFRejestr, RejestrColumns());
-        QAbstractItemModelTester tester(&checked, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&checked,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         dm.RefreshRejestr();
         dm.LocateRejestr(1500, 7);
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));

@@ -178,8 +178,9 @@ private Q_SLOTS:
         ShowDBError(QStringLiteral("no such column: X"), 101719);
         QCOMPARE(m_shown.size(), 1);
         QCOMPARE(m_shown[0].title, QStringLiteral("Błąd bazy danych"));
-        QCOMPARE(m_shown[0].text,
-                 QStringLiteral("Wystąpił nieoczekiwany błąd. Orginalny komunikat: no such column: X"));
+        QCOMPARE(
+            m_shown[0].text,
+            QStringLiteral("Wystąpił nieoczekiwany błąd. Orginalny komunikat: no such column: X"));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("debug/error.txt"))),
                  QByteArray("2008.03.05 14:07:31  [0000101719]  no such column: X\r\n"));
     }
@@ -187,7 +188,8 @@ private Q_SLOTS:
     void showDBErrorLockedFiles_data()
     {
         QTest::addColumn<QString>("message");
-        QTest::newRow("table-file engine") << "Directory is controlled by other .NET file.\nFile: x";
+        QTest::newRow("table-file engine")
+            << "Directory is controlled by other .NET file.\nFile: x";
         QTest::newRow("sqlite busy") << "database is locked";
         QTest::newRow("sqlite locked") << "database table is locked";
     }
@@ -211,7 +213,8 @@ private Q_SLOTS:
     {
         TempProgramDir dir;
         QVERIFY(QDir(dir.filePath(QStringLiteral("debug"))).removeRecursively());
-        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList before =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         ShowDBError(QStringLiteral("x"), 0);
         QCOMPARE(m_shown.size(), 1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
@@ -220,7 +223,8 @@ private Q_SLOTS:
     void aFailingDialogStillLogs()
     {
         TempProgramDir dir;
-        SetInfoHandler([](const QString&, const QString&) { throw std::runtime_error("no window"); });
+        SetInfoHandler(
+            [](const QString&, const QString&) { throw std::runtime_error("no window"); });
         ShowDBError(QStringLiteral("m"), 7);
         QCOMPARE(readAll(dir.filePath(QStringLiteral("debug/error.txt"))),
                  QByteArray("2008.03.05 14:07:31  [0000000007]  m\r\n"));
@@ -260,14 +264,17 @@ private Q_SLOTS:
         IniFile back(path);
         QVERIFY(back.load());
         QCOMPARE(back.value("REGISTER", "key"), cipher);
-        QCOMPARE(readAll(path), QByteArray("; uwaga\r\n[Inne]\r\nkey=zostaje\r\n\r\n[register]\r\nkey=") +
-                                    cipher + QByteArray("\r\nx=1\r\n[Nowa]\r\nk=v\r\n"));
+        QCOMPARE(readAll(path),
+                 QByteArray("; uwaga\r\n[Inne]\r\nkey=zostaje\r\n\r\n[register]\r\nkey=") + cipher +
+                     QByteArray("\r\nx=1\r\n[Nowa]\r\nk=v\r\n"));
     }
 
     void cp1250RoundTrip()
     {
         const QString polish = QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ");
-        QCOMPARE(ToCp1250(polish), QByteArray("\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"));
+        QCOMPARE(
+            ToCp1250(polish),
+            QByteArray("\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"));
         QCOMPARE(FromCp1250(ToCp1250(polish)), polish);
         QByteArray all;
         for (int b = 0; b < 256; ++b)

@@ -30,8 +30,14 @@ RejestrEntryTexts entry(const QString& id)
 
 KontrahentTexts taxpayer(const QString& id, const QString& name)
 {
-    return {id, QStringLiteral("skrót"), name, QStringLiteral("NIP"), QStringLiteral("Adres 1"),
-            QStringLiteral("00-001"), QStringLiteral("Kraków"), QStringLiteral("12 34"),
+    return {id,
+            QStringLiteral("skrót"),
+            name,
+            QStringLiteral("NIP"),
+            QStringLiteral("Adres 1"),
+            QStringLiteral("00-001"),
+            QStringLiteral("Kraków"),
+            QStringLiteral("12 34"),
             QStringLiteral("O'Reilly \"x\"; y")};
 }
 
@@ -77,12 +83,13 @@ private Q_SLOTS:
                                     "STAWKA||'|'||DATAZAPLATY||'|'||IDKONTRAHENTA FROM rejestr")),
                  QStringLiteral("12|20080305|20080304|1500.5|2.0|0|3"));
         const RejestrEntryTexts e = entry(QStringLiteral("12"));
-        QCOMPARE(row(dir, rejestr,
-                     QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||'#'||"
-                                    "KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
-                 QStringList({e.NRDOK, e.IMIE, e.NAZWISKO, e.NIP, e.ADRES, e.KODPOCZT,
-                              e.MIEJSCOWOSC, e.UWAGI})
-                     .join(u'#'));
+        QCOMPARE(
+            row(dir, rejestr,
+                QStringLiteral("SELECT NRDOK||'#'||IMIE||'#'||NAZWISKO||'#'||NIP||'#'||ADRES||'#'||"
+                               "KODPOCZT||'#'||MIEJSCOWOSC||'#'||UWAGI FROM rejestr")),
+            QStringList(
+                {e.NRDOK, e.IMIE, e.NAZWISKO, e.NIP, e.ADRES, e.KODPOCZT, e.MIEJSCOWOSC, e.UWAGI})
+                .join(u'#'));
 
         // Renumbering: the WHERE part names the number before editing.
         RejestrEntryTexts changed = entry(QStringLiteral("13"));
@@ -90,13 +97,15 @@ private Q_SLOTS:
         changed.DATAZAPLATY = QStringLiteral("01-04-2008");
         QVERIFY(dm.UpdateRejestr(12, 3, changed));
         QCOMPARE(dm.DBFUpdateRejestr.sql().at(22), QStringLiteral("12"));
-        QCOMPARE(row(dir, rejestr, QStringLiteral("SELECT ID||'|'||NALEZNOSC||'|'||DATAZAPLATY FROM rejestr")),
+        QCOMPARE(row(dir, rejestr,
+                     QStringLiteral("SELECT ID||'|'||NALEZNOSC||'|'||DATAZAPLATY FROM rejestr")),
                  QStringLiteral("13|10.0|20080401"));
         // The same number of another taxpayer is untouched.
         QVERIFY(dm.InsertRejestr(4, entry(QStringLiteral("13"))));
         QVERIFY(dm.DeleteRejestr(13, 3));
-        QCOMPARE(row(dir, rejestr, QStringLiteral("SELECT group_concat(IDKONTRAHENTA) FROM rejestr")),
-                 QStringLiteral("4"));
+        QCOMPARE(
+            row(dir, rejestr, QStringLiteral("SELECT group_concat(IDKONTRAHENTA) FROM rejestr")),
+            QStringLiteral("4"));
         QVERIFY(m_shown.isEmpty());
     }
 
@@ -107,13 +116,17 @@ private Q_SLOTS:
         dm.DMCreate();
         QVERIFY(dm.InsertKontrahent(taxpayer(QStringLiteral("3"), QStringLiteral("Gmina"))));
         const QString k = QStringLiteral("kontrahenci.DB");
-        QCOMPARE(row(dir, k, QStringLiteral("SELECT ID||'#'||NAZWA||'#'||SKROT||'#'||UWAGI||'#'||TELEFONY FROM kontrahenci")),
+        QCOMPARE(row(dir, k,
+                     QStringLiteral("SELECT ID||'#'||NAZWA||'#'||SKROT||'#'||UWAGI||'#'||TELEFONY "
+                                    "FROM kontrahenci")),
                  QStringLiteral("3#Gmina#skrót#O'Reilly \"x\"; y#12 34"));
-        QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("3"), QStringLiteral("Gmina Nowa"))));
+        QVERIFY(
+            dm.UpdateKontrahent(3, taxpayer(QStringLiteral("3"), QStringLiteral("Gmina Nowa"))));
         QCOMPARE(row(dir, k, QStringLiteral("SELECT NAZWA FROM kontrahenci WHERE ID=3")),
                  QStringLiteral("Gmina Nowa"));
         QVERIFY(dm.DeleteKontrahent(3));
-        QCOMPARE(row(dir, k, QStringLiteral("SELECT count(*) FROM kontrahenci")), QStringLiteral("0"));
+        QCOMPARE(row(dir, k, QStringLiteral("SELECT count(*) FROM kontrahenci")),
+                 QStringLiteral("0"));
     }
 
     // A taxpayer's entries move with its number, in one transaction.
@@ -141,7 +154,8 @@ private Q_SLOTS:
                                "BEGIN SELECT RAISE(ABORT, 'przeniesienie zablokowane'); END"));
         dm.DatabaseMain.connect(); // see the new trigger
         QVERIFY(!dm.UpdateKontrahent(8, taxpayer(QStringLiteral("9"), QStringLiteral("Gmina"))));
-        QCOMPARE(row(dir, QStringLiteral("kontrahenci.DB"), QStringLiteral("SELECT ID FROM kontrahenci")),
+        QCOMPARE(row(dir, QStringLiteral("kontrahenci.DB"),
+                     QStringLiteral("SELECT ID FROM kontrahenci")),
                  QStringLiteral("8"));
         QCOMPARE(m_shown.size(), 1);
         QVERIFY(m_shown[0].contains(QLatin1String("przeniesienie zablokowane")));
@@ -154,10 +168,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("amount");
-        QTest::newRow("id with SQL") << "1); DELETE FROM rejestr; --" << "1,00";
-        QTest::newRow("amount with SQL") << "1" << "1, 2) --";
-        QTest::newRow("empty id") << "" << "1,00";
-        QTest::newRow("amount with letters") << "1" << "1e5";
+        QTest::newRow("id with SQL") << "1); DELETE FROM rejestr; --"
+                                     << "1,00";
+        QTest::newRow("amount with SQL") << "1"
+                                         << "1, 2) --";
+        QTest::newRow("empty id") << ""
+                                  << "1,00";
+        QTest::newRow("amount with letters") << "1"
+                                             << "1e5";
     }
 
     void numbersNeverBecomeSql()
@@ -172,7 +190,8 @@ private Q_SLOTS:
         bad.NALEZNOSC = amount;
         QVERIFY(!dm.InsertRejestr(3, bad));
         QVERIFY(!dm.UpdateRejestr(1, 3, bad));
-        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*)||'/'||sum(NALEZNOSC) FROM rejestr")),
+        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"),
+                     QStringLiteral("SELECT count(*)||'/'||sum(NALEZNOSC) FROM rejestr")),
                  QStringLiteral("1/1500.5"));
         QVERIFY(log(dir).contains(QLatin1String("[0000101654]")));
         QVERIFY(log(dir).contains(QLatin1String("[0000101826]")));

@@ -26,8 +26,9 @@ TempProgramDir::~TempProgramDir()
 QString TempProgramDir::sql(const QString& tableFile, const QString& statement) const
 {
     sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(m_dir.filePath(QStringLiteral("db/") + tableFile)).constData(),
-                    &raw, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(
+        QFile::encodeName(m_dir.filePath(QStringLiteral("db/") + tableFile)).constData(), &raw,
+        SQLITE_OPEN_READWRITE, nullptr);
     SqliteConnectionPtr db(raw);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(raw, statement.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)

@@ -56,11 +56,11 @@ private Q_SLOTS:
 
         QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"),
                        "SELECT name, type FROM pragma_table_info('rejestr')"),
-                 QStringList({"ID INTEGER", "DATAWPISU INTEGER", "DATADOK INTEGER", "NALEZNOSC REAL",
-                              "STAWKA REAL", "DATAZAPLATY INTEGER", "NRDOK TEXT", "IMIE TEXT",
-                              "NAZWISKO TEXT", "NIP TEXT", "ADRES TEXT", "KODPOCZT TEXT",
-                              "MIEJSCOWOSC TEXT", "UWAGI TEXT", "IDKONTRAHENTA INTEGER",
-                              "WARTOSC REAL"}));
+                 QStringList({"ID INTEGER", "DATAWPISU INTEGER", "DATADOK INTEGER",
+                              "NALEZNOSC REAL", "STAWKA REAL", "DATAZAPLATY INTEGER", "NRDOK TEXT",
+                              "IMIE TEXT", "NAZWISKO TEXT", "NIP TEXT", "ADRES TEXT",
+                              "KODPOCZT TEXT", "MIEJSCOWOSC TEXT", "UWAGI TEXT",
+                              "IDKONTRAHENTA INTEGER", "WARTOSC REAL"}));
         QCOMPARE(query(dir + QStringLiteral("/db/kontrahenci.DB"),
                        "SELECT name, type FROM pragma_table_info('kontrahenci')"),
                  QStringList({"ID INTEGER", "NAZWA TEXT", "NIP TEXT", "ADRES TEXT", "KODPOCZT TEXT",
@@ -70,9 +70,11 @@ private Q_SLOTS:
                        "SELECT group_concat(name, ',') FROM (SELECT il.name AS name FROM "
                        "pragma_index_list('rejestr') il ORDER BY il.name)"),
                  QStringList{"rejestr_kontrahent_data,rejestr_kontrahent_id"});
-        QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"),
-                       "SELECT group_concat(name, ',') FROM pragma_index_info('rejestr_kontrahent_data')"),
-                 QStringList{"IDKONTRAHENTA,DATAWPISU"});
+        QCOMPARE(
+            query(
+                dir + QStringLiteral("/db/rejestr.DB"),
+                "SELECT group_concat(name, ',') FROM pragma_index_info('rejestr_kontrahent_data')"),
+            QStringList{"IDKONTRAHENTA,DATAWPISU"});
         QCOMPARE(query(dir + QStringLiteral("/db/rejestr.DB"), "PRAGMA journal_mode"),
                  QStringList{"delete"});
 
@@ -88,7 +90,8 @@ private Q_SLOTS:
         QVERIFY(InstallProgramDir(dir).ok);
         {
             sqlite3* raw = nullptr;
-            sqlite3_open(QFile::encodeName(dir + QStringLiteral("/db/kontrahenci.DB")).constData(), &raw);
+            sqlite3_open(QFile::encodeName(dir + QStringLiteral("/db/kontrahenci.DB")).constData(),
+                         &raw);
             SqliteConnectionPtr db(raw);
             QCOMPARE(sqlite3_exec(raw, "INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'Zostaje')",
                                   nullptr, nullptr, nullptr),
@@ -109,7 +112,8 @@ private Q_SLOTS:
         QCOMPARE(again.created, QStringList{dir + QStringLiteral("/tmpFile")});
         QCOMPARE(query(dir + QStringLiteral("/db/kontrahenci.DB"), "SELECT NAZWA FROM kontrahenci"),
                  QStringList{"Zostaje"});
-        QCOMPARE(readAll(dir + QStringLiteral("/rejestr.ini")), QByteArray("[REGISTER]\r\nkey=zmienione\r\n"));
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr.ini")),
+                 QByteArray("[REGISTER]\r\nkey=zmienione\r\n"));
         QCOMPARE(readAll(dir + QStringLiteral("/rejestr.frf")), QByteArray("własny szablon"));
     }
 
@@ -139,7 +143,8 @@ private Q_SLOTS:
         tool.start(QStringLiteral(REJESTR_INSTALL_TOOL), {dir});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 0);
-        QCOMPARE(readAll(dir + QStringLiteral("/rejestr")), readAll(QStringLiteral(REJESTR_PROGRAM)));
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr")),
+                 readAll(QStringLiteral(REJESTR_PROGRAM)));
         QVERIFY(QFileInfo(dir + QStringLiteral("/rejestr")).isExecutable());
         QVERIFY(QFile::exists(dir + QStringLiteral("/db/rejestr.DB")));
 
