@@ -36,19 +36,7 @@ TpasswordForm::TpasswordForm(const QString& className, const QString& header, QS
     Crypting = new TVtCrypt(this);
     Crypting->setObjectName(QStringLiteral("Crypting"));
 
-    Header = new QLabel(header, this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setGeometry(0, 0, clientSize.width(), headerHeight);
-    Header->setIndent(12);
-    Header->setAutoFillBackground(true);
-    QPalette band = Header->palette();
-    band.setColor(QPalette::Window, QColor(128, 128, 140));
-    band.setColor(QPalette::WindowText, Qt::white);
-    Header->setPalette(band);
-    QFont title = font();
-    title.setPointSize(12);
-    title.setBold(true);
-    Header->setFont(title);
+    Header = AddHeaderBand(this, header, clientSize.width(), headerHeight);
 }
 
 QLabel* TpasswordForm::addLabel(const QString& name, const QString& text, QRect area)
@@ -95,12 +83,7 @@ QByteArray TpasswordForm::Encipher(const QString& text)
 
 void TpasswordForm::showEvent(QShowEvent* event)
 {
-    // Here, before the native window appears, so it also wins over QDialog's own placement.
-    if (QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

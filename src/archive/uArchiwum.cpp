@@ -1,4 +1,5 @@
 #include "archive/uArchiwum.h"
+#include "dialogs/uWindowLook.h"
 
 #include "archive/FileOper.h"
 #include "archive/uArchiveDescription.h"
@@ -502,11 +503,7 @@ void TfArchiwum::showEvent(QShowEvent* event)
     // Not when the window merely comes back from being minimised.
     if (!event->spontaneous())
         FormShow();
-    if (QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -68,12 +68,7 @@ void TdialogForm::previewKeys()
 
 void TdialogForm::showEvent(QShowEvent* event)
 {
-    // Placed here, before the native window appears, so it also wins over QDialog's own placement.
-    if (QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

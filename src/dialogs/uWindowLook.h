@@ -3,6 +3,8 @@
 #include <QColor>
 #include <Qt>
 
+class QLabel;
+class QString;
 class QWidget;
 
 // The look every window of the program shares.
@@ -15,3 +17,10 @@ inline constexpr Qt::WindowFlags kToolWindowFlags = Qt::Tool | Qt::CustomizeWind
 
 // Background RGB 192,192,208 and the system's sans-serif at 8 points.
 void ApplyWindowLook(QWidget* window);
+
+// Centres the window on its screen; called from showEvent, before the native window appears,
+// so it also wins over QDialog's own placement.
+void CentreOnScreen(QWidget* window);
+
+// The grey band across the top of a small window with its white title.
+QLabel* AddHeaderBand(QWidget* window, const QString& title, int width, int height);

@@ -203,12 +203,7 @@ void TEditForm::showEvent(QShowEvent* event)
     // Not when the window merely comes back from being minimised.
     if (!event->spontaneous())
         FormShow();
-    // Placed here, before the native window appears, so it also wins over QDialog's placement.
-    if (QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

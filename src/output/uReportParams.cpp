@@ -36,19 +36,8 @@ TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFla
 
     ApplyWindowLook(this);
 
-    Header = new QLabel(QStringLiteral("Ustal parametry raportu"), this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setGeometry(0, 0, kClientSize.width(), kHeaderHeight);
-    Header->setIndent(12);
-    Header->setAutoFillBackground(true);
-    QPalette band = Header->palette();
-    band.setColor(QPalette::Window, QColor(128, 128, 140));
-    band.setColor(QPalette::WindowText, Qt::white);
-    Header->setPalette(band);
-    QFont title = font();
-    title.setPointSize(12);
-    title.setBold(true);
-    Header->setFont(title);
+    Header = AddHeaderBand(this, QStringLiteral("Ustal parametry raportu"), kClientSize.width(),
+                           kHeaderHeight);
 
     const auto label = [this](const char* name, const QString& text, QRect area) {
         auto* l = new QLabel(text, this);
@@ -120,11 +109,7 @@ void TfReportParams::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
         FormShow();
-    if (QScreen* shown = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(shown->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 
