@@ -3,6 +3,8 @@
 
 #include "dialogs/uDialogPictures.h"
 
+#include <algorithm>
+
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -16,6 +18,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The limit addField gave a field, kept while a longer stored text raises the field's own.
+const char kTypingLimit[] = "typingLimit";
 
 // Labels from 6 to 95, fields from 104, a row every 22 pixels.
 const int labelLeft = 6;
@@ -128,6 +133,7 @@ QLineEdit* TEditForm::addField(const QString& name, const QString& label, int wi
     field->setObjectName(name);
     if (maxLength > 0)
         field->setMaxLength(maxLength);
+    field->setProperty(kTypingLimit, maxLength);
     field->setFixedSize(width, fieldHeight);
     field->installEventFilter(this);
     if (m_lastField)
@@ -191,6 +197,19 @@ bool TEditForm::fieldKey(QLineEdit*, QKeyEvent* event)
 }
 
 void TEditForm::fieldLeft(QLineEdit*) {}
+
+void TEditForm::showStored(QLineEdit* field, const QString& text)
+{
+    const int limit = field->property(kTypingLimit).toInt();
+    // A masked field's length is its mask's.
+    if (limit > 0 && field->inputMask().isEmpty())
+        field->setMaxLength(std::max(limit, int(text.size())));
+    // clear() also puts a masked field's cursor at its start, ready for typing.
+    if (text.isEmpty())
+        field->clear();
+    else
+        field->setText(text);
+}
 
 void TEditForm::focusSelected(QLineEdit* field)
 {

@@ -57,6 +57,9 @@ protected:
     virtual void fieldLeft(QLineEdit* field);
     // Focus to the field with its whole text selected.
     static void focusSelected(QLineEdit* field);
+    // Puts a stored text into a field whole. The field's limit only stops typing: a table
+    // brought in from elsewhere may hold longer texts, and cutting them here would save them cut.
+    static void showStored(QLineEdit* field, const QString& text);
 
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

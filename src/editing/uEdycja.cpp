@@ -101,25 +101,25 @@ void TfEdycja::Clear()
 {
     for (QLineEdit* field : {fID, fDATAWPISU, fDATADOK, fNRDOK, fIMIE, fNAZWISKO, fNIP, fADRES,
                              fKODPOCZT, fMIEJSCOWOSC, fNALEZNOSC, fSTAWKA, fDATAZAPLATY, fUWAGI})
-        field->clear();
+        showStored(field, QString());
 }
 
 void TfEdycja::Load(const RejestrEntryTexts& texts)
 {
-    fID->setText(texts.ID);
-    fDATAWPISU->setText(texts.DATAWPISU);
-    fDATADOK->setText(texts.DATADOK);
-    fNRDOK->setText(texts.NRDOK);
-    fIMIE->setText(texts.IMIE);
-    fNAZWISKO->setText(texts.NAZWISKO);
-    fNIP->setText(texts.NIP);
-    fADRES->setText(texts.ADRES);
-    fKODPOCZT->setText(texts.KODPOCZT);
-    fMIEJSCOWOSC->setText(texts.MIEJSCOWOSC);
-    fNALEZNOSC->setText(texts.NALEZNOSC);
-    fSTAWKA->setText(texts.STAWKA);
-    fDATAZAPLATY->setText(texts.DATAZAPLATY);
-    fUWAGI->setText(texts.UWAGI);
+    showStored(fID, texts.ID);
+    showStored(fDATAWPISU, texts.DATAWPISU);
+    showStored(fDATADOK, texts.DATADOK);
+    showStored(fNRDOK, texts.NRDOK);
+    showStored(fIMIE, texts.IMIE);
+    showStored(fNAZWISKO, texts.NAZWISKO);
+    showStored(fNIP, texts.NIP);
+    showStored(fADRES, texts.ADRES);
+    showStored(fKODPOCZT, texts.KODPOCZT);
+    showStored(fMIEJSCOWOSC, texts.MIEJSCOWOSC);
+    showStored(fNALEZNOSC, texts.NALEZNOSC);
+    showStored(fSTAWKA, texts.STAWKA);
+    showStored(fDATAZAPLATY, texts.DATAZAPLATY);
+    showStored(fUWAGI, texts.UWAGI);
 }
 
 QString TfEdycja::DateFieldText(const QLineEdit* field)

@@ -25,20 +25,20 @@ void TfKontrahent::Clear()
 {
     for (QLineEdit* field :
          {fID, fSKROT, fNAZWA, fNIP, fADRES, fKODPOCZT, fMIEJSCOWOSC, fTELEFONY, fUWAGI})
-        field->clear();
+        showStored(field, QString());
 }
 
 void TfKontrahent::Load(const KontrahentTexts& texts)
 {
-    fID->setText(texts.ID);
-    fSKROT->setText(texts.SKROT);
-    fNAZWA->setText(texts.NAZWA);
-    fNIP->setText(texts.NIP);
-    fADRES->setText(texts.ADRES);
-    fKODPOCZT->setText(texts.KODPOCZT);
-    fMIEJSCOWOSC->setText(texts.MIEJSCOWOSC);
-    fTELEFONY->setText(texts.TELEFONY);
-    fUWAGI->setText(texts.UWAGI);
+    showStored(fID, texts.ID);
+    showStored(fSKROT, texts.SKROT);
+    showStored(fNAZWA, texts.NAZWA);
+    showStored(fNIP, texts.NIP);
+    showStored(fADRES, texts.ADRES);
+    showStored(fKODPOCZT, texts.KODPOCZT);
+    showStored(fMIEJSCOWOSC, texts.MIEJSCOWOSC);
+    showStored(fTELEFONY, texts.TELEFONY);
+    showStored(fUWAGI, texts.UWAGI);
 }
 
 KontrahentTexts TfKontrahent::Texts() const

@@ -165,6 +165,31 @@ private Q_SLOTS:
         }
     }
 
+    // A longer stored text (from an imported table) survives loading and saving whole; after
+    // the window is cleared the typing limit is back.
+    void longStoredTextsKeptWhole()
+    {
+        const QString longName = QString(300, u'ż');
+        KontrahentTexts k;
+        k.ID = QStringLiteral("3");
+        k.NAZWA = longName;
+        kontrahent->Load(k);
+        QCOMPARE(kontrahent->Texts().NAZWA, longName);
+
+        RejestrEntryTexts r;
+        r.NRDOK = QString(80, u'N');
+        edycja->Load(r);
+        QCOMPARE(edycja->Texts().NRDOK, r.NRDOK);
+
+        kontrahent->Clear();
+        DRIVE(kontrahent.get(), [&](QWidget*) {
+            kontrahent->fNAZWA->setFocus();
+            QTest::keyClicks(kontrahent->fNAZWA, QString(300, u'7'));
+            QCOMPARE(kontrahent->fNAZWA->text().size(), 254);
+            QTest::keyClick(kontrahent->fNAZWA, Qt::Key_Escape);
+        });
+    }
+
     void tabOrder_data() { bothWindows(); }
 
     // Tab walks the fields top to bottom, past calendar and command buttons, back to the ID.
