@@ -67,9 +67,5 @@ QString NormalizeWholeNumberText(const QString& text)
 
 QString NormalizeAmountText(const QString& text)
 {
-    const double value = ParseRegionalNumber(text).value_or(0.0);
-    // FormatAmount counts in whole grosze of 64 bits; beyond that there are no grosze to round.
-    if (std::fabs(value) >= 1e15)
-        return QString::number(value, 'f', 2).replace(u'.', Regional().decimalSeparator);
-    return FormatAmount(value);
+    return FormatAmount(ParseRegionalNumber(text).value_or(0.0));
 }

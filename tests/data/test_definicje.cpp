@@ -153,6 +153,9 @@ private Q_SLOTS:
         QTest::newRow("negative") << -12.345 << "-12,35";
         QTest::newRow("negative to zero") << -0.001 << "0,00";
         QTest::newRow("large") << 12345678901.23 << "12345678901,23";
+        // Beyond 64-bit grosze: the number as it is, never digits of an overflowed count.
+        QTest::newRow("beyond whole grosze") << 1e17 << "100000000000000000,00";
+        QTest::newRow("beyond, negative") << -2.5e18 << "-2500000000000000000,00";
     }
 
     void amounts()
