@@ -76,11 +76,19 @@ bool Exec(sqlite3* db, const QString& sql, QString* error)
 }
 
 // A table file together with the files SQLite keeps beside it.
+// The journal, log and shared-memory files SQLite may keep beside a table file.
+void RemoveCompanionFiles(const QString& file)
+{
+    std::error_code ignored;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        fs::remove(ToPath(file + QLatin1String(suffix)), ignored);
+}
+
 void RemoveDatabaseFile(const QString& file)
 {
     std::error_code ignored;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        fs::remove(ToPath(file + QLatin1String(suffix)), ignored);
+    fs::remove(ToPath(file), ignored);
+    RemoveCompanionFiles(file);
 }
 
 // A rollback journal or write-ahead log with content beside a table file means a writer was
@@ -330,8 +338,9 @@ bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error)
     // Earlier copies in dir are replaced only when both new ones are complete.
     for (int i = 0; ok && i < copies.size(); ++i) {
         const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
-        // A stale journal beside the old copy would otherwise be rolled into the new one.
-        RemoveDatabaseFile(target);
+        // A stale journal beside the old copy would otherwise be rolled into the new one. The old
+        // copy itself stays until the rename replaces it in one step.
+        RemoveCompanionFiles(target);
         ok = Rename(copies[i], target, error);
     }
     if (!ok) {
@@ -359,6 +368,11 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
         std::error_code ec;
         fs::copy_file(ToPath(archivedFile), ToPath(staged), fs::copy_options::overwrite_existing,
                       ec);
+        // The copy takes the archived file's mode: one from a read-only medium or a protected
+        // folder would turn the live table read-only, and every later save would fail.
+        if (!ec)
+            fs::permissions(ToPath(staged), fs::perms::owner_read | fs::perms::owner_write,
+                            fs::perm_options::add, ec);
         if (ec) {
             RemoveDatabaseFile(staged);
             return Fail(error, QStringLiteral("%1: %2").arg(archivedFile,

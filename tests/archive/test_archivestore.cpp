@@ -259,6 +259,20 @@ private Q_SLOTS:
         QVERIFY(
             m_dm->DBFKontrahenci.asText(QStringLiteral("NAZWA")).endsWith(QStringLiteral(" 2")));
     }
+
+    // An archive on a read-only medium: the restored live tables can be written again.
+    void restoreFromReadOnlyArchiveLeavesWritableTables()
+    {
+        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        for (const QString& t : kTables)
+            QVERIFY(QFile::setPermissions(archived(t), QFile::ReadOwner | QFile::ReadGroup |
+                                                           QFile::ReadOther));
+        QString why;
+        QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why), RestoreOutcome::Restored);
+        for (const QString& t : kTables)
+            QVERIFY2(QFileInfo(live(t)).permissions() & QFile::WriteOwner, qPrintable(t));
+        QVERIFY(m_dm->DeleteRejestr(1, 1));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestArchiveStore)
