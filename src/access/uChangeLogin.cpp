@@ -1,6 +1,7 @@
 #include "access/uChangeLogin.h"
 
 #include "access/uPasswordCipher.h"
+#include "data/Cp1250.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uDialogPictures.h"
 #include "dialogs/uInfoForm.h"
@@ -63,8 +64,10 @@ void TfChangeLogin::SpeedButton2Click()
     } else {
         const QByteArray cipher = Encipher(newPwd1->text());
         QString error;
-        // A cipher text the settings file would not give back unchanged would lock the user out.
-        if (!CanStorePasswordCipher(cipher)) {
+        // A cipher text the settings file would not give back unchanged would lock the user out;
+        // letters outside Windows-1250 would all be enciphered as "?", so any would then do.
+        if (!CanStorePasswordCipher(cipher) ||
+            FromCp1250(ToCp1250(newPwd1->text())) != newPwd1->text()) {
             refuseNew(
                 QStringLiteral("Tego hasła nie można bezpiecznie zapisać. Wybierz inne hasło."));
         } else if (!StorePasswordCipher(cipher, &error)) {
