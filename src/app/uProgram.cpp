@@ -68,8 +68,8 @@ void loadTranslations(TApplication& app)
 int RunProgram(int argc, char** argv)
 {
     TApplication app(argc, argv);
+    // The title only as the name: a display name would be appended to every window's caption.
     app.setApplicationName(QStringLiteral("rejestr TARV"));
-    app.setApplicationDisplayName(QStringLiteral("rejestr TARV"));
     setUpLook(app);
     loadTranslations(app);
     SetRegional(SystemRegionalSettings());
@@ -82,6 +82,7 @@ int RunProgram(int argc, char** argv)
     myDataBase = dataModule.get();
     auto main = std::make_unique<TfMain>();
     fMain = main.get();
+    std::unique_ptr<TfSumy> sums;
     int result = 0;
     if (main->FormCreate(app.arguments())) {
         try {
@@ -93,7 +94,8 @@ int RunProgram(int argc, char** argv)
         questionForm = new TquestionForm(main.get());
         promptForm = new TpromptForm(main.get());
         infoForm = new TinfoForm(main.get());
-        fSumy = new TfSumy(main.get());
+        sums = std::make_unique<TfSumy>();
+        fSumy = sums.get();
         fEdycja = new TfEdycja(main.get());
         DMRaporty = new TDMRaporty(main.get());
         fArchiwum = new TfArchiwum(main.get());
@@ -113,6 +115,8 @@ int RunProgram(int argc, char** argv)
         }
     }
     MarkShuttingDown();
+    sums.reset();
+    fSumy = nullptr;
     main.reset();
     fMain = nullptr;
     infoForm = nullptr;

@@ -57,11 +57,16 @@ void TSumyGrid::paintEvent(QPaintEvent*)
     }
 }
 
-TfSumy::TfSumy(QWidget* parent) : QDialog(parent)
+TfSumy::TfSumy() : QDialog(nullptr)
 {
     setObjectName(QStringLiteral("TfSumy"));
     setWindowTitle(QStringLiteral("Sumy wybranych kolumn dla tabeli"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A window of its own, not a tool window of the main one: the main window may cover it
+    // unless "Okno zawsze na wierzchu" is checked. Only a close button on its caption.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    // Left open, it must not keep the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setModal(false);
     setFixedSize(744, 72);
     QPalette pal = palette();

@@ -37,7 +37,8 @@ class TfSumy : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfSumy(QWidget* parent = nullptr);
+    // Made without a parent window (see the constructor); the creator owns it.
+    TfSumy();
 
     TSumyGrid* SumyGrid = nullptr;
     QCheckBox* cbTop = nullptr;

@@ -38,6 +38,10 @@ private Q_SLOTS:
         p.main->SBSumaClick();
         QVERIFY(fSumy->isVisible());
         QVERIFY(!fSumy->isModal());
+        // Its own window, so the main window may cover it, and it never keeps the program open.
+        QVERIFY(!fSumy->parentWidget());
+        QCOMPARE(fSumy->windowType(), Qt::Window);
+        QVERIFY(!fSumy->testAttribute(Qt::WA_QuitOnClose));
         QCOMPARE(fSumy->windowTitle(), QStringLiteral("Sumy dla tabeli KONTRAHENCI"));
         QCOMPARE(fSumy->SumyGrid->colCount(), 1);
         QCOMPARE(fSumy->SumyGrid->cell(0, 0), QStringLiteral("Ilość rekordów"));

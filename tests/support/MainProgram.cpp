@@ -27,7 +27,8 @@ MainProgram::MainProgram()
     fKontrahent = new TfKontrahent(main.get());
     questionForm = new TquestionForm(main.get());
     infoForm = new TinfoForm(main.get());
-    fSumy = new TfSumy(main.get());
+    sums = std::make_unique<TfSumy>();
+    fSumy = sums.get();
     fEdycja = new TfEdycja(main.get());
     fLogin = new TfLogin(main.get());
     ModalDriver driver;
@@ -41,6 +42,7 @@ MainProgram::MainProgram()
 
 MainProgram::~MainProgram()
 {
+    sums.reset();
     main.reset();
     fMain = nullptr;
     fKontrahent = nullptr;

@@ -5,6 +5,7 @@
 #include <memory>
 
 class TfMain;
+class TfSumy;
 class TmyDataBase;
 
 // The main window with its data module and windows over a fresh program directory, started as
@@ -14,6 +15,7 @@ struct MainProgram
     TempProgramDir dir;
     std::unique_ptr<TmyDataBase> dm;
     std::unique_ptr<TfMain> main;
+    std::unique_ptr<TfSumy> sums;
 
     MainProgram();
     ~MainProgram();
