@@ -21,6 +21,10 @@
 namespace {
 
 const QString kTaken = QStringLiteral("Istnieje już zapis o podanym ID");
+// Entries left under a number by a deleted taxpayer would otherwise join the renumbered one.
+const QString kNumberHasEntries =
+    QStringLiteral("W rejestrze są już zapisy pod numerem %1, pozostałe po usuniętym podatniku. "
+                   "Wybierz inny numer.");
 
 // The number in an ID field; a text beyond the whole-number range is reported like any
 // unexpected error and ends the command before anything is written.
@@ -132,8 +136,7 @@ void TfMain::SBEdytujClick()
 
 void TfMain::SBKopiujClick()
 {
-    if (activeView().isEmpty())
-        return;
+    // On an empty view there is nothing to copy from: the add window opens with empty fields.
     copyMode = true;
     SBDodajClick();
 }
@@ -205,6 +208,10 @@ void TfMain::EditKontrahent()
         if (fKontrahent->fID->text() != QString::number(oldId) &&
             myDataBase->RecordExists(id, QStringLiteral("kontrahenci"), QStringLiteral("ID"))) {
             refuseTakenNumber();
+            continue;
+        }
+        if (id != oldId && myDataBase->KontrahentHasEntries(id)) {
+            ShowInfo(QStringLiteral("Uwaga"), kNumberHasEntries.arg(id));
             continue;
         }
         if (myDataBase->UpdateKontrahent(oldId, fKontrahent->Texts())) {

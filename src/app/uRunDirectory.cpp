@@ -28,7 +28,9 @@ void CleanTmpFile(const QString& tmpFileDir, TFileOperations& queue, TFileOperat
     if (!tmp.exists())
         return;
     queue.SetOperation(&deleteOp);
-    const QStringList folders = tmp.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    // A link to a folder elsewhere is never a run directory: emptying it would delete files
+    // outside the program directory.
+    const QStringList folders = tmp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QString& name : folders) {
         const QString folder = tmp.filePath(name);
         if (FileLock::isLocked(QDir(folder).filePath(RunDirectory::kLockFile)))

@@ -331,10 +331,27 @@ private Q_SLOTS:
         ModalDriver driver(300); // no window may come
         p.main->SBUsunClick();
         p.main->SBEdytujClick();
-        p.main->SBKopiujClick();
         p.main->SBPodgladClick();
-        QVERIFY(!p.main->copyMode);
         QCOMPARE(driver.strayWindows(), 0);
+    }
+
+    // Copy with nothing to copy from is an add: the window opens empty with the next number.
+    void copyOnEmptyViewAdds()
+    {
+        Program p;
+        QString id;
+        QString name;
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget* w) {
+            id = fieldText(w, "fID");
+            name = fieldText(w, "fNAZWA");
+            pressEscape(w);
+        });
+        p.main->SBKopiujClick();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QCOMPARE(id, QStringLiteral("1"));
+        QCOMPARE(name, QString());
+        QVERIFY(!p.main->copyMode);
     }
 
     void renumberedTaxpayerKeepsItsEntries()
@@ -356,6 +373,38 @@ private Q_SLOTS:
                  QStringLiteral("8"));
         p.main->Zakladki->setCurrentWidget(p.main->rejestr);
         QCOMPARE(p.main->RejestrGrid->model()->rowCount(), 2);
+    }
+
+    // Entries left under number 8 by a deleted taxpayer never join taxpayer 3 renumbered to 8.
+    void renumberOntoLeftoverEntriesIsRefused()
+    {
+        Program p;
+        p.addTaxpayers(QStringLiteral("(3,'Gmina','')"));
+        p.sql(QStringLiteral("rejestr.DB"),
+              QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
+                             "(1,20261201,3),(1,20200101,8)"));
+        ModalDriver driver;
+        QString message;
+        driver.onNextModal([](QWidget* w) {
+            retype(w, "fID", QStringLiteral("8"));
+            pressEnterIn(w, "fID");
+        });
+        answerInfo(driver, &message);
+        driver.onNextModal([](QWidget* w) {
+            QCOMPARE(fieldText(w, "fID"), QStringLiteral("8")); // the user's text stays
+            pressEscape(w);
+        });
+        pressKey(p.main->kontrahenciGrid, Qt::Key_F2);
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QCOMPARE(message, QStringLiteral("W rejestrze są już zapisy pod numerem 8, pozostałe po "
+                                         "usuniętym podatniku. Wybierz inny numer."));
+        QCOMPARE(p.sql(QStringLiteral("rejestr.DB"),
+                       QStringLiteral("SELECT group_concat(IDKONTRAHENTA, ',') FROM "
+                                      "(SELECT IDKONTRAHENTA FROM rejestr ORDER BY DATAWPISU)")),
+                 QStringLiteral("8,3"));
+        QCOMPARE(p.sql(QStringLiteral("kontrahenci.DB"),
+                       QStringLiteral("SELECT group_concat(ID) FROM kontrahenci")),
+                 QStringLiteral("3"));
     }
 
     void halfTypedDateIsRefused()
