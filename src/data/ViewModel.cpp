@@ -8,12 +8,6 @@
 #include <QFont>
 #include <QTimer>
 
-namespace {
-
-constexpr int kFetchChunk = 256;
-
-} // namespace
-
 ViewModel::ViewModel(Query* view, QList<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_view(view), m_columns(std::move(columns))
 {
@@ -23,6 +17,7 @@ ViewModel::ViewModel(Query* view, QList<GridColumn> columns, QObject* parent)
     });
     connect(m_view, &Query::resultReset, this, [this] {
         m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+        m_fetchFailed = false;
         resolveFields();
         endResetModel();
         m_inChange = false;
@@ -111,7 +106,7 @@ QVariant ViewModel::headerData(int section, Qt::Orientation orientation, int rol
 
 bool ViewModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && m_view->isOpen() && !m_view->allFetched();
+    return !parent.isValid() && !m_fetchFailed && m_view->isOpen() && !m_view->allFetched();
 }
 
 void ViewModel::fetchMore(const QModelIndex& parent)
@@ -119,8 +114,10 @@ void ViewModel::fetchMore(const QModelIndex& parent)
     if (parent.isValid())
         return;
     try {
-        m_view->fetchMore(kFetchChunk);
+        m_view->fetchAll();
     } catch (const EDBEngineError& e) {
+        // The grid asks again on every layout: one report until the view is run again.
+        m_fetchFailed = true;
         // Called while the grid lays itself out: report once the event loop is free again.
         const QString message = e.message();
         QTimer::singleShot(0, [message] { ShowDBError(message, 0); });

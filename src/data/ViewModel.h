@@ -48,6 +48,7 @@ private:
     int m_rows = 0;
     int m_highlighted = -1;
     bool m_inChange = false;
+    bool m_fetchFailed = false; // reading the rest failed since the view last ran
 };
 
 // The columns of the taxpayer grid and of the register grid, in their order.

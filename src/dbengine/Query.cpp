@@ -8,8 +8,7 @@
 
 namespace {
 
-// Rows read when a result opens: a first screen of a grid. A result that fits is read whole, so
-// its statement ends at once and holds no read lock on the files afterwards.
+// Rows reserved when a result opens without a first screen.
 constexpr int kFirstChunk = 64;
 
 QString engineMessage(sqlite3* db)
@@ -138,7 +137,7 @@ void Query::open()
     // Rows read while opening are part of the reset, not announced one by one.
     m_announcedRows = 0;
     try {
-        fetchMore(limited ? m_firstScreen : kFirstChunk);
+        readToEnd();
     } catch (...) {
         m_statement.reset();
         m_cache.reset(0);
@@ -147,11 +146,8 @@ void Query::open()
         throw;
     }
     m_open = true;
-    if (limited) {
-        // A full first screen may have more rows behind it; the limited run itself is done.
-        retire(m_statement);
-        m_restPending = m_cache.rows() == m_firstScreen;
-    }
+    // A full first screen may have more rows behind it.
+    m_restPending = limited && m_cache.rows() == m_firstScreen;
     m_announcedRows = m_cache.rows();
     m_cursor = m_cache.rows() > 0 ? 0 : -1;
     m_eof = m_cache.rows() == 0;
@@ -210,60 +206,65 @@ void Query::release() noexcept
         spare.statement.reset();
 }
 
-void Query::startRest()
+void Query::readToEnd()
 {
-    m_restPending = false;
-    SqliteStatementPtr st = prepare(m_orderSuffix);
-    // The first rows are already in the cache: step over them.
-    for (int skipped = 0; skipped < m_cache.rows(); ++skipped) {
-        const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_DONE)
-            return;
-        if (rc != SQLITE_ROW)
-            throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
-    }
-    m_statement = std::move(st);
-    m_statementText = m_preparedText;
-    m_statementGeneration = m_preparedGeneration;
-}
-
-int Query::fetchMore(int count)
-{
-    if (!m_statement && m_restPending && m_open)
-        startRest();
-    if (!m_statement)
-        return 0;
-    int read = 0;
     sqlite3_stmt* st = m_statement.get();
-    while (read < count) {
+    for (;;) {
         const int rc = sqlite3_step(st);
         if (rc == SQLITE_ROW) {
             m_cache.appendRow(st);
-            ++read;
         } else if (rc == SQLITE_DONE) {
             retire(m_statement);
-            break;
+            return;
         } else {
             const QString msg = engineMessage(sqlite3_db_handle(st));
             m_statement.reset();
-            announceRows();
             throw EDBEngineError(msg);
         }
     }
-    announceRows();
-    return read;
 }
 
-void Query::fetchAll()
+int Query::fetchAll()
 {
-    while (!allFetched())
-        fetchMore(4096);
+    if (!m_restPending || !m_open)
+        return 0;
+    const int before = m_cache.rows();
+    m_statement = prepare(m_orderSuffix);
+    m_statementText = m_preparedText;
+    m_statementGeneration = m_preparedGeneration;
+    try {
+        // The rows already in the cache come first in the same order: step over them. After a
+        // failed attempt that includes the rows it read, so a retry goes on where it stopped.
+        sqlite3_stmt* st = m_statement.get();
+        bool done = false;
+        for (int skipped = 0; skipped < before && !done; ++skipped) {
+            const int rc = sqlite3_step(st);
+            if (rc == SQLITE_DONE) {
+                done = true; // stepping on would start the statement over
+                retire(m_statement);
+            } else if (rc != SQLITE_ROW) {
+                const QString msg = engineMessage(sqlite3_db_handle(st));
+                m_statement.reset();
+                throw EDBEngineError(msg);
+            }
+        }
+        if (!done)
+            readToEnd();
+    } catch (...) {
+        // The view stays incomplete, so a report or an export of it fails rather than stopping
+        // short; the rows read so far are shown.
+        announceRows();
+        throw;
+    }
+    m_restPending = false;
+    announceRows();
+    return m_cache.rows() - before;
 }
 
 void Query::fetchUntil(int row)
 {
-    while (row >= m_cache.rows() && !allFetched())
-        fetchMore(std::max(256, row - m_cache.rows() + 1));
+    if (row >= m_cache.rows())
+        fetchAll();
 }
 
 void Query::announceRows()

@@ -13,8 +13,9 @@
 class Database;
 
 // A statement made of text lines with named text parameters, and, once opened, a forward
-// cursor over its rows. Rows are read from the engine on demand into a compact cache, so a
-// view of a million rows opens with its first rows only; the cursor is an index into the cache.
+// cursor over its rows. Rows are read from the engine into a compact cache; with a first screen
+// set, a view of a million rows opens with its first rows only and reads the rest when a row
+// beyond them is wanted. The cursor is an index into the cache.
 //
 // Cursor semantics follow a classic dataset: after open() or first() the cursor stands on the
 // first row; next() on the last row leaves it there and sets eof().
@@ -59,20 +60,21 @@ public:
     // Moves the cursor to a row already read or readable; out-of-range rows are ignored.
     void setCursor(int row);
 
-    // Rows read so far, and whether the statement has delivered all of them.
+    // Rows read so far, and whether the result has delivered all of them.
     int fetchedCount() const { return m_cache.rows(); }
-    bool allFetched() const { return !m_statement && !m_restPending; }
+    bool allFetched() const { return !m_restPending; }
     // Opens with the first rows only, as a statement limited to that many rows, so the engine
     // sorts for a first screen rather than for the whole result; the rest comes from a second,
     // unlimited run when it is asked for. orderSuffix completes the statement's final ORDER BY
     // into a total order (e.g. ", rowid") so that both runs agree on where the first rows end.
-    // 0 turns it off.
+    // 0 turns it off: open() then reads the whole result.
     void setFirstScreen(int rows, const QString& orderSuffix);
 
-    // Reads up to count more rows; answers how many were read.
-    int fetchMore(int count);
-    // Reads everything that is left.
-    void fetchAll();
+    // Reads everything that is left; answers how many rows that was. A statement is never left
+    // half-read between calls: it would hold a read lock on the table files, and another copy
+    // of the program could not save until this view was scrolled to its end. After a failure
+    // the result stays incomplete and the next call tries again.
+    int fetchAll();
 
     int fieldCount() const { return m_cache.columns(); }
     QString fieldName(int field) const { return m_fieldNames.value(field); }
@@ -119,7 +121,8 @@ private:
     // Keeps a finished statement for the next run of the same text: preparing a view's
     // statement costs about as much as reading its first screen.
     void retire(SqliteStatementPtr& statement) noexcept;
-    void startRest();
+    // Steps m_statement to its end into the cache and retires it.
+    void readToEnd();
     void fetchUntil(int row);
     void announceRows();
     void moveCursor(int row, bool atEof);

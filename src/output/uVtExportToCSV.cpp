@@ -95,6 +95,8 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
     for (const GridColumn& c : columns)
         fields << view.fieldIndex(c.field);
     SuspendedView suspended(view);
+    // The whole view first: a read error then leaves the file untouched, never cut short.
+    view.fetchAll();
     bool titles = true;
     int row = 0;
     return WriteFile(fileName, [&](QStringList& cells) {
@@ -105,11 +107,7 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
                 cells[c] = columns[c].title;
             return true;
         }
-        if (!view.isOpen())
-            return false;
-        while (row >= view.fetchedCount() && !view.allFetched())
-            view.fetchMore(4096);
-        if (row >= view.fetchedCount())
+        if (!view.isOpen() || row >= view.fetchedCount())
             return false;
         for (qsizetype c = 0; c < columns.size(); ++c)
             cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
