@@ -4,6 +4,7 @@
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Session.h"
+#include "import/TableSwap.h"
 
 TmyDataBase* myDataBase = nullptr;
 
@@ -129,6 +130,14 @@ void TmyDataBase::DMCreate()
     DatabaseMain.disconnect();
     DatabaseMain.params.clear();
     DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
+    // A restore or import cut short (a power cut) is undone before the tables are opened.
+    if (FinishInterruptedSwap(ProgramPath(QStringLiteral("db"))))
+        LogError(QStringLiteral("Przywrócono tabele sprzed przerwanej wymiany plików"));
+    OpenTables();
+}
+
+void TmyDataBase::OpenTables()
+{
     DatabaseMain.connect();
 
     kontrahenciSortField = QStringLiteral("ID");

@@ -29,6 +29,9 @@ public:
     // Connects to the program directory's db/ and opens the taxpayer view. A failure to
     // connect is not caught here: it raises EDBEngineError for the program-wide handler.
     void DMCreate();
+    // DMCreate's connection and views alone, on the folder as it stands (after the tables have
+    // been swapped for others).
+    void OpenTables();
 
     // Register view (rejestr) and taxpayer view (kontrahenci): the grids show these.
     Query DBFRejestr;

@@ -5,6 +5,7 @@
 #include "data/IniFile.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
+#include "import/TableSwap.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,6 +138,8 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
         return r;
     if (!makeDir(r, root.filePath(QStringLiteral("db"))))
         return r;
+    // A table missing after a restore or import cut short is put back, never made anew empty.
+    FinishInterruptedSwap(root.filePath(QStringLiteral("db")));
     for (const TableSchema& t : kTables) {
         if (!createTable(r, root.filePath(QStringLiteral("db/") + QLatin1String(t.file)), t.sql))
             return r;
