@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -55,8 +56,17 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT editRequested(); });
     connect(m_view, &Query::cursorMoved, this, &TDBGrid::followCursor);
-    connect(m_model, &QAbstractItemModel::modelReset, this,
-            [this] { followCursor(m_view->cursor()); });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_leftBeforeReset = horizontalScrollBar()->value();
+        m_columnBeforeReset = currentIndex().isValid() ? currentIndex().column() : 0;
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        followCursor(m_view->cursor());
+        // A re-run (another sort, another filter) leaves the columns where the user scrolled
+        // them, so a title clicked at the right stays in sight.
+        updateGeometries();
+        horizontalScrollBar()->setValue(m_leftBeforeReset);
+    });
 }
 
 void TDBGrid::applyWidths()
@@ -108,11 +118,14 @@ void TDBGrid::followCursor(int row)
         return;
     m_syncing = true;
     if (row >= 0 && row < m_model->rowCount()) {
-        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const int column = currentIndex().isValid() ? currentIndex().column() : m_columnBeforeReset;
         const QModelIndex target = m_model->index(row, column);
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
                                                       QItemSelectionModel::Rows);
+        // The data moved the cursor to another row: follow it up or down, not sideways.
+        const int left = horizontalScrollBar()->value();
         scrollTo(target);
+        horizontalScrollBar()->setValue(left);
     }
     m_syncing = false;
 }

@@ -36,4 +36,6 @@ private:
     Query* m_view;
     ViewModel* m_model;
     bool m_syncing = false;
+    int m_leftBeforeReset = 0;   // horizontal scroll position kept across a re-run
+    int m_columnBeforeReset = 0; // the current column, likewise
 };

@@ -190,6 +190,7 @@ void TfMain::ZakladkiChange()
         const QString shortName = k.asText(QStringLiteral("SKROT"));
         nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA"))
                                                       : shortName);
+        nazwaKontrahenta->setToolTip(nazwaKontrahenta->text());
         SBRaport->setEnabled(true);
     }
     myDataBase->RefreshRejestr();
@@ -254,6 +255,7 @@ void TfMain::Zmianahasaprogramu1Click()
 {
     if (fChangeLogin)
         fChangeLogin->exec();
+    focusActiveGrid();
 }
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event)

@@ -177,7 +177,10 @@ void TfMain::buildUi()
     }
     connect(SBSuma, &QPushButton::clicked, this, &TfMain::SBSumaClick);
     connect(SBcsv, &QPushButton::clicked, this, &TfMain::SBcsvClick);
-    connect(SBRaport, &QPushButton::clicked, this, [] { DMRaporty->SBRaportClick(); });
+    connect(SBRaport, &QPushButton::clicked, this, [this] {
+        DMRaporty->SBRaportClick();
+        focusActiveGrid();
+    });
     connect(ZapiszdoCSV2, &QAction::triggered, this, &TfMain::SBcsvClick);
     for (TDBGrid* grid : {kontrahenciGrid, RejestrGrid})
         connect(grid, &TDBGrid::editRequested, this, &TfMain::SBEdytujClick);
@@ -207,6 +210,9 @@ QWidget* TfMain::buildRegisterPanel()
     layout->setContentsMargins(6, 3, 6, 3);
     nazwaKontrahenta = whiteBoldLabel(QString(), panel);
     nazwaKontrahenta->setObjectName(QStringLiteral("nazwaKontrahenta"));
+    // A long name is cut at the panel's edge rather than widening the window past the screen.
+    nazwaKontrahenta->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    nazwaKontrahenta->setTextFormat(Qt::PlainText);
     layout->addWidget(nazwaKontrahenta, 1);
 
     auto* filters = new QGridLayout;

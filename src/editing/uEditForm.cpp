@@ -205,10 +205,12 @@ void TEditForm::showStored(QLineEdit* field, const QString& text)
     if (limit > 0 && field->inputMask().isEmpty())
         field->setMaxLength(std::max(limit, int(text.size())));
     // clear() also puts a masked field's cursor at its start, ready for typing.
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         field->clear();
-    else
+    } else {
         field->setText(text);
+        field->setCursorPosition(0); // a long text shows its beginning
+    }
 }
 
 void TEditForm::focusSelected(QLineEdit* field)

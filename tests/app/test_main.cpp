@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -200,6 +201,26 @@ private Q_SLOTS:
         QCOMPARE(m.nazwaKontrahenta->text(), QStringLiteral("P1"));
     }
 
+    // A long name without a short one is cut at the panel's edge: the window keeps its size,
+    // so the filters and "Przelicz sumy" stay on the screen; the whole name is the hint.
+    void longTaxpayerNameKeepsTheWindowSize()
+    {
+        Program p;
+        const QString name = QStringLiteral("Przedsiębiorstwo Produkcyjno-Handlowo-Usługowe ") +
+                             QString(200, u'Ż');
+        p.dir.sql(QStringLiteral("kontrahenci.DB"),
+                  QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES (9,'%1','')")
+                      .arg(name));
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        const int width = m.minimumSizeHint().width();
+        p.dm->LocateKontrahent(9);
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QCOMPARE(m.nazwaKontrahenta->text(), name);
+        QCOMPARE(m.nazwaKontrahenta->toolTip(), name);
+        QCOMPARE(m.minimumSizeHint().width(), width);
+    }
+
     void emptyTaxpayerListSendsTheUserBack()
     {
         Program p(false);
@@ -316,9 +337,16 @@ private Q_SLOTS:
 
         p.dm->LocateKontrahent(3);
         m.Zakladki->setCurrentWidget(m.rejestr);
+        // Scrolled to the right, the clicked title stays in sight after the re-run.
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QScrollBar* across = m.RejestrGrid->horizontalScrollBar();
+        QVERIFY(across->maximum() > 0);
+        across->setValue(across->maximum());
         Q_EMIT m.RejestrGrid->horizontalHeader()->sectionClicked(12); // "wartość"
         QCOMPARE(p.dm->rejestrSortField, QStringLiteral("WARTOSC"));
         QCOMPARE(m.RejestrGrid->viewModel()->highlightedColumn(), 12);
+        QCOMPARE(across->value(), across->maximum());
     }
 
     // The status bar shows the hint of the control under the mouse.
