@@ -4,6 +4,8 @@
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 enum Code : qint64
@@ -40,6 +42,15 @@ QString decimalNumber(const QString& text)
 QString dateCode(const QString& text)
 {
     return QString::number(DateTextToInt(text));
+}
+
+// An edit that changed no row was made on a record that another copy of the program deleted or
+// renumbered meanwhile: the user learns the save did not happen instead of being told it did.
+void requireChangedRow(const Database& db)
+{
+    if (sqlite3_changes(db.handle()) == 0)
+        throw EDBEngineError(QStringLiteral("Nie znaleziono zapisu do zmiany: mógł zostać "
+                                            "usunięty lub zmieniony w innej kopii programu."));
 }
 
 } // namespace
@@ -94,6 +105,7 @@ bool TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEn
         q.setLine(22, QString::number(oldId));
         q.setLine(24, QString::number(taxpayerId));
         q.execute();
+        requireChangedRow(DatabaseMain);
         return true;
     } catch (const EDBEngineError& err) {
         ShowDBError(err.message(), kUpdateRejestr);
@@ -139,6 +151,7 @@ bool TmyDataBase::UpdateKontrahent(qint64 oldId, const KontrahentTexts& k)
         DatabaseMain.exec(QStringLiteral("BEGIN IMMEDIATE"));
         inTransaction = true;
         q.execute();
+        requireChangedRow(DatabaseMain);
         if (newId != QString::number(oldId)) {
             // The entries belong to the taxpayer, not to its old number.
             Query move(&DatabaseMain);

@@ -109,6 +109,26 @@ private Q_SLOTS:
         QVERIFY(m_shown.isEmpty());
     }
 
+    // Another copy deleted the record meanwhile: the edit reports that it saved nothing and
+    // writes nothing.
+    void editOfAVanishedRecordIsReported()
+    {
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        QVERIFY(!dm.UpdateRejestr(12, 3, entry(QStringLiteral("12"))));
+        QVERIFY(!dm.UpdateKontrahent(5, taxpayer(QStringLiteral("6"), QStringLiteral("Gmina"))));
+        const QString vanished = QStringLiteral("Nie znaleziono zapisu do zmiany: mógł zostać "
+                                                "usunięty lub zmieniony w innej kopii programu.");
+        const QString shown = QStringLiteral(
+            "Błąd bazy danych|Wystąpił nieoczekiwany błąd. Orginalny komunikat: ");
+        QCOMPARE(m_shown, (QStringList{shown + vanished, shown + vanished}));
+        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+                 QStringLiteral("0"));
+        QVERIFY(log(dir).contains(QStringLiteral("[0000101826]")));
+        QVERIFY(log(dir).contains(QStringLiteral("[0000121826]")));
+    }
+
     void taxpayerRoundTrip()
     {
         TempProgramDir dir;
@@ -225,6 +245,8 @@ private Q_SLOTS:
             values += QStringLiteral("%1(%2,3)").arg(i > 1 ? "," : "").arg(i);
         dir.sql(QStringLiteral("rejestr.DB"),
                 QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES ") + values);
+        dir.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (3,'Gmina')"));
         TmyDataBase dm;
         dm.DMCreate();
         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
