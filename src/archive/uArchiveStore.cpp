@@ -335,17 +335,35 @@ bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error)
             ok = BackupInto(live, Stem(name), copies.last(), error);
         }
     }
-    // Earlier copies in dir are replaced only when both new ones are complete.
+    // Earlier copies in dir are replaced only when both new ones are complete, and as a pair:
+    // they wait aside until both new ones are in place, and come back if one cannot be placed.
+    const QString aside = QStringLiteral(".old-%1").arg(QCoreApplication::applicationPid());
+    std::vector<bool> setAside(std::size_t(copies.size()), false);
+    std::vector<bool> placed(std::size_t(copies.size()), false);
     for (int i = 0; ok && i < copies.size(); ++i) {
         const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
-        // A stale journal beside the old copy would otherwise be rolled into the new one. The old
-        // copy itself stays until the rename replaces it in one step.
+        // A stale journal beside the old copy would otherwise be rolled into the new one.
         RemoveCompanionFiles(target);
-        ok = Rename(copies[i], target, error);
+        if (QFileInfo::exists(target)) {
+            ok = Rename(target, target + aside, error);
+            setAside[std::size_t(i)] = ok;
+        }
+        if (ok) {
+            ok = Rename(copies[i], target, error);
+            placed[std::size_t(i)] = ok;
+        }
     }
-    if (!ok) {
-        for (const QString& copy : copies)
-            RemoveDatabaseFile(copy);
+    for (int i = int(copies.size()) - 1; i >= 0; --i) {
+        const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
+        if (ok) {
+            RemoveDatabaseFile(target + aside);
+            continue;
+        }
+        if (placed[std::size_t(i)])
+            Rename(target, copies[i], nullptr);
+        if (setAside[std::size_t(i)])
+            Rename(target + aside, target, nullptr);
+        RemoveDatabaseFile(copies[i]);
     }
     return ok;
 }

@@ -412,9 +412,14 @@ void TfArchiwum::stworzClick()
         ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Nie udało się stworzyć archiwum"));
         return;
     }
+    // Without its description the copy is not recognised as an archive: never a silent end.
     if (!WriteDescription(ArchiveFilePath(dir, kDescriptionFileName),
-                          ArchiveDescription{nNazwa->text(), DateFieldText(nData)}))
+                          ArchiveDescription{nNazwa->text(), DateFieldText(nData)})) {
+        LogError(QStringLiteral("Archiwum %1: nie można zapisać pliku %2")
+                     .arg(dir, kDescriptionFileName));
+        ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Nie udało się stworzyć archiwum"));
         return;
+    }
     ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Archiwum zostało stworzone"));
     RefreshFound();
     nData->setText(EmptyDateText);
@@ -430,6 +435,9 @@ void TfArchiwum::zapiszClick()
                          ArchiveDescription{oNazwa->text(), DateFieldText(oData)}))
         ShowInfo(QStringLiteral("Informacja"),
                  QStringLiteral("Zmiany w opisie archiwum zapisano."));
+    else
+        ShowInfo(QStringLiteral("Informacja"),
+                 QStringLiteral("Nie udało się zapisać zmian w opisie archiwum."));
 }
 
 void TfArchiwum::usunClick()

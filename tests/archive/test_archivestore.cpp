@@ -183,6 +183,21 @@ private Q_SLOTS:
                                QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid())));
     }
 
+    // The second table cannot be put in place: the first goes back to its earlier copy, so the
+    // archive never holds a pair of two different days.
+    void createKeepsTheEarlierPairWhenPlacingFails()
+    {
+        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        const QString before = DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1]));
+        FillData(m_program->path(), 2);
+        QVERIFY(QDir().mkpath(archived(kTables[1]) +
+                              QStringLiteral(".old-%1/x").arg(QCoreApplication::applicationPid())));
+        QString why;
+        QVERIFY(!CreateArchiveTables(nullptr, m_place->path(), &why));
+        QVERIFY(!why.isEmpty());
+        QCOMPARE(DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1])), before);
+    }
+
     // A writer that has put uncommitted pages into the file: the copy must not show them.
     void createNeverCopiesHalfDoneWrite()
     {

@@ -209,6 +209,21 @@ private Q_SLOTS:
         QCOMPARE(TfArchiwum::DateFieldText(f.w->nData), EmptyDateText);
     }
 
+    // The description cannot be written (a folder holds its name): both commands say so.
+    void unwritableDescriptionIsReported()
+    {
+        Fixture f;
+        QVERIFY(QDir().mkpath(f.at(kDescriptionFileName) + QStringLiteral("/x")));
+        QStringList said;
+        f.run(&TfArchiwum::stworzClick, {true}, true, &said); // "Tak" to replacing it
+        QCOMPARE(said.mid(2), (QStringList{QStringLiteral("Informacja"),
+                                           QStringLiteral("Nie udało się stworzyć archiwum")}));
+        f.run(&TfArchiwum::zapiszClick, {}, true, &said);
+        QCOMPARE(said, (QStringList{QStringLiteral("Informacja"),
+                                    QStringLiteral("Nie udało się zapisać zmian w opisie "
+                                                   "archiwum.")}));
+    }
+
     // Dates are checked with IsDateText only: one that names no day is kept as typed.
     void typedDates_data()
     {
