@@ -185,8 +185,9 @@ void TfMain::ZakladkiChange()
         SBRaport->setEnabled(false);
     } else {
         const Query& k = myDataBase->DBFKontrahenci;
+        // As a number, as the writes address it: the text of a stored value never becomes SQL.
         myDataBase->rejestrTaxpayerFilter =
-            QStringLiteral("AND IDKONTRAHENTA=") + k.asText(QStringLiteral("ID"));
+            QStringLiteral("AND IDKONTRAHENTA=") + QString::number(k.asInteger(QStringLiteral("ID")));
         const QString shortName = k.asText(QStringLiteral("SKROT"));
         nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA"))
                                                       : shortName);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -179,6 +180,35 @@ void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px
     }
 }
 
+// The program finds taxpayers and entries by these numbers and writes them into statements,
+// so a fraction or a word there would make it edit another record, or worse.
+bool IsKeyColumn(const char* name)
+{
+    return qstrcmp(name, "ID") == 0 || qstrcmp(name, "IDKONTRAHENTA") == 0;
+}
+
+bool IsWholeNumber(const ParadoxTable& px, int field)
+{
+    if (px.isNull(field))
+        return true;
+    switch (px.fields()[size_t(field)].kind) {
+    case ParadoxTable::Kind::Number: {
+        const double v = px.number(field);
+        return std::isfinite(v) && std::trunc(v) == v && std::fabs(v) < 9.0e15;
+    }
+    case ParadoxTable::Kind::Text: {
+        bool ok = false;
+        px.text(field).trimmed().toLongLong(&ok);
+        return ok || px.text(field).trimmed().isEmpty();
+    }
+    case ParadoxTable::Kind::Integer:
+    case ParadoxTable::Kind::Date:
+    case ParadoxTable::Kind::Other:
+        return true;
+    }
+    return true;
+}
+
 bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& file)
 {
     char* message = nullptr;
@@ -248,6 +278,13 @@ bool Convert(const QString& paradoxFile, const Table& table, const QString& sqli
             return false;
         for (size_t i = 0; i < table.columns.size(); ++i) {
             const int position = int(i) + 1;
+            if (sources[i] >= 0 && IsKeyColumn(table.columns[i].name) &&
+                !IsWholeNumber(px, sources[i]))
+                return Fail(error, QStringLiteral("Plik %1, rekord %2: pole %3 nie jest liczbą "
+                                                  "całkowitą.")
+                                       .arg(paradoxFile)
+                                       .arg(r + 1)
+                                       .arg(QLatin1String(table.columns[i].name)));
             if (sources[i] < 0)
                 BindBlank(rawSt, position, table.columns[i].type);
             else

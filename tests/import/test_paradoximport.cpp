@@ -295,6 +295,12 @@ void TestParadoxImport::refusedImports_data()
     QTest::newRow("memo remarks") << "rejestr.DB"
                                   << "memo"
                                   << "memo";
+    QTest::newRow("fraction in a number") << "rejestr.DB"
+                                          << "fraction"
+                                          << "rekord 2: pole IDKONTRAHENTA nie jest liczbą całkowitą";
+    QTest::newRow("words in a number") << "kontrahenci.DB"
+                                       << "words"
+                                       << "rekord 1: pole ID nie jest liczbą całkowitą";
 }
 
 void TestParadoxImport::refusedImports()
@@ -324,6 +330,12 @@ void TestParadoxImport::refusedImports()
         WriteText(path, Bytes(path).left(6000));
     } else if (arrange == QLatin1String("foreign")) {
         QVERIFY(WriteParadoxTable(path, {{"TOWAR", pxfAlpha, 20, 0}}, {{QByteArray("śruba")}}));
+    } else if (arrange == QLatin1String("fraction")) {
+        QVERIFY(WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"IDKONTRAHENTA", pxfNumber, 8, 0}},
+                                  {{qint64(1), 5.0}, {qint64(2), 3.5}}));
+    } else if (arrange == QLatin1String("words")) {
+        QVERIFY(WriteParadoxTable(path, {{"ID", pxfAlpha, 20, 0}, {"NAZWA", pxfAlpha, 20, 0}},
+                                  {{QByteArray("1 OR 1=1"), QByteArray("Gmina")}}));
     } else if (arrange == QLatin1String("memo")) {
         QVERIFY(
             WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"UWAGI", pxfMemoBLOb, 20, 0}}, {}));
