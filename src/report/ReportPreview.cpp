@@ -129,12 +129,16 @@ double TReportPreview::zoom() const
 
 void TReportPreview::setZoom(double zoom)
 {
-    // Keep the point at the middle of the view where it is on the page.
+    // Keep the point at the middle of the view where it is on the page; a view at the top of the
+    // first page (as the preview opens) stays there, so the report's title is in sight.
     QScrollBar* v = scrollArea->verticalScrollBar();
+    const bool atTop = v->value() == 0;
     const double before = pageView->zoom();
     const double middle = v->value() + scrollArea->viewport()->height() / 2.0;
     pageView->setZoom(zoom);
-    v->setValue(int(middle * pageView->zoom() / before - scrollArea->viewport()->height() / 2.0));
+    v->setValue(atTop ? 0
+                      : int(middle * pageView->zoom() / before -
+                            scrollArea->viewport()->height() / 2.0));
     zoomInfo->setText(QStringLiteral("%1 %").arg(qRound(pageView->zoom() * 100)));
     showPosition();
 }
