@@ -130,6 +130,8 @@ void TmyDataBase::DMCreate()
     DatabaseMain.disconnect();
     DatabaseMain.params.clear();
     DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
+    // Beside the program's files, out of db/: renumbering a taxpayer writes both tables.
+    DatabaseMain.mainFile = ProgramPath(QStringLiteral(".sesja"));
     // A restore or import cut short (a power cut) is undone before the tables are opened.
     if (FinishInterruptedSwap(ProgramPath(QStringLiteral("db"))))
         LogError(QStringLiteral("Przywrócono tabele sprzed przerwanej wymiany plików"));

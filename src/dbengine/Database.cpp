@@ -3,6 +3,7 @@
 #include "dbengine/EDBEngineError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -69,9 +70,17 @@ void Database::connect()
 
     sqlite3* raw = nullptr;
     // One thread uses the connection: SQLite's own locking per call is not needed.
-    const int rc =
-        sqlite3_open_v2(":memory:", &raw,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    int rc = SQLITE_CANTOPEN;
+    if (!mainFile.isEmpty()) {
+        rc = sqlite3_open_v2(QFile::encodeName(mainFile).constData(), &raw, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_close_v2(raw);
+            raw = nullptr;
+        }
+    }
+    if (rc != SQLITE_OK)
+        rc = sqlite3_open_v2(":memory:", &raw, flags, nullptr);
     SqliteConnectionPtr db(raw);
     if (rc != SQLITE_OK)
         throw EDBEngineError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));

@@ -19,6 +19,10 @@ public:
     QString databaseName;
     QString driverName;
     QStringList params;
+    // A file for the connection's own main database, which holds nothing. Only with one does a
+    // transaction that writes the tables of two files commit as a whole after a power cut
+    // (SQLite then keeps a super-journal beside it). Empty, or not creatable: memory.
+    QString mainFile;
 
     // Raises EDBEngineError with the engine's message on failure.
     void connect();

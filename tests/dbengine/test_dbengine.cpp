@@ -5,11 +5,28 @@
 #include "dbengine/Query.h"
 #include "dbengine/SqlNormalizer.h"
 
+#include <algorithm>
+
 #include <QSet>
 
 #include <QSignalSpy>
 #include <QTest>
 #include <sqlite3.h>
+
+namespace {
+
+// A layer over the system's file layer that notes the flags of every file SQLite opens.
+sqlite3_vfs* g_system = nullptr;
+sqlite3_vfs g_recording{};
+QList<int> g_openFlags;
+
+int recordingOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* out)
+{
+    g_openFlags << flags;
+    return g_system->xOpen(g_system, name, file, flags, out);
+}
+
+} // namespace
 
 class TestDbEngine : public QObject
 {
@@ -229,6 +246,40 @@ private Q_SLOTS:
         QVERIFY(none.isEmpty());
         QVERIFY(none.eof());
         QCOMPARE(none.asText(QStringLiteral("NRDOK")), QString());
+    }
+
+    // A transaction writing both table files commits through a super-journal beside the main
+    // file, so a power cut never leaves one file changed and the other not.
+    void writesToBothFilesCommitAsAWhole()
+    {
+        TempProgramDir dir;
+        g_system = sqlite3_vfs_find(nullptr);
+        g_recording = *g_system;
+        g_recording.zName = "recording";
+        g_recording.pNext = nullptr;
+        g_recording.xOpen = recordingOpen;
+        QCOMPARE(sqlite3_vfs_register(&g_recording, 1), SQLITE_OK);
+        g_openFlags.clear();
+        {
+            Database db;
+            db.mainFile = dir.filePath(QStringLiteral(".sesja"));
+            connectTo(db, dir);
+            db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            db.exec(QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (8,'Gmina')"));
+            db.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (1,8)"));
+            db.exec(QStringLiteral("COMMIT"));
+        }
+        sqlite3_vfs_unregister(&g_recording);
+        QVERIFY(std::any_of(g_openFlags.cbegin(), g_openFlags.cend(),
+                            [](int f) { return f & SQLITE_OPEN_SUPER_JOURNAL; }));
+        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+                 QStringLiteral("1"));
+
+        // Where the main file cannot be made, the connection still works, on memory.
+        Database fallback;
+        fallback.mainFile = dir.filePath(QStringLiteral("brak/.sesja"));
+        connectTo(fallback, dir);
+        QVERIFY(fallback.isConnected());
     }
 
     // A view opens with its first screen only and reads the rest when a row beyond it is
