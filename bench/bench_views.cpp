@@ -247,14 +247,17 @@ double childrenCpuMs()
 {
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
-    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
     return ms(u.ru_utime) + ms(u.ru_stime);
 }
 
 // One whole sqlite3 run, as `time sqlite3 ...` reports it: start the shell, attach both table
 // files, run the statement once with its rows to /dev/null, exit. This is what a user of the
 // shell waits for; the statement timer above leaves out the start and the schema reading.
-std::optional<Times> shellWholeRun(const QString& shell, const QString& dbDir, const QByteArray& sql)
+std::optional<Times> shellWholeRun(const QString& shell, const QString& dbDir,
+                                   const QByteArray& sql)
 {
     if (shell.isEmpty())
         return std::nullopt;
@@ -354,10 +357,10 @@ void printTable(const std::vector<Figures>& table, double Times::*kind)
         const double run = f.shellRun ? (*f.shellRun).*kind : -1.0;
         const double toShell = shell > 0.0 ? program / shell : 0.0;
         const double toRun = run > 0.0 ? program / run : 0.0;
-        std::printf("%-40s %7lld %7.2f ms %7.2f ms %6.2fx %7.2f ms %6.2fx %-14s %7.2f ms %6.2fx %s\n",
-                    f.name, f.rows, program, bare, program / bare, shell, toShell,
-                    verdict(f.goal, toShell).constData(), run, toRun,
-                    verdict(f.goal, toRun).constData());
+        std::printf(
+            "%-40s %7lld %7.2f ms %7.2f ms %6.2fx %7.2f ms %6.2fx %-14s %7.2f ms %6.2fx %s\n",
+            f.name, f.rows, program, bare, program / bare, shell, toShell,
+            verdict(f.goal, toShell).constData(), run, toRun, verdict(f.goal, toRun).constData());
     }
 }
 

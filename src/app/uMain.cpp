@@ -186,8 +186,8 @@ void TfMain::ZakladkiChange()
     } else {
         const Query& k = myDataBase->DBFKontrahenci;
         // As a number, as the writes address it: the text of a stored value never becomes SQL.
-        myDataBase->rejestrTaxpayerFilter =
-            QStringLiteral("AND IDKONTRAHENTA=") + QString::number(k.asInteger(QStringLiteral("ID")));
+        myDataBase->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=") +
+                                            QString::number(k.asInteger(QStringLiteral("ID")));
         const QString shortName = k.asText(QStringLiteral("SKROT"));
         nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA"))
                                                       : shortName);

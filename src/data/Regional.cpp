@@ -53,8 +53,9 @@ QString formatAmount(double value, QStringView suffix)
         value = 0.0;
     // Whole grosze are counted in 64 bits; a value beyond that has no grosze left to round.
     if (std::fabs(value) >= 1e15)
-        return QString::number(value, 'f', 2).replace(u'.', Regional().decimalSeparator).append(
-            suffix.left(8));
+        return QString::number(value, 'f', 2)
+            .replace(u'.', Regional().decimalSeparator)
+            .append(suffix.left(8));
     double hundredths = value * 100.0;
     // Near a half grosz the binary value may lie a hair on the wrong side (1234.25*2*0.01 is
     // 2468.4999...): fifteen significant digits give the decimal value to round.

@@ -171,8 +171,8 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
     const bool marked = ok && !tables.empty() && WriteMarker(tables, &why);
     ok = marked && Swap(tables, steps, &why);
     if (ok && !SyncPath(FolderOf(tables)))
-        ok = Fail(&why, QStringLiteral("Nie można utrwalić zmian w katalogu %1.")
-                            .arg(FolderOf(tables)));
+        ok = Fail(&why,
+                  QStringLiteral("Nie można utrwalić zmian w katalogu %1.").arg(FolderOf(tables)));
     if (ok && connected) {
         ok = Connect(*db, &why);
     } else if (ok && dataModule) {

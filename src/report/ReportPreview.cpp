@@ -136,9 +136,9 @@ void TReportPreview::setZoom(double zoom)
     const double before = pageView->zoom();
     const double middle = v->value() + scrollArea->viewport()->height() / 2.0;
     pageView->setZoom(zoom);
-    v->setValue(atTop ? 0
-                      : int(middle * pageView->zoom() / before -
-                            scrollArea->viewport()->height() / 2.0));
+    v->setValue(
+        atTop ? 0
+              : int(middle * pageView->zoom() / before - scrollArea->viewport()->height() / 2.0));
     zoomInfo->setText(QStringLiteral("%1 %").arg(qRound(pageView->zoom() * 100)));
     showPosition();
 }

@@ -206,11 +206,11 @@ private Q_SLOTS:
     void longTaxpayerNameKeepsTheWindowSize()
     {
         Program p;
-        const QString name = QStringLiteral("Przedsiębiorstwo Produkcyjno-Handlowo-Usługowe ") +
-                             QString(200, u'Ż');
-        p.dir.sql(QStringLiteral("kontrahenci.DB"),
-                  QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES (9,'%1','')")
-                      .arg(name));
+        const QString name =
+            QStringLiteral("Przedsiębiorstwo Produkcyjno-Handlowo-Usługowe ") + QString(200, u'Ż');
+        p.dir.sql(
+            QStringLiteral("kontrahenci.DB"),
+            QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES (9,'%1','')").arg(name));
         QVERIFY(p.start());
         TfMain& m = *p.main;
         const int width = m.minimumSizeHint().width();

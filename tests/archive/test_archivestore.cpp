@@ -280,8 +280,8 @@ private Q_SLOTS:
     {
         QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
         for (const QString& t : kTables)
-            QVERIFY(QFile::setPermissions(archived(t), QFile::ReadOwner | QFile::ReadGroup |
-                                                           QFile::ReadOther));
+            QVERIFY(QFile::setPermissions(archived(t),
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         QString why;
         QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why), RestoreOutcome::Restored);
         for (const QString& t : kTables)

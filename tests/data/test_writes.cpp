@@ -120,11 +120,12 @@ private Q_SLOTS:
         QVERIFY(!dm.UpdateKontrahent(5, taxpayer(QStringLiteral("6"), QStringLiteral("Gmina"))));
         const QString vanished = QStringLiteral("Nie znaleziono zapisu do zmiany: mógł zostać "
                                                 "usunięty lub zmieniony w innej kopii programu.");
-        const QString shown = QStringLiteral(
-            "Błąd bazy danych|Wystąpił nieoczekiwany błąd. Orginalny komunikat: ");
+        const QString shown =
+            QStringLiteral("Błąd bazy danych|Wystąpił nieoczekiwany błąd. Orginalny komunikat: ");
         QCOMPARE(m_shown, (QStringList{shown + vanished, shown + vanished}));
-        QCOMPARE(row(dir, QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
-                 QStringLiteral("0"));
+        QCOMPARE(
+            row(dir, QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+            QStringLiteral("0"));
         QVERIFY(log(dir).contains(QStringLiteral("[0000101826]")));
         QVERIFY(log(dir).contains(QStringLiteral("[0000121826]")));
     }

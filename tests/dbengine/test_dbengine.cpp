@@ -41,6 +41,13 @@ private:
         db.connect();
     }
 
+    // Every entry by ID, opening with a first screen of 60 rows as the grids' views do.
+    static void byIdWithFirstScreen(Query& view)
+    {
+        view.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
+        view.setFirstScreen(60, QStringLiteral(", rowid"));
+    }
+
     void addEntries(const TempProgramDir& dir, int taxpayer, int count)
     {
         QString values;
@@ -272,8 +279,9 @@ private Q_SLOTS:
         sqlite3_vfs_unregister(&g_recording);
         QVERIFY(std::any_of(g_openFlags.cbegin(), g_openFlags.cend(),
                             [](int f) { return f & SQLITE_OPEN_SUPER_JOURNAL; }));
-        QCOMPARE(dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
-                 QStringLiteral("1"));
+        QCOMPARE(
+            dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+            QStringLiteral("1"));
 
         // Where the main file cannot be made, the connection still works, on memory.
         Database fallback;
@@ -291,8 +299,7 @@ private Q_SLOTS:
         Database db;
         connectTo(db, dir);
         Query q(&db);
-        q.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
-        q.setFirstScreen(60, QStringLiteral(", rowid"));
+        byIdWithFirstScreen(q);
         QSignalSpy fetched(&q, &Query::rowsFetched);
         q.open();
         QCOMPARE(q.fetchedCount(), 60);
@@ -322,8 +329,7 @@ private Q_SLOTS:
         Database reader;
         connectTo(reader, dir);
         Query view(&reader);
-        view.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
-        view.setFirstScreen(60, QStringLiteral(", rowid"));
+        byIdWithFirstScreen(view);
         Database writer;
         connectTo(writer, dir);
         sqlite3_busy_timeout(writer.handle(), 0); // no waiting: a held lock fails at once
@@ -345,8 +351,7 @@ private Q_SLOTS:
         connectTo(reader, dir);
         sqlite3_busy_timeout(reader.handle(), 0);
         Query view(&reader);
-        view.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
-        view.setFirstScreen(60, QStringLiteral(", rowid"));
+        byIdWithFirstScreen(view);
         view.open();
         Database writer;
         connectTo(writer, dir);

@@ -295,9 +295,10 @@ void TestParadoxImport::refusedImports_data()
     QTest::newRow("memo remarks") << "rejestr.DB"
                                   << "memo"
                                   << "memo";
-    QTest::newRow("fraction in a number") << "rejestr.DB"
-                                          << "fraction"
-                                          << "rekord 2: pole IDKONTRAHENTA nie jest liczbą całkowitą";
+    QTest::newRow("fraction in a number")
+        << "rejestr.DB"
+        << "fraction"
+        << "rekord 2: pole IDKONTRAHENTA nie jest liczbą całkowitą";
     QTest::newRow("words in a number") << "kontrahenci.DB"
                                        << "words"
                                        << "rekord 1: pole ID nie jest liczbą całkowitą";

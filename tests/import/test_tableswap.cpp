@@ -44,8 +44,9 @@ class TestTableSwap : public QObject
     {
         QFile::copy(db(QStringLiteral("kontrahenci.DB")), db(file));
         m_dir->sql(file, QStringLiteral("DELETE FROM kontrahenci"));
-        m_dir->sql(file, QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'%1')")
-                             .arg(taxpayer));
+        m_dir->sql(
+            file,
+            QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'%1')").arg(taxpayer));
         return db(file);
     }
 
@@ -123,8 +124,8 @@ private Q_SLOTS:
     // A swap that completes leaves no marker and no earlier files.
     void completedSwapLeavesNothingBehind()
     {
-        const QString staged = tableCopy(QStringLiteral("kontrahenci.DB.new"),
-                                         QStringLiteral("Nowa"));
+        const QString staged =
+            tableCopy(QStringLiteral("kontrahenci.DB.new"), QStringLiteral("Nowa"));
         TmyDataBase dm;
         dm.DMCreate();
         QString why;
@@ -138,8 +139,8 @@ private Q_SLOTS:
     // new ones instead of staying without a connection.
     void swapStartsADataModuleThatCouldNotConnect()
     {
-        const QString staged = tableCopy(QStringLiteral("kontrahenci.DB.new"),
-                                         QStringLiteral("Nowa"));
+        const QString staged =
+            tableCopy(QStringLiteral("kontrahenci.DB.new"), QStringLiteral("Nowa"));
         QFile damaged(db(QStringLiteral("kontrahenci.DB")));
         QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
         damaged.write(QByteArray(4096, 'x'));
