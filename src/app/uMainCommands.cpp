@@ -174,8 +174,7 @@ void TfMain::AddKontrahent()
         LoadKontrahentToForm();
     copyMode = false;
     for (;;) {
-        fKontrahent->fID->setText(QString::number(
-            myDataBase->MaxID(QStringLiteral("kontrahenci"), QStringLiteral("ID")) + 1));
+        fKontrahent->fID->setText(QString::number(myDataBase->MaxTaxpayerNumber() + 1));
         fKontrahent->exec();
         if (!fKontrahent->saved)
             return;
@@ -184,6 +183,10 @@ void TfMain::AddKontrahent()
             return;
         if (myDataBase->RecordExists(id, QStringLiteral("kontrahenci"), QStringLiteral("ID"))) {
             refuseTakenNumber();
+            continue;
+        }
+        if (myDataBase->KontrahentHasEntries(id)) {
+            ShowInfo(QStringLiteral("Uwaga"), kNumberHasEntries.arg(id));
             continue;
         }
         if (myDataBase->InsertKontrahent(fKontrahent->Texts())) {
@@ -287,8 +290,7 @@ void TfMain::SBSumaClick()
                          {QStringLiteral("Ilość rekordów"), QStringLiteral("Należności"),
                           QStringLiteral("Wartość")});
         if (const auto sums = myDataBase->SumRejestr())
-            fSumy->SetValues(
-                {sums->count, FormatAmount(sums->amounts), FormatAmount(sums->values)});
+            fSumy->SetValues({sums->count, sums->amounts, sums->values});
     }
     fSumy->ShowWindow();
 }

@@ -1,5 +1,7 @@
 #include "data/Regional.h"
 
+#include "data/Amounts.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -46,6 +48,30 @@ RegionalSettings SystemRegionalSettings()
 
 namespace {
 
+// Whole hundredths written from the right into a small buffer, with an optional suffix in the
+// same buffer: called for every amount cell.
+QString formatHundredths(qint64 hundredths, QStringView suffix)
+{
+    QChar text[40];
+    int at = 30;
+    for (qsizetype i = 0; i < suffix.size() && i < 8; ++i)
+        text[30 + i] = suffix[i];
+    // Unsigned, so the most negative count has a magnitude too.
+    quint64 rest = hundredths < 0 ? 0 - quint64(hundredths) : quint64(hundredths);
+    text[--at] = QChar(char16_t(u'0' + rest % 10));
+    rest /= 10;
+    text[--at] = QChar(char16_t(u'0' + rest % 10));
+    rest /= 10;
+    text[--at] = Regional().decimalSeparator;
+    do {
+        text[--at] = QChar(char16_t(u'0' + rest % 10));
+        rest /= 10;
+    } while (rest > 0);
+    if (hundredths < 0)
+        text[--at] = u'-';
+    return QString(text + at, 30 - at + std::min<qsizetype>(suffix.size(), 8));
+}
+
 // The amount's text, with an optional suffix written in the same buffer.
 QString formatAmount(double value, QStringView suffix)
 {
@@ -56,31 +82,10 @@ QString formatAmount(double value, QStringView suffix)
         return QString::number(value, 'f', 2)
             .replace(u'.', Regional().decimalSeparator)
             .append(suffix.left(8));
-    double hundredths = value * 100.0;
-    // Near a half grosz the binary value may lie a hair on the wrong side (1234.25*2*0.01 is
-    // 2468.4999...): fifteen significant digits give the decimal value to round.
-    const double fraction = std::fabs(hundredths - std::trunc(hundredths));
-    if (std::fabs(fraction - 0.5) < 1e-6)
-        hundredths = QString::number(hundredths, 'g', 15).toDouble();
-    const qint64 grosze = std::llround(hundredths);
-    // Digits written from the right into a small buffer: called for every amount cell.
-    QChar text[32];
-    int at = 24;
-    for (qsizetype i = 0; i < suffix.size() && i < 8; ++i)
-        text[24 + i] = suffix[i];
-    qint64 rest = grosze < 0 ? -grosze : grosze;
-    text[--at] = QChar(char16_t(u'0' + rest % 10));
-    rest /= 10;
-    text[--at] = QChar(char16_t(u'0' + rest % 10));
-    rest /= 10;
-    text[--at] = Regional().decimalSeparator;
-    do {
-        text[--at] = QChar(char16_t(u'0' + rest % 10));
-        rest /= 10;
-    } while (rest > 0);
-    if (grosze < 0)
-        text[--at] = u'-';
-    return QString(text + at, 24 - at + std::min<qsizetype>(suffix.size(), 8));
+    if (const auto hundredths = AmountHundredths(value))
+        return formatHundredths(*hundredths, suffix);
+    // Already whole hundredths, too large for anything to round.
+    return formatHundredths(std::llround(value * 100.0), suffix);
 }
 
 } // namespace
@@ -93,4 +98,9 @@ QString FormatAmount(double value)
 QString FormatRate(double value)
 {
     return formatAmount(value, u" %");
+}
+
+QString FormatGrosze(qint64 grosze)
+{
+    return formatHundredths(grosze, {});
 }

@@ -23,3 +23,5 @@ RegionalSettings SystemRegionalSettings();
 // its binary value lies a hair below), and "0.00 %" for rates.
 QString FormatAmount(double value);
 QString FormatRate(double value);
+// Whole grosze (or hundredths) in format "0.00" with the regional decimal separator.
+QString FormatGrosze(qint64 grosze);

@@ -3,6 +3,7 @@ list(APPEND CORE_SOURCES
   data/Cp1250.h data/Cp1250.cpp
   data/Clock.h data/Clock.cpp
   data/Regional.h data/Regional.cpp
+  data/Amounts.h data/Amounts.cpp
   data/IniFile.h data/IniFile.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h

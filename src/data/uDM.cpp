@@ -1,5 +1,6 @@
 #include "data/uDM.h"
 
+#include "data/Amounts.h"
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
@@ -117,9 +118,12 @@ TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
               empty});
     setLines(DBFDeleteKontrahenci,
              {QStringLiteral("DELETE FROM kontrahenci.DB WHERE ID= "), empty, empty, empty});
+    // Totals of what the rows show, added in whole grosze (each tax value rounded first).
     setLines(DBFRejestrSUMA,
-             {QStringLiteral("SELECT COUNT(*),SUM(NALEZNOSC),"
-                             "SUM(NALEZNOSC*STAWKA*0.01) FROM rejestr.DB WHERE 1 = 1"),
+             {QStringLiteral("SELECT COUNT(*),SUM(") +
+                  AmountHundredthsSql(QStringLiteral("NALEZNOSC")) + QStringLiteral("),SUM(") +
+                  TaxValueGroszeSql(QStringLiteral("NALEZNOSC"), QStringLiteral("STAWKA")) +
+                  QStringLiteral(") FROM rejestr.DB WHERE 1 = 1"),
               empty, empty, empty});
     setLines(DBFKontrahenciSUMA, {QStringLiteral("SELECT COUNT(*) FROM kontrahenci.DB WHERE 1 = 1"),
                                   empty, empty, empty});
@@ -179,7 +183,7 @@ void TmyDataBase::attachDisplayRules()
     q.setDisplayHook(QStringLiteral("STAWKA"),
                      [rate](const Query& v, int row) { return FormatRate(v.floatAt(row, rate)); });
     q.setDisplayHook(QStringLiteral("WARTOSC"), [amount, rate](const Query& v, int row) {
-        return FormatAmount(v.floatAt(row, amount) * v.floatAt(row, rate) * 0.01);
+        return FormatTaxValue(v.floatAt(row, amount), v.floatAt(row, rate));
     });
 }
 
@@ -307,6 +311,20 @@ qint64 TmyDataBase::MaxID(const QString& table, const QString& column)
     }
 }
 
+qint64 TmyDataBase::MaxTaxpayerNumber()
+{
+    try {
+        // Entries left under the number of a deleted taxpayer keep that number taken.
+        return scalarId(QStringLiteral("SELECT MAX(ID) AS ID FROM (SELECT MAX(ID) AS ID FROM "
+                                       "kontrahenci.DB UNION ALL SELECT MAX(IDKONTRAHENTA) FROM "
+                                       "rejestr.DB)"));
+    } catch (const EDBEngineError& e) {
+        mySQL.close();
+        ShowDBError(e.message(), kMaxID);
+        return -1;
+    }
+}
+
 bool TmyDataBase::hasRow(const QString& statement)
 {
     bool answer = true;
@@ -347,8 +365,17 @@ std::optional<RejestrSums> TmyDataBase::SumRejestr()
         DBFRejestrSUMA.open();
         RejestrSums sums;
         sums.count = DBFRejestrSUMA.textAt(0, 0);
-        sums.amounts = DBFRejestrSUMA.floatAt(0, 1);
-        sums.values = DBFRejestrSUMA.floatAt(0, 2);
+        // Whole grosze; a real number only when the total left 64 bits.
+        const auto total = [this](int field) {
+            GroszeTotal sum;
+            if (DBFRejestrSUMA.typeAt(0, field) == RowCache::Type::Float)
+                sum.addValue(DBFRejestrSUMA.floatAt(0, field) / 100.0);
+            else
+                sum.addGrosze(DBFRejestrSUMA.integerAt(0, field));
+            return sum.text();
+        };
+        sums.amounts = total(1);
+        sums.values = total(2);
         DBFRejestrSUMA.close();
         return sums;
     } catch (const EDBEngineError& e) {

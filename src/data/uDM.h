@@ -8,12 +8,13 @@
 
 #include <optional>
 
-// Count and sums of what the register view selects.
+// Count and sums of what the register view selects, as shown: each a sum of the figures the
+// rows show, exact in grosze.
 struct RejestrSums
 {
     QString count;
-    double amounts = 0.0;
-    double values = 0.0; // sum of NALEZNOSC*STAWKA*0.01
+    QString amounts;
+    QString values;
 };
 
 // The data module: owns the connection and every statement the program sends. Statements are
@@ -67,6 +68,9 @@ public:
     // Highest number in use (0 when none); -1 after a reported failure.
     qint64 MaxRejestrID(qint64 taxpayerId);
     qint64 MaxID(const QString& table, const QString& column);
+    // The highest taxpayer number in use in either table: a taxpayer's, or one under which
+    // entries remain.
+    qint64 MaxTaxpayerNumber();
     // Answer yes on any failure, so nothing is saved on a doubt.
     bool RejestrIDExists(qint64 entryId, qint64 taxpayerId);
     bool RecordExists(qint64 value, const QString& table, const QString& column);

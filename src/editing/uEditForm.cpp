@@ -2,6 +2,8 @@
 #include "dialogs/uWindowLook.h"
 
 #include "dialogs/uDialogPictures.h"
+#include "dialogs/uInfoForm.h"
+#include "editing/uNumberText.h"
 
 #include <algorithm>
 
@@ -217,6 +219,41 @@ void TEditForm::focusSelected(QLineEdit* field)
 {
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
+}
+
+QString TEditForm::labelOf(const QLineEdit* field) const
+{
+    const auto* label =
+        m_fieldArea->findChild<QLabel*>(QStringLiteral("Label") + field->objectName().mid(1));
+    return label ? label->text() : field->objectName();
+}
+
+bool TEditForm::checkIdField(QLineEdit* field)
+{
+    if (field->isReadOnly() || ParseIdText(field->text()))
+        return true;
+    refuseField(field, QStringLiteral("Pole „%1” musi zawierać numer: liczbę całkowitą od 1 do "
+                                      "999999999999999999.")
+                           .arg(labelOf(field)));
+    return false;
+}
+
+bool TEditForm::checkHundredthsField(QLineEdit* field, const QString& what, const QString& example)
+{
+    if (field->isReadOnly() || field->text().trimmed().isEmpty() ||
+        ParseHundredthsText(field->text()))
+        return true;
+    refuseField(field, QStringLiteral("Pole „%1” nie zawiera poprawnej %2. Wpisz ją cyframi, "
+                                      "najwyżej z dwoma miejscami po przecinku, np. %3.")
+                           .arg(labelOf(field), what, example));
+    return false;
+}
+
+void TEditForm::refuseField(QLineEdit* field, const QString& message)
+{
+    ShowInfo(QStringLiteral("Uwaga"), message);
+    // After the message, which hands the focus back to where it was.
+    focusSelected(field);
 }
 
 void TEditForm::showEvent(QShowEvent* event)

@@ -57,6 +57,13 @@ protected:
     virtual void fieldLeft(QLineEdit* field);
     // Focus to the field with its whole text selected.
     static void focusSelected(QLineEdit* field);
+    // Whether an editable field's text is the number of an entry or taxpayer; if not, says so
+    // under "Uwaga", naming the field by its label, and hands the field the focus.
+    bool checkIdField(QLineEdit* field);
+    // The same for an amount or a rate; an empty field is zero.
+    bool checkHundredthsField(QLineEdit* field, const QString& what, const QString& example);
+    // Shows the message under "Uwaga", then gives the field the focus with its text selected.
+    static void refuseField(QLineEdit* field, const QString& message);
     // Puts a stored text into a field whole. The field's limit only stops typing: a table
     // brought in from elsewhere may hold longer texts, and cutting them here would save them cut.
     static void showStored(QLineEdit* field, const QString& text);
@@ -65,6 +72,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The text of the field's label, as the user reads it beside the field.
+    QString labelOf(const QLineEdit* field) const;
+
     QWidget* m_fieldArea = nullptr;
     QGridLayout* m_rows = nullptr;
     QHBoxLayout* m_lastRow = nullptr;

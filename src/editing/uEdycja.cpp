@@ -6,8 +6,6 @@
 #include "dialogs/uInfoForm.h"
 #include "editing/uNumberText.h"
 
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
@@ -179,26 +177,14 @@ void TfEdycja::SpeedButton4Click()
             field->selectAll();
         return;
     }
-    fID->setText(NormalizeWholeNumberText(fID->text()));
+    if (!checkIdField(fID) ||
+        !checkHundredthsField(fNALEZNOSC, QStringLiteral("kwoty"), QStringLiteral("1 500,50")) ||
+        !checkHundredthsField(fSTAWKA, QStringLiteral("stawki"), QStringLiteral("2 lub 0,5")))
+        return;
+    fID->setText(NormalizeIdText(fID->text()));
     fNALEZNOSC->setText(NormalizeAmountText(fNALEZNOSC->text()));
     fSTAWKA->setText(NormalizeAmountText(fSTAWKA->text()));
     closeSaved();
-}
-
-bool TfEdycja::fieldKey(QLineEdit* field, QKeyEvent* event)
-{
-    if (field == fNALEZNOSC || field == fSTAWKA) {
-        const QString typed = event->text();
-        const QString separator(Regional().decimalSeparator);
-        if ((typed == QLatin1String(".") || typed == QLatin1String(",")) && typed != separator) {
-            // Typed again as the separator, so a read-only field still refuses it.
-            QKeyEvent replaced(event->type(), event->key(), event->modifiers(), separator,
-                               event->isAutoRepeat(), event->count());
-            QCoreApplication::sendEvent(field, &replaced);
-            return true;
-        }
-    }
-    return TEditForm::fieldKey(field, event);
 }
 
 void TfEdycja::fieldLeft(QLineEdit* field)

@@ -55,7 +55,6 @@ public:
 
 protected:
     void FormShow() override;
-    bool fieldKey(QLineEdit* field, QKeyEvent* event) override;
     void fieldLeft(QLineEdit* field) override;
 
 private:

@@ -56,6 +56,8 @@ void TfKontrahent::FormShow()
 
 void TfKontrahent::SpeedButton4Click()
 {
-    fID->setText(NormalizeWholeNumberText(fID->text()));
+    if (!checkIdField(fID))
+        return;
+    fID->setText(NormalizeIdText(fID->text()));
     closeSaved();
 }

@@ -2,70 +2,152 @@
 
 #include "data/Regional.h"
 
-#include <cmath>
-
 namespace {
+
+constexpr qint64 kMaxId = 999'999'999'999'999'999;
+constexpr int kMaxAmountDigits = 13;
 
 bool IsAsciiDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
 }
 
-// Skips a run of ASCII digits from pos; answers how many there were.
-qsizetype SkipDigits(const QString& text, qsizetype& pos)
+bool IsBlank(QChar c)
 {
-    const qsizetype start = pos;
-    while (pos < text.size() && IsAsciiDigit(text[pos]))
-        ++pos;
-    return pos - start;
+    return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F);
+}
+
+// The digits before the decimal separator, with the grouping the text uses (none, blanks, or
+// dots); empty when the grouping is broken (groups of three after a first group of 1 to 3).
+QString UngroupedDigits(QStringView whole, bool dotsAllowed)
+{
+    QString digits;
+    qsizetype groupLength = 0;
+    qsizetype groups = 0;
+    QChar groupMark;
+    for (const QChar c : whole) {
+        if (IsAsciiDigit(c)) {
+            digits.append(c);
+            ++groupLength;
+            continue;
+        }
+        const bool mark = IsBlank(c) || (dotsAllowed && c == u'.');
+        if (!mark || groupLength == 0 || (groups == 0 && groupLength > 3) ||
+            (groups > 0 && groupLength != 3))
+            return {};
+        const QChar kind = IsBlank(c) ? QChar(u' ') : c;
+        if (groups > 0 && kind != groupMark)
+            return {};
+        groupMark = kind;
+        ++groups;
+        groupLength = 0;
+    }
+    if (groupLength == 0 || (groups > 0 && groupLength != 3))
+        return {};
+    return digits;
 }
 
 } // namespace
 
-std::optional<double> ParseRegionalNumber(const QString& text)
+std::optional<qint64> ParseIdText(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    const QChar separator = Regional().decimalSeparator;
     qsizetype pos = 0;
-    if (pos < trimmed.size() && (trimmed[pos] == u'+' || trimmed[pos] == u'-'))
-        ++pos;
-    qsizetype digits = SkipDigits(trimmed, pos);
-    const qsizetype separatorAt = pos;
-    if (pos < trimmed.size() && trimmed[pos] == separator) {
-        ++pos;
-        digits += SkipDigits(trimmed, pos);
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (pos < trimmed.size() && (trimmed[pos] == u'e' || trimmed[pos] == u'E')) {
-        ++pos;
-        if (pos < trimmed.size() && (trimmed[pos] == u'+' || trimmed[pos] == u'-'))
-            ++pos;
-        if (SkipDigits(trimmed, pos) == 0)
+    qint64 value = 0;
+    while (pos < trimmed.size() && IsAsciiDigit(trimmed[pos])) {
+        const int digit = trimmed[pos].unicode() - u'0';
+        if (value > (kMaxId - digit) / 10)
             return std::nullopt;
+        value = value * 10 + digit;
+        ++pos;
     }
-    if (pos != trimmed.size())
+    if (pos == 0)
         return std::nullopt;
-
-    // The grammar is checked; Qt's C-locale reader does the arithmetic.
-    QString plain = trimmed;
-    if (separatorAt < plain.size() && plain[separatorAt] == separator)
-        plain[separatorAt] = u'.';
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    if (pos < trimmed.size() && (trimmed[pos] == u',' || trimmed[pos] == u'.')) {
+        ++pos;
+        while (pos < trimmed.size() && trimmed[pos] == u'0')
+            ++pos;
+    }
+    if (pos != trimmed.size() || value < 1)
         return std::nullopt;
     return value;
 }
 
-QString NormalizeWholeNumberText(const QString& text)
+std::optional<qint64> ParseHundredthsText(const QString& text)
 {
-    const double value = ParseRegionalNumber(text).value_or(0.0);
-    // Adding zero turns a rounded -0 into 0, so "-0,4" does not come back as "-0".
-    return QString::number(std::round(value) + 0.0, 'f', 0);
+    QStringView rest = QStringView(text).trimmed();
+    const bool negative = rest.startsWith(u'-');
+    if (negative)
+        rest = rest.mid(1);
+    // The last "," or "." that is followed by no further mark starts the decimal part; dots
+    // before a comma group thousands.
+    const qsizetype comma = rest.lastIndexOf(u',');
+    const qsizetype dot = rest.lastIndexOf(u'.');
+    qsizetype separator = -1;
+    bool dotsGroup = false;
+    if (comma >= 0) {
+        separator = comma;
+        dotsGroup = dot >= 0 && dot < comma;
+        if (rest.left(comma).contains(u','))
+            return std::nullopt;
+    } else if (dot >= 0) {
+        separator = dot;
+        if (rest.left(dot).contains(u'.'))
+            return std::nullopt;
+    }
+    const QStringView whole = separator >= 0 ? rest.left(separator) : rest;
+    const QStringView fraction = separator >= 0 ? rest.mid(separator + 1) : QStringView();
+    if (fraction.size() > 2)
+        return std::nullopt;
+    for (const QChar c : fraction) {
+        if (!IsAsciiDigit(c))
+            return std::nullopt;
+    }
+    QString digits;
+    if (whole.isEmpty()) {
+        // ",5" is half a unit; a lone separator is nothing.
+        if (fraction.isEmpty())
+            return std::nullopt;
+        digits = QStringLiteral("0");
+    } else {
+        digits = UngroupedDigits(whole, dotsGroup);
+    }
+    if (digits.isEmpty())
+        return std::nullopt;
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits.remove(0, 1);
+    if (digits.size() > kMaxAmountDigits)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : std::as_const(digits))
+        value = value * 10 + (c.unicode() - u'0');
+    value *= 100;
+    if (!fraction.isEmpty())
+        value += (fraction[0].unicode() - u'0') * 10;
+    if (fraction.size() == 2)
+        value += fraction[1].unicode() - u'0';
+    return negative ? -value : value;
+}
+
+QString NormalizeIdText(const QString& text)
+{
+    const auto id = ParseIdText(text);
+    return id ? QString::number(*id) : text;
 }
 
 QString NormalizeAmountText(const QString& text)
 {
-    return FormatAmount(ParseRegionalNumber(text).value_or(0.0));
+    if (text.trimmed().isEmpty())
+        return FormatGrosze(0);
+    const auto hundredths = ParseHundredthsText(text);
+    return hundredths ? FormatGrosze(*hundredths) : text;
+}
+
+QString HundredthsToSql(qint64 hundredths)
+{
+    const qint64 magnitude = hundredths < 0 ? -hundredths : hundredths;
+    return QStringLiteral("%1%2.%3")
+        .arg(hundredths < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / 100)
+        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }

@@ -9,6 +9,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "editing/uNumberText.h"
 #include "output/uReportParams.h"
 #include "report/ReportError.h"
 #include "report/ReportPreview.h"
@@ -16,8 +17,6 @@
 #include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
-
-#include <optional>
 
 namespace {
 
@@ -37,19 +36,26 @@ const QHash<QString, int>& registerColumns()
     return columns;
 }
 
+constexpr int kNaleznoscColumn = 10;
 constexpr int kWartoscColumn = 12;
 
-// An amount text read with the system decimal separator; none for anything else.
-std::optional<double> amountValue(const QString& text)
+// Adds a figure as printed: exactly in grosze, or, for a text beyond the typed range, as the
+// number it shows. A text that is no number adds nothing.
+void addPrinted(GroszeTotal& total, const QString& text)
 {
+    if (const auto grosze = ParseHundredthsText(text)) {
+        total.addGrosze(*grosze);
+        return;
+    }
     QString t = text.trimmed();
     const QChar separator = Regional().decimalSeparator;
     if (separator != u'.' && t.contains(u'.'))
-        return std::nullopt;
+        return;
     t.replace(separator, u'.');
     bool ok = false;
     const double v = t.toDouble(&ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    if (ok && !t.isEmpty())
+        total.addValue(v);
 }
 
 // The grid does not follow every row the report reads; it is told the final row once.
@@ -107,7 +113,8 @@ void TDMRaporty::SBRaportClick()
 void TDMRaporty::frUserDataset2First()
 {
     pageNumber = 1;
-    valueSum = 0.0;
+    amountSum = {};
+    valueSum = {};
     myDataBase->DBFRejestr.first();
 }
 
@@ -141,12 +148,14 @@ void TDMRaporty::frReport2GetValue(const QString& ParName, QString& ParValue)
     const auto column = registerColumns().constFind(ParName);
     if (column != registerColumns().cend()) {
         ParValue = registerText(*column);
-        if (*column == kWartoscColumn) {
-            if (const auto v = amountValue(ParValue))
-                valueSum += *v;
-        }
+        if (*column == kWartoscColumn)
+            addPrinted(valueSum, ParValue);
+        else if (*column == kNaleznoscColumn)
+            addPrinted(amountSum, ParValue);
     } else if (ParName == QLatin1String("SWARTOSC")) {
-        ParValue = FormatAmount(valueSum);
+        ParValue = valueSum.text();
+    } else if (ParName == QLatin1String("SNALEZNOSC")) {
+        ParValue = amountSum.text();
     } else if (ParName == QLatin1String("DATAWYDRUKU")) {
         ParValue = fReportParams->DateText();
     } else if (ParName == QLatin1String("KMIEJSCOWOSC")) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Amounts.h"
 #include "report/Report.h"
 
 #include <QObject>
@@ -18,8 +19,10 @@ public:
 
     // Set to 1 when the report goes to its first row; nothing else changes it.
     int pageNumber = 0;
-    // The WARTOSC texts handed out since the first row, added as numbers.
-    double valueSum = 0.0;
+    // The NALEZNOSC and WARTOSC texts handed out since the first row, added as the figures they
+    // print, exactly in grosze.
+    GroszeTotal amountSum;
+    GroszeTotal valueSum;
 
     // The main window's "Raport" button: date and town preset, the parameters window (however
     // it is closed, the report goes on), the template read afresh from the program directory,

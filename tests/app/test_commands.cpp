@@ -407,6 +407,86 @@ private Q_SLOTS:
                  QStringLiteral("3"));
     }
 
+    // Entries left under numbers 9 and 12 by deleted taxpayers: a new taxpayer is proposed
+    // number 13, and one typed onto 9 is refused before anything is written.
+    void newTaxpayerNeverTakesLeftoverEntries()
+    {
+        Program p;
+        p.addTaxpayers(QStringLiteral("(3,'Gmina','')"));
+        p.sql(QStringLiteral("rejestr.DB"),
+              QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
+                             "(1,20261201,3),(1,20200101,9),(2,20200101,12)"));
+        ModalDriver driver;
+        QString proposed;
+        QString message;
+        driver.onNextModal([&proposed](QWidget* w) {
+            proposed = fieldText(w, "fID");
+            retype(w, "fID", QStringLiteral("9"));
+            retype(w, "fNAZWA", QStringLiteral("Nowy"));
+            pressEnterIn(w, "fNAZWA");
+        });
+        answerInfo(driver, &message);
+        driver.onNextModal([](QWidget* w) {
+            QCOMPARE(fieldText(w, "fNAZWA"), QStringLiteral("Nowy"));
+            pressEnterIn(w, "fNAZWA"); // under the number proposed again
+        });
+        p.main->SBDodajClick();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QCOMPARE(proposed, QStringLiteral("13"));
+        QCOMPARE(message, QStringLiteral("W rejestrze są już zapisy pod numerem 9, pozostałe po "
+                                         "usuniętym podatniku. Wybierz inny numer."));
+        QCOMPARE(p.sql(QStringLiteral("kontrahenci.DB"),
+                       QStringLiteral("SELECT group_concat(ID||NAZWA) FROM kontrahenci")),
+                 QStringLiteral("3Gmina,13Nowy"));
+    }
+
+    void typedNumbersReachTheFileExactly_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("id beyond a double's digits") << "12345678901234567"
+                                                     << "1.500,00"
+                                                     << "2"
+                                                     << "12345678901234567|1500.0|2.0";
+        QTest::newRow("largest id") << "999999999999999999"
+                                    << "1 500,50"
+                                    << "0,5"
+                                    << "999999999999999999|1500.5|0.5";
+        QTest::newRow("point decimals") << "7"
+                                        << "1500.5"
+                                        << "1.5"
+                                        << "7|1500.5|1.5";
+    }
+
+    // What the user types is what the table holds: no double between the field and the file.
+    void typedNumbersReachTheFileExactly()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, amount);
+        QFETCH(QString, rate);
+        QFETCH(QString, stored);
+        Program p;
+        p.addTaxpayers(QStringLiteral("(1,'A','')"));
+        p.openRegisterOf(1);
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget* w) {
+            retype(w, "fID", id);
+            retype(w, "fDATAWPISU", QStringLiteral("01122026"));
+            retype(w, "fNALEZNOSC", amount);
+            retype(w, "fSTAWKA", rate);
+            pressEnterIn(w, "fSTAWKA");
+        });
+        p.main->SBDodajClick();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QCOMPARE(p.sql(QStringLiteral("rejestr.DB"),
+                       QStringLiteral("SELECT ID||'|'||NALEZNOSC||'|'||STAWKA FROM rejestr")),
+                 stored);
+        // The grid stands on the new entry, its number shown whole.
+        QCOMPARE(p.dm->DBFRejestr.asText(QStringLiteral("ID")), id);
+    }
+
     void halfTypedDateIsRefused()
     {
         Program p;

@@ -120,36 +120,62 @@ private Q_SLOTS:
         SetRegional(RegionalSettings{u'-', u','});
         kontrahent->Clear();
         edycja->Clear();
+        // As the caller does: a window opens with a number proposed.
+        kontrahent->fID->setText(QStringLiteral("1"));
+        edycja->fID->setText(QStringLiteral("1"));
     }
 
     void numberTexts_data()
     {
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("whole");
+        QTest::addColumn<QString>("id"); // "-": refused
         QTest::addColumn<QString>("amount");
-        auto row = [](const char* tag, QChar sep, const char* text, const char* whole,
-                      const char* amount) { QTest::newRow(tag) << sep << text << whole << amount; };
-        row("comma rounds up", u',', "7,6", "8", "7,60");
-        row("half away from zero", u',', "-12,5", "-13", "-12,50");
-        row("half grosz on its decimal value", u',', "2,345", "2", "2,35");
-        row("blanks around, bare decimals", u',', " ,5 ", "1", "0,50");
-        row("empty", u',', "", "0", "0,00");
-        row("letters", u',', "abc", "0", "0,00");
-        row("point on a comma system", u',', "1500.5", "0", "0,00");
-        row("blank inside", u',', "1 500", "0", "0,00");
-        row("point system", u'.', "1500.5", "1501", "1500.50");
+        auto row = [](const char* tag, QChar sep, const char* text, const char* id,
+                      const char* amount) { QTest::newRow(tag) << sep << text << id << amount; };
+        row("comma", u',', "1500,5", "-", "1500,50");
+        row("point on a comma system", u',', "1500.5", "-", "1500,50");
+        row("comma on a point system", u'.', "1500,5", "-", "1500.50");
+        row("blank groups", u',', "1 500,50", "-", "1500,50");
+        row("no-break blank groups", u',', "1\u00a0500\u00a0000", "-", "1500000,00");
+        row("dot groups before a comma", u',', "1.500,50", "-", "1500,50");
+        row("dot groups, millions", u',', "12.345.678,9", "-", "12345678,90");
+        row("blanks around, bare decimals", u',', " ,5 ", "-", "0,50");
+        row("negative", u',', "-12,5", "-", "-12,50");
+        row("whole number", u',', " 0042 ", "42", "42,00");
+        row("whole number with zero decimals", u',', "12,00", "12", "12,00");
+        row("id kept exact beyond a double", u',', "12345678901234567", "12345678901234567", "-");
+        row("largest id", u',', "999999999999999999", "999999999999999999", "-");
+        row("id beyond", u',', "99999999999999999999", "-", "-");
+        row("zero id", u',', "0", "-", "0,00");
+        row("dot groups without a comma", u',', "1.500", "-", "-");
+        row("two commas", u',', "1,500,00", "-", "-");
+        row("comma groups before a point", u',', "1,500.50", "-", "-");
+        row("three decimals", u',', "2,345", "-", "-");
+        row("broken group", u',', "1 50,00", "-", "-");
+        row("mixed group marks", u',', "1 500.000,00", "-", "-");
+        row("letters", u',', "12a", "-", "-");
+        row("exponent", u',', "1e3", "-", "-");
+        row("blank", u',', "", "-", "-");
+        row("fourteen digits", u',', "12345678901234", "12345678901234", "-");
     }
 
+    // What each number field reads from a typed text, and writes back; a text the tables could
+    // not hold exactly is none, never a nearby number.
     void numberTexts()
     {
         QFETCH(QChar, separator);
         QFETCH(QString, text);
-        QFETCH(QString, whole);
+        QFETCH(QString, id);
         QFETCH(QString, amount);
         SetRegional(RegionalSettings{u'-', separator});
-        QCOMPARE(NormalizeWholeNumberText(text), whole);
-        QCOMPARE(NormalizeAmountText(text), amount);
+        const auto parsedId = ParseIdText(text);
+        QCOMPARE(parsedId ? QString::number(*parsedId) : QStringLiteral("-"), id);
+        const auto hundredths = ParseHundredthsText(text);
+        QCOMPARE(hundredths ? FormatGrosze(*hundredths) : QStringLiteral("-"), amount);
+        // Not a number: given back as typed, for the user to mend.
+        if (!hundredths && !text.isEmpty())
+            QCOMPARE(NormalizeAmountText(text), text);
     }
 
     // The longest text is enforced while typing: 254 characters fit, the 255th is refused.
@@ -258,7 +284,7 @@ private Q_SLOTS:
         };
         DRIVE(w, [&](QWidget*) {
             focusedAndSelected();
-            QTest::keyClicks(id, "7,6"); // replaces the selected number
+            QTest::keyClicks(id, " 08,00"); // replaces the selected number
             Field(w, "fUWAGI")->setFocus();
             QTest::keyClick(Field(w, "fUWAGI"), Qt::Key_Return);
         });
@@ -330,15 +356,17 @@ private Q_SLOTS:
                       const char* shown, const char* left) {
             QTest::newRow(tag) << name << pasted << text << shown << left;
         };
-        row("typed point", "fNALEZNOSC", false, "1500.5", "1500,5", "1500,50");
+        row("typed point", "fNALEZNOSC", false, "1500.5", "1500.5", "1500,50");
+        row("typed thousands", "fNALEZNOSC", false, "1.500,00", "1.500,00", "1500,00");
         row("empty amount", "fNALEZNOSC", false, "", "", "0,00");
-        row("pasted point", "fNALEZNOSC", true, "1500.5", "1500.5", "0,00");
+        row("pasted point", "fNALEZNOSC", true, "1500.5", "1500.5", "1500,50");
         row("pasted comma", "fNALEZNOSC", true, "1500,5", "1500,5", "1500,50");
+        row("not a number stays", "fNALEZNOSC", false, "12a", "12a", "12a");
         row("rate", "fSTAWKA", false, "2", "2", "2,00");
-        row("rate with point", "fSTAWKA", false, "2.5", "2,5", "2,50");
+        row("rate with point", "fSTAWKA", false, "2.5", "2.5", "2,50");
     }
 
-    // Typing shows the system's separator; leaving the field normalises it at once.
+    // Typing shows what was typed; leaving the field writes a number in the system's format.
     void amountFields()
     {
         QFETCH(QString, name);
@@ -365,12 +393,74 @@ private Q_SLOTS:
     // Saving normalises ID, amount and rate even when the amount fields were never left.
     void saveNormalises()
     {
-        edycja->fID->setText(QStringLiteral("7,6"));
-        edycja->fNALEZNOSC->setText(QStringLiteral("1500,5"));
-        edycja->fSTAWKA->setText(QStringLiteral("2 %"));
+        edycja->fID->setText(QStringLiteral("12345678901234567"));
+        edycja->fNALEZNOSC->setText(QStringLiteral("1 500,5"));
+        edycja->fSTAWKA->setText(QStringLiteral("2"));
         DRIVE(edycja.get(), [&](QWidget*) { QTest::keyClick(edycja->fID, Qt::Key_Return); });
         const RejestrEntryTexts t = edycja->Texts();
-        QCOMPARE((QStringList{t.ID, t.NALEZNOSC, t.STAWKA}), (QStringList{"8", "1500,50", "0,00"}));
+        QCOMPARE((QStringList{t.ID, t.NALEZNOSC, t.STAWKA}),
+                 (QStringList{"12345678901234567", "1500,50", "2,00"}));
+    }
+
+    void unreadableNumbersRefused_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("label");
+        auto row = [](const char* tag, const char* which, const char* field, const char* typed,
+                      const char* label) {
+            QTest::newRow(tag) << which << field << typed << label;
+        };
+        row("letters in an entry id", "edycja", "fID", "12a", "ID");
+        row("entry id beyond the tables", "edycja", "fID", "99999999999999999999", "ID");
+        row("entry id with a fraction", "edycja", "fID", "7,6", "ID");
+        row("taxpayer id of letters", "kontrahent", "fID", "abc", "ID");
+        row("empty taxpayer id", "kontrahent", "fID", "", "ID");
+        row("ambiguous amount", "edycja", "fNALEZNOSC", "1,500,00", "Kwota należności");
+        row("amount with letters", "edycja", "fNALEZNOSC", "15O0", "Kwota należności");
+        row("rate of three decimals", "edycja", "fSTAWKA", "0,125", "Stawka podatku");
+    }
+
+    // A number that cannot be read exactly is refused on saving, naming the field; the window
+    // stays open with everything typed and the focus in that field; mended, it saves.
+    void unreadableNumbersRefused()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, label);
+        TEditForm* w = Window(which);
+        QLineEdit* edit = Field(w, field);
+        QLineEdit* remarks = Field(w, "fUWAGI");
+        Field(w, "fID")->setText(QStringLiteral("5"));
+        remarks->setText(QStringLiteral("uwagi wpisane"));
+        QString shown;
+        DRIVE(
+            w,
+            [&](QWidget*) {
+                edit->setText(typed);
+                QTest::keyClick(remarks, Qt::Key_Return);
+            },
+            [&](QWidget* message) {
+                shown = message->windowTitle() + QStringLiteral(": ") +
+                        message->findChild<QLabel*>(QStringLiteral("napis1"))->text();
+                QTest::keyClick(message, Qt::Key_Return);
+            },
+            [&](QWidget* modal) {
+                QCOMPARE(modal, w);
+                QVERIFY(!w->saved);
+                QCOMPARE(QApplication::focusWidget(), edit);
+                QCOMPARE(edit->text(), typed);
+                QCOMPARE(remarks->text(), QStringLiteral("uwagi wpisane"));
+                QTest::keyClicks(edit, "7"); // the text was selected: typing replaces it
+                QTest::keyClick(edit, Qt::Key_Return);
+            });
+        QVERIFY2(shown.startsWith(QStringLiteral("Uwaga: Pole „") + label + QStringLiteral("”")),
+                 qPrintable(shown));
+        QVERIFY(w->saved);
+        QCOMPARE(edit->text(),
+                 field == QLatin1String("fID") ? QStringLiteral("7") : QStringLiteral("7,00"));
     }
 
     // Each calendar opens on its field's date, or on today; an impossible stored date opens
