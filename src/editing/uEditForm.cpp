@@ -232,8 +232,8 @@ bool TEditForm::checkIdField(QLineEdit* field)
 {
     if (field->isReadOnly() || ParseIdText(field->text()))
         return true;
-    refuseField(field, QStringLiteral("Pole „%1” musi zawierać numer: liczbę całkowitą od 1 do "
-                                      "999999999999999999.")
+    refuseField(field, QStringLiteral("Pole „%1” musi zawierać numer: liczbę całkowitą "
+                                      "większą od zera, najwyżej 18 cyfr.")
                            .arg(labelOf(field)));
     return false;
 }

@@ -142,12 +142,3 @@ QString NormalizeAmountText(const QString& text)
     const auto hundredths = ParseHundredthsText(text);
     return hundredths ? FormatGrosze(*hundredths) : text;
 }
-
-QString HundredthsToSql(qint64 hundredths)
-{
-    const qint64 magnitude = hundredths < 0 ? -hundredths : hundredths;
-    return QStringLiteral("%1%2.%3")
-        .arg(hundredths < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / 100)
-        .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-}

@@ -25,6 +25,3 @@ std::optional<qint64> ParseHundredthsText(const QString& text);
 // unchanged, so the user sees what was typed and the save names the field.
 QString NormalizeIdText(const QString& text);
 QString NormalizeAmountText(const QString& text);
-
-// The decimal text of hundredths with "." as separator, as SQL statements take numbers.
-QString HundredthsToSql(qint64 hundredths);
