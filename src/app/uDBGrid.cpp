@@ -56,6 +56,12 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT editRequested(); });
     connect(m_view, &Query::cursorMoved, this, &TDBGrid::followCursor);
+    // "Bottom" from the scrollbar's menu. Steps and the wheel go on past the rows read so far
+    // as Qt reads more; they do not jump to the end.
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
+        if (action == QAbstractSlider::SliderToMaximum)
+            goToTrueEnd();
+    });
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_leftBeforeReset = horizontalScrollBar()->value();
         m_columnBeforeReset = currentIndex().isValid() ? currentIndex().column() : 0;
@@ -100,6 +106,69 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The model holds only the rows read so far, and Qt moves within them: a move that would
+    // stop at the last of them reads the rest first. Plain End moves across, not down.
+    const QModelIndex current = currentIndex();
+    const int lastRead = m_model->rowCount() - 1;
+    bool beyond = false;
+    switch (action) {
+    case MoveEnd:
+        beyond = modifiers.testFlag(Qt::ControlModifier);
+        break;
+    case MoveDown:
+        beyond = current.row() >= lastRead;
+        break;
+    case MovePageDown:
+        beyond = rowAt(visualRect(current).bottom() + viewport()->height()) < 0;
+        break;
+    default:
+        break;
+    }
+    if (beyond && fetchRest())
+        executeDelayedItemsLayout(); // the scroll range must cover the new rows before scrollTo
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void TDBGrid::verticalScrollbarValueChanged(int value)
+{
+    // A drag reaching the bottom of the rows read so far means the bottom of the view.
+    if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum())
+        goToTrueEnd();
+    QTableView::verticalScrollbarValueChanged(verticalScrollBar()->value());
+}
+
+bool TDBGrid::fetchRest()
+{
+    const int before = m_model->rowCount();
+    // A failed read stops canFetchMore (reported once by the model); a read that brings
+    // nothing stops the loop all the same.
+    while (m_model->canFetchMore({})) {
+        const int rows = m_model->rowCount();
+        m_model->fetchMore({});
+        if (m_model->rowCount() == rows)
+            break;
+    }
+    return m_model->rowCount() > before;
+}
+
+void TDBGrid::goToTrueEnd()
+{
+    // Only when the end on the scrollbar was a false one: the rest is read and the grid goes
+    // to the real last row, as a database grid whose scrollbar walks the records does.
+    if (!m_model->canFetchMore({}) || !fetchRest())
+        return;
+    executeDelayedItemsLayout();
+    const int left = horizontalScrollBar()->value();
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex last = m_model->index(m_model->rowCount() - 1, column);
+    selectionModel()->setCurrentIndex(last, QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    scrollTo(last);
+    horizontalScrollBar()->setValue(left);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -28,9 +28,13 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void verticalScrollbarValueChanged(int value) override;
 
 private:
     void followCursor(int row);
+    bool fetchRest();
+    void goToTrueEnd();
     void applyWidths();
 
     Query* m_view;

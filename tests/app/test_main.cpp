@@ -373,6 +373,77 @@ private Q_SLOTS:
         m.kontrahenciGrid->setCurrentIndex(m.kontrahenciGrid->model()->index(1, 0));
         QCOMPARE(p.dm->DBFKontrahenci.asInteger(QStringLiteral("ID")), 3);
     }
+
+    void gridGoesToTheTrueEnd_data()
+    {
+        QTest::addColumn<bool>("registerGrid");
+        QTest::addColumn<QString>("move");
+        QTest::addColumn<int>("currentRow");
+        for (const bool reg : {false, true}) {
+            const char* grid = reg ? "register" : "taxpayers";
+            QTest::addRow("%s, Ctrl+End", grid) << reg << QStringLiteral("Ctrl+End") << 149;
+            QTest::addRow("%s, scrollbar dragged down", grid)
+                << reg << QStringLiteral("drag") << 149;
+            QTest::addRow("%s, scrollbar's Bottom", grid) << reg << QStringLiteral("bottom") << 149;
+            // A step or the wheel scrolls on into the rows read next; the current row stays.
+            QTest::addRow("%s, scrollbar stepped down", grid) << reg << QStringLiteral("step") << 0;
+        }
+    }
+
+    // The views open with their first screen only; the end of a grid is still the end of its
+    // view, reached in one move, and the view's cursor stands there.
+    void gridGoesToTheTrueEnd()
+    {
+        QFETCH(bool, registerGrid);
+        QFETCH(QString, move);
+        QFETCH(int, currentRow);
+        Program p(false);
+        // The highest IDs are stored first, so the storage order cannot stand in for the sort.
+        const QString numbers = QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<150) ");
+        p.dir.sql(QStringLiteral("kontrahenci.DB"),
+                  numbers + QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) "
+                                           "SELECT 1000-i,'Podatnik '||i,'' FROM n"));
+        p.dir.sql(QStringLiteral("rejestr.DB"),
+                  numbers + QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) "
+                                           "SELECT 5000-i,20261201,999 FROM n"));
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        TDBGrid* grid = m.kontrahenciGrid;
+        if (registerGrid) {
+            p.dm->LocateKontrahent(999);
+            m.Zakladki->setCurrentWidget(m.rejestr);
+            grid = m.RejestrGrid;
+        }
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QVERIFY(grid->model()->rowCount() < 150);
+
+        QScrollBar* bar = grid->verticalScrollBar();
+        if (move == QLatin1String("Ctrl+End")) {
+            QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+        } else if (move == QLatin1String("drag")) {
+            bar->setSliderDown(true);
+            bar->setValue(bar->maximum());
+            bar->setSliderDown(false);
+        } else if (move == QLatin1String("bottom")) {
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        } else {
+            bar->setValue(bar->maximum() - 1);
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        }
+
+        QCOMPARE(grid->model()->rowCount(), 150);
+        QCOMPARE(grid->currentIndex().row(), currentRow);
+        QVERIFY(grid->selectionModel()->isRowSelected(currentRow));
+        // Sorted by ID, row r holds the r-th lowest of the consecutive IDs.
+        QCOMPARE(grid->view()->asInteger(QStringLiteral("ID")),
+                 (registerGrid ? 4850 : 850) + currentRow);
+        if (currentRow) {
+            const QRect last = grid->visualRect(grid->model()->index(currentRow, 0));
+            QVERIFY(last.top() >= 0 && last.bottom() < grid->viewport()->height());
+        }
+    }
 };
 
 QTEST_MAIN(TestMain)
