@@ -6,52 +6,46 @@
 
 namespace {
 
-// Beyond 2^52 hundredths a real number holds whole hundredths only: nothing is left to round.
-constexpr double kExactLimit = 4503599627370496.0;
-// A stored 12,345 is a hair below or above its decimal value; stretching by a few units in the
-// last place rounds the decimal value. SQL parses the same literal to the same real number.
+// Beyond 2^52 a real number holds whole numbers only: nothing is left to round, and counts
+// stay exact up to 2^53.
+constexpr double kRoundLimit = 4503599627370496.0;
+constexpr double kCountLimit = 9007199254740992.0;
+
+// A stored 12,345 or a product such as 1234,25 × 2 lies a hair below or above its decimal
+// value; stretching it by a few units in the last place makes a decimal half round away from
+// zero. SQL parses the same literals to the same real numbers and multiplies in the same order.
+constexpr double kHundredfold = 100.0000000000001;
 constexpr double kStretch = 1.000000000000001;
+
+// Half away from zero, as SQL's ROUND(x) computes it: the conversion truncates toward zero.
+std::optional<qint64> roundedCount(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= kRoundLimit)
+        return std::nullopt;
+    return value < 0 ? -qint64(-value + 0.5) : qint64(value + 0.5);
+}
 
 } // namespace
 
 std::optional<qint64> AmountHundredths(double value)
 {
-    const double hundredths = value * 100.0 * kStretch;
-    if (!std::isfinite(hundredths) || std::fabs(hundredths) >= kExactLimit)
-        return std::nullopt;
-    // The conversion truncates toward zero, as SQL's CAST does.
-    return qint64(hundredths < 0 ? hundredths - 0.5 : hundredths + 0.5);
+    return roundedCount(value * kHundredfold);
 }
 
 std::optional<qint64> TaxValueGrosze(double amount, double rate)
 {
-    const auto grosze = AmountHundredths(amount);
-    const auto hundredths = AmountHundredths(rate);
-    if (!grosze || !hundredths)
-        return std::nullopt;
-    qint64 product = 0;
-    if (__builtin_mul_overflow(*grosze, *hundredths, &product) ||
-        __builtin_add_overflow(product, product < 0 ? -5000 : 5000, &product))
-        return std::nullopt;
-    // Ten-thousandths of a grosz; the division truncates toward zero, so the half added
-    // before it rounds half away from zero.
-    return product / 10000;
+    // Amount in złoty times rate in per cent is the value in grosze.
+    return roundedCount(amount * rate * kStretch);
 }
 
 QString AmountHundredthsSql(const QString& column)
 {
-    return QStringLiteral(
-               "CAST(%1*100*1.000000000000001+CASE WHEN %1<0 THEN -0.5 ELSE 0.5 END AS INTEGER)")
-        .arg(column);
+    return QStringLiteral("ROUND(%1*100.0000000000001)").arg(column);
 }
 
 QString TaxValueGroszeSql(const QString& amountColumn, const QString& rateColumn)
 {
-    // The product's sign is known from the columns' signs; a zero product rounds to 0 with
-    // either half.
-    return QStringLiteral("(%1*%2+CASE WHEN (%3<0)<>(%4<0) THEN -5000 ELSE 5000 END)/10000")
-        .arg(AmountHundredthsSql(amountColumn), AmountHundredthsSql(rateColumn), amountColumn,
-             rateColumn);
+    return QStringLiteral("ROUND(%1*%2*1.000000000000001)").arg(amountColumn, rateColumn);
 }
 
 QString FormatTaxValue(double amount, double rate)
@@ -65,33 +59,32 @@ void GroszeTotal::addGrosze(qint64 grosze)
 {
     if (m_exact && !__builtin_add_overflow(m_grosze, grosze, &m_grosze))
         return;
-    if (m_exact) {
-        m_exact = false;
-        m_beyond = double(m_grosze);
-    }
-    m_beyond += double(grosze);
+    addInexact(double(grosze));
+}
+
+void GroszeTotal::addGroszeCount(double grosze)
+{
+    if (std::isfinite(grosze) && std::fabs(grosze) < kCountLimit)
+        addGrosze(qint64(grosze));
+    else if (std::isfinite(grosze))
+        addInexact(grosze);
 }
 
 void GroszeTotal::addValue(double value)
 {
-    if (const auto grosze = AmountHundredths(value)) {
+    if (const auto grosze = AmountHundredths(value))
         addGrosze(*grosze);
-        return;
-    }
+    else if (std::isfinite(value))
+        addInexact(value * 100.0);
+}
+
+void GroszeTotal::addInexact(double grosze)
+{
     if (m_exact) {
         m_exact = false;
         m_beyond = double(m_grosze);
     }
-    if (std::isfinite(value))
-        m_beyond += value * 100.0;
-}
-
-void GroszeTotal::addTaxValue(double amount, double rate)
-{
-    if (const auto grosze = TaxValueGrosze(amount, rate))
-        addGrosze(*grosze);
-    else
-        addValue(amount * rate * 0.01);
+    m_beyond += grosze;
 }
 
 QString GroszeTotal::text() const

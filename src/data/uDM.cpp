@@ -365,13 +365,10 @@ std::optional<RejestrSums> TmyDataBase::SumRejestr()
         DBFRejestrSUMA.open();
         RejestrSums sums;
         sums.count = DBFRejestrSUMA.textAt(0, 0);
-        // Whole grosze; a real number only when the total left 64 bits.
+        // Whole grosze, held in a real number.
         const auto total = [this](int field) {
             GroszeTotal sum;
-            if (DBFRejestrSUMA.typeAt(0, field) == RowCache::Type::Float)
-                sum.addValue(DBFRejestrSUMA.floatAt(0, field) / 100.0);
-            else
-                sum.addGrosze(DBFRejestrSUMA.integerAt(0, field));
+            sum.addGroszeCount(DBFRejestrSUMA.floatAt(0, field));
             return sum.text();
         };
         sums.amounts = total(1);

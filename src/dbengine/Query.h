@@ -85,7 +85,6 @@ public:
 
     // Values of any read row; NULL reads as 0 or "".
     qint64 integerAt(int row, int field) const;
-    RowCache::Type typeAt(int row, int field) const { return m_cache.type(row, field); }
     double floatAt(int row, int field) const;
     // The stored value as text, without the display hook.
     QString rawTextAt(int row, int field) const;

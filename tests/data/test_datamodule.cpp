@@ -1,5 +1,6 @@
 #include "support/TempProgramDir.h"
 
+#include "data/Amounts.h"
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/ViewModel.h"
@@ -12,6 +13,8 @@
 #include <QTest>
 
 #include <sqlite3.h>
+
+#include <cmath>
 
 class TestDataModule : public QObject
 {
@@ -278,6 +281,46 @@ private Q_SLOTS:
         sums = dm.SumRejestr();
         QCOMPARE(sums->count, QStringLiteral("5"));
         QCOMPARE(sums->amounts, QStringLiteral("2660,50"));
+    }
+
+    // The totals are added by the engine and the rows are shown by the program: both must
+    // round every figure alike, half grosze and binary neighbours of them included.
+    void engineAndProgramRoundAlike()
+    {
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+        const QByteArray sql =
+            (QStringLiteral("SELECT ") + AmountHundredthsSql(QStringLiteral("?1")) + u',' +
+             TaxValueGroszeSql(QStringLiteral("?1"), QStringLiteral("?2")))
+                .toUtf8();
+        sqlite3_stmt* st = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr), SQLITE_OK);
+        const double rates[] = {2, 1, 0.5, 0.1, 2.5, 0.25, -2, 100, 0.01};
+        int halves = 0;
+        for (qint64 units = -200000; units <= 2000000; units += 31) {
+            for (const double base : {units / 100.0, units / 1000.0}) {
+                for (const double rate : rates) {
+                    sqlite3_bind_double(st, 1, base);
+                    sqlite3_bind_double(st, 2, rate);
+                    QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+                    QCOMPARE(qint64(sqlite3_column_double(st, 0)), AmountHundredths(base).value());
+                    const qint64 tax = TaxValueGrosze(base, rate).value();
+                    QCOMPARE(qint64(sqlite3_column_double(st, 1)), tax);
+                    sqlite3_reset(st);
+                    // In thousandths of a grosz; a product ending in exactly half a grosz
+                    // rounds away from zero.
+                    const qint64 exact = std::llround(base * 1000) * std::llround(rate * 100);
+                    const qint64 sign = exact < 0 ? -1 : 1;
+                    if (exact % 100000 == 50000 * sign) {
+                        ++halves;
+                        QCOMPARE(tax, exact / 100000 + sign);
+                    }
+                }
+            }
+        }
+        QVERIFY(halves > 1000);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
     }
 
     void engineVersion()
