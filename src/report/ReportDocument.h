@@ -47,6 +47,8 @@ struct ReportDocument
 {
     QString title;
     QPageLayout layout; // margins are not used: items carry paper coordinates
+    // The template's fonts, then the smaller sizes in which lines too wide for their cells were
+    // set: an item's font is the size it is drawn at on every device.
     QList<ReportFont> fonts;
     QList<ReportPage> pages;
 

@@ -43,7 +43,6 @@ public:
     {
         m_doc.layout = tpl.page;
         m_doc.layout.setMargins(QMarginsF());
-        m_doc.fonts = tpl.fonts;
         m_body = tpl.page.paintRect(QPageLayout::Millimeter);
         const ReportBand* footer = tpl.band(ReportBandType::PageFooter);
         m_bodyBottom = m_body.bottom() - (footer ? footer->height : 0.0);
@@ -78,6 +77,8 @@ public:
         finishPending();
         for (ReportPage& page : m_doc.pages)
             sortForReading(page);
+        // The template's fonts and the smaller sizes that long lines were set in.
+        m_doc.fonts = m_fitter.fonts();
         return std::move(m_doc);
     }
 
@@ -214,8 +215,14 @@ private:
             rect.adjusted(cell.padding, cell.padding, -cell.padding, -cell.padding);
         const double lh = m_fitter.lineHeight(cell.font);
         const int room = std::max(1, int(std::floor((inner.height() + kEpsilon) / lh)));
-        if (lines.isEmpty() || lines.size() > room)
-            lines = m_fitter.fit(text, cell.font, inner.width(), cell.wrap, room);
+        int font = cell.font;
+        if (!cell.wrap) {
+            const ReportFittedLine fitted = m_fitter.fitLine(text, cell.font, inner.width());
+            lines = {fitted.text};
+            font = fitted.font;
+        } else if (lines.isEmpty() || lines.size() > room) {
+            lines = m_fitter.fit(text, cell.font, inner.width(), true, room);
+        }
         const double block = lines.size() * lh;
         double y = inner.top();
         if (block < inner.height()) {
@@ -227,8 +234,8 @@ private:
         const Qt::Alignment horizontal = cell.align & Qt::AlignHorizontal_Mask;
         for (const QString& line : std::as_const(lines)) {
             if (!line.isEmpty())
-                target.texts.append({QRectF(inner.left(), y, inner.width(), lh), rect, line,
-                                     cell.font, horizontal});
+                target.texts.append(
+                    {QRectF(inner.left(), y, inner.width(), lh), rect, line, font, horizontal});
             y += lh;
         }
     }

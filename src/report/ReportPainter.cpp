@@ -85,7 +85,10 @@ void PaintReportPage(QPainter& painter, const ReportDocument& document, int page
             currentFont = item.font;
         }
         const QRectF r = toDevice(item.rect, pxPerMm);
-        const int flags = int(item.align) | Qt::AlignVCenter | Qt::TextSingleLine;
+        // Qt would clip a line wider than its rectangle to the rectangle, cutting a digit off a
+        // figure set to fill it exactly; only its cell bounds it.
+        const int flags =
+            int(item.align) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
         // The fitted text may come out a hair wider on a hinted screen font: keep it in its cell.
         if (fm(item.font).horizontalAdvance(item.text) > r.width() + 0.5) {
             painter.save();

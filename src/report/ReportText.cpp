@@ -9,6 +9,8 @@ namespace {
 // Pixels per point of the measuring fonts: large enough that rounding to whole pixels is lost.
 constexpr double kPixelsPerPoint = 10.0;
 constexpr double kMillimetresPerPixel = 25.4 / 72.0 / kPixelsPerPoint;
+// Print smaller than this is no longer read reliably: a line that would need it is cut instead.
+constexpr double kLeastPoints = 4.0;
 
 QString blanksForNewlines(QString text)
 {
@@ -40,12 +42,28 @@ QFont ReportQFont(const ReportFont& font)
 
 ReportTextFitter::ReportTextFitter(const QList<ReportFont>& fonts)
 {
-    for (const ReportFont& rf : fonts) {
-        QFont f = ReportQFont(rf);
-        f.setPixelSize(int(std::lround(rf.size * kPixelsPerPoint)));
-        m_fonts.append(f);
-        m_metrics.append(QFontMetricsF(f));
-    }
+    for (const ReportFont& rf : fonts)
+        addFont(rf);
+}
+
+void ReportTextFitter::addFont(const ReportFont& font)
+{
+    QFont f = ReportQFont(font);
+    f.setPixelSize(int(std::lround(font.size * kPixelsPerPoint)));
+    m_sources.append(font);
+    m_fonts.append(f);
+    m_metrics.append(QFontMetricsF(f));
+}
+
+int ReportTextFitter::sizedFont(int font, int pixelSize)
+{
+    ReportFont sized = m_sources[font];
+    sized.size = pixelSize / kPixelsPerPoint;
+    const qsizetype known = m_sources.indexOf(sized);
+    if (known >= 0)
+        return int(known);
+    addFont(sized);
+    return int(m_sources.size()) - 1;
 }
 
 double ReportTextFitter::lineHeight(int font) const
@@ -61,6 +79,26 @@ double ReportTextFitter::width(int font, const QString& text) const
 QString ReportTextFitter::elide(const QString& text, int font, double width) const
 {
     return m_metrics[font].elidedText(text, Qt::ElideRight, width / kMillimetresPerPixel);
+}
+
+ReportFittedLine ReportTextFitter::fitLine(const QString& text, int font, double width)
+{
+    const QString line = blanksForNewlines(text);
+    const double widthPx = width / kMillimetresPerPixel;
+    const double full = m_metrics[font].horizontalAdvance(line);
+    if (full <= widthPx)
+        return {line, font};
+    const int pixelSize = m_fonts[font].pixelSize();
+    const int least = int(std::ceil(std::max(pixelSize / 2.0, kLeastPoints * kPixelsPerPoint)));
+    // Widths grow in step with the size, so the first guess nearly always fits; stepping down
+    // from it absorbs the rounding of glyph advances.
+    for (int px = std::min(pixelSize - 1, int(pixelSize * widthPx / full)); px >= least; --px) {
+        QFont f = m_fonts[font];
+        f.setPixelSize(px);
+        if (QFontMetricsF(f).horizontalAdvance(line) <= widthPx)
+            return {line, sizedFont(font, px)};
+    }
+    return {elide(line, font, width), font};
 }
 
 QStringList ReportTextFitter::fit(const QString& text, int font, double width, bool wrap,

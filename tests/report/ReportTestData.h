@@ -10,6 +10,7 @@
 struct FakeRows
 {
     QList<QHash<QString, QString>> rows;
+    QHash<QString, QString> totals; // answered outside the rows too
     int cursor = -1;
     QStringList calls;
 
@@ -34,7 +35,8 @@ struct FakeRows
         return [this](const QString& name, QString& value) {
             calls << QStringLiteral("value:") + name;
             const bool inRow = cursor >= 0 && cursor < rows.size() && rows[cursor].contains(name);
-            value = inRow ? rows[cursor].value(name) : QStringLiteral("<%1>").arg(name);
+            value = inRow ? rows[cursor].value(name)
+                          : totals.value(name, QStringLiteral("<%1>").arg(name));
         };
     }
 

@@ -68,6 +68,17 @@ const ReportTextItem* item(const ReportPage& page, const QString& text)
     return &missing;
 }
 
+const ReportCell* cellNaming(const ReportTemplate& tpl, const QString& variable)
+{
+    for (const auto& band : tpl.bands) {
+        for (const ReportCell& cell : band ? band->cells : QList<ReportCell>()) {
+            if (cell.parts.contains(ReportTextPart{ReportTextPart::Variable, variable}))
+                return &cell;
+        }
+    }
+    return nullptr;
+}
+
 QString fault(const QByteArray& xml)
 {
     try {
@@ -349,6 +360,45 @@ private Q_SLOTS:
         QVERIFY(inCell.first().text.startsWith(QStringLiteral("Bardzo")));
         QCOMPARE(item(doc.pages[0], QStringLiteral("obok"))->clip.left(), 30.0);
         QCOMPARE(doc.pages.size(), 1);
+    }
+
+    void theDefaultTemplatePrintsFiguresWhole_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<QString>("column"); // the header above it
+        QTest::addColumn<bool>("smaller");
+
+        // clang-format off
+        QTest::newRow("tax total, 19 mm bold") << "SWARTOSC" << "-92233720368547758,08" << "Wartość" << true;
+        QTest::newRow("amount, 20 mm") << "NALEZNOSC" << "12345678901234,56" << "Należność" << true;
+        QTest::newRow("tax, 19 mm") << "WARTOSC" << "246913578024,69" << "Wartość" << true;
+        QTest::newRow("a total that fits") << "SWARTOSC" << "43,46" << "Wartość" << false;
+        // clang-format on
+    }
+
+    void theDefaultTemplatePrintsFiguresWhole()
+    {
+        QFETCH(QString, variable);
+        QFETCH(QString, figure);
+        QFETCH(QString, column);
+        QFETCH(bool, smaller);
+        Q_INIT_RESOURCE(core);
+        const ReportTemplate tpl = ReportTemplate::fromFile(QStringLiteral(":/core/rejestr.frf"));
+        FakeRows data;
+        data.rows = {{{variable, figure}}};
+        data.totals = data.rows[0];
+        const ReportDocument doc = LayoutReport(tpl, data.dataset(), data.values());
+        const ReportTextItem* shown = item(doc.pages.last(), figure);
+        const QString header =
+            textsOf(doc.pages.last()).filter(QRegularExpression(u'^' + column)).value(0);
+        QCOMPARE(shown->clip.left(), item(doc.pages.last(), header)->clip.left());
+        const ReportFont& asked = tpl.fonts[cellNaming(tpl, variable)->font];
+        const ReportFont& used = doc.fonts[shown->font];
+        QCOMPARE(used.size < asked.size, smaller);
+        QCOMPARE((ReportFont{used.family, asked.size, used.bold, used.italic}), asked);
+        QVERIFY(ReportTextFitter(doc.fonts).width(shown->font, figure) <= shown->rect.width());
+        QCOMPARE(FindInReport(doc, figure).size(), 1);
     }
 
     void stretchedRowKeepsItsRulesJoined()

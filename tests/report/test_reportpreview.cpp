@@ -184,6 +184,33 @@ private Q_SLOTS:
         QVERIFY(marked);
     }
 
+    void aLineWiderThanItsRectShowsUpToItsCell()
+    {
+        // A hinted screen font can set a fitted figure wider than it was laid out. Here it is
+        // some 32 mm in a 28 mm rect: it spreads into its cell's padding, never past the cell.
+        ReportDocument doc;
+        doc.fonts = {{QStringLiteral("Arial"), 8.0, true, false}};
+        const QString figure = QStringLiteral("-92233720368547758,08");
+        doc.pages = {
+            {{}, {{QRectF(12, 2, 28, 4), QRectF(10, 0, 30, 8), figure, 0, Qt::AlignRight}}, {}}};
+        constexpr double k = 4.0; // pixels per millimetre
+        QImage image(QSize(50 * 4, 8 * 4), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PaintReportPage(painter, doc, 0, k);
+        painter.end();
+        const auto inkBetween = [&image](double from, double to) {
+            bool ink = false;
+            for (int x = int(from * k); x < int(to * k); ++x) {
+                for (int y = 0; y < image.height(); ++y)
+                    ink = ink || qGray(image.pixel(x, y)) < 160;
+            }
+            return ink;
+        };
+        QVERIFY(inkBetween(10, 12));
+        QVERIFY(!inkBetween(0, 10));
+    }
+
     void savesPdfAndSaysWhenItCannot()
     {
         const ReportDocument doc = document();
