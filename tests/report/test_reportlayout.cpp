@@ -371,6 +371,7 @@ private Q_SLOTS:
 
         // clang-format off
         QTest::newRow("tax total, 19 mm bold") << "SWARTOSC" << "-92233720368547758,08" << "Wartość" << true;
+        QTest::newRow("total of amounts") << "SNALEZNOSC" << "-92233720368547758,08" << "Należność" << true;
         QTest::newRow("amount, 20 mm") << "NALEZNOSC" << "12345678901234,56" << "Należność" << true;
         QTest::newRow("tax, 19 mm") << "WARTOSC" << "246913578024,69" << "Wartość" << true;
         QTest::newRow("a total that fits") << "SWARTOSC" << "43,46" << "Wartość" << false;
