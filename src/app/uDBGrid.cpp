@@ -130,6 +130,12 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
     }
     if (beyond && fetchRest())
         executeDelayedItemsLayout(); // the scroll range must cover the new rows before scrollTo
+    // Ctrl+Home and Ctrl+End go to the first and last record, staying in the column in view;
+    // the toolkit would also jump to the first or last column and scroll the grid sideways.
+    const bool recordEnds = (action == MoveHome || action == MoveEnd) &&
+                            modifiers.testFlag(Qt::ControlModifier) && current.isValid();
+    if (recordEnds && m_model->rowCount() > 0)
+        return m_model->index(action == MoveHome ? 0 : m_model->rowCount() - 1, current.column());
     return QTableView::moveCursor(action, modifiers);
 }
 

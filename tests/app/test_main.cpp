@@ -421,7 +421,12 @@ private Q_SLOTS:
 
         QScrollBar* bar = grid->verticalScrollBar();
         if (move == QLatin1String("Ctrl+End")) {
+            const int column = grid->currentIndex().column();
+            const int left = grid->horizontalScrollBar()->value();
             QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+            // The last record, in the column the user was in: the grid does not run sideways.
+            QCOMPARE(grid->currentIndex().column(), column);
+            QCOMPARE(grid->horizontalScrollBar()->value(), left);
         } else if (move == QLatin1String("drag")) {
             bar->setSliderDown(true);
             bar->setValue(bar->maximum());
