@@ -7,9 +7,12 @@
 #include "dbengine/SqliteHandles.h"
 #include "import/TableSwap.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -105,6 +108,35 @@ bool copyIfAbsent(InstallReport& r, const QString& from, const QString& to)
     return true;
 }
 
+// The default templates of earlier builds, as shipped (SHA-256). Such a file was never edited by
+// the user, so a new build may put its own default in its place; any other template stays.
+const char* const kEarlierDefaultTemplates[] = {
+    "4e90015c9369a92093800b28f2b9aba56f440ef41f3e25cf18487e7ff345a510",
+    "c22b91571d3be4fa32ec3f079e6d9678d3f6b8212d9c8ed692b5c57bb025fb1c",
+};
+
+bool installTemplate(InstallReport& r, const QString& from, const QString& to)
+{
+    QFile installed(to);
+    if (!installed.open(QIODevice::ReadOnly))
+        return copyIfAbsent(r, from, to);
+    const QByteArray digest =
+        QCryptographicHash::hash(installed.readAll(), QCryptographicHash::Sha256).toHex();
+    installed.close();
+    if (std::none_of(std::begin(kEarlierDefaultTemplates), std::end(kEarlierDefaultTemplates),
+                     [&digest](const char* earlier) { return digest == earlier; }))
+        return true;
+    // Beside it first, then renamed over it: a failure leaves the earlier default whole.
+    const QString temp = to + QStringLiteral(".new");
+    QFile::remove(temp);
+    if (!QFile::copy(from, temp) || !QFile::setPermissions(temp, installed.permissions()))
+        return fail(r, QStringLiteral("Nie można zapisać szablonu %1").arg(to));
+    if (!QFile::remove(to) || !QFile::rename(temp, to))
+        return fail(r, QStringLiteral("Nie można zapisać szablonu %1").arg(to));
+    r.created << to;
+    return true;
+}
+
 // The program file is always replaced by the new build, through a rename so a running copy
 // keeps its old file.
 bool installProgram(InstallReport& r, const QString& programFile, const QString& dir)
@@ -150,7 +182,7 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
         if (!makeDir(r, root.filePath(QLatin1String(sub))))
             return r;
     }
-    copyIfAbsent(r, QStringLiteral(":/core/rejestr.frf"),
-                 root.filePath(QStringLiteral("rejestr.frf")));
+    installTemplate(r, QStringLiteral(":/core/rejestr.frf"),
+                    root.filePath(QStringLiteral("rejestr.frf")));
     return r;
 }

@@ -117,6 +117,26 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir + QStringLiteral("/rejestr.frf")), QByteArray("własny szablon"));
     }
 
+    // A template exactly as an earlier build shipped it gives way to the new default (which
+    // prints the total of amounts too); an edited one stays, as shown above.
+    void anUntouchedEarlierTemplateIsRenewed()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath(QStringLiteral("prog"));
+        QVERIFY(InstallProgramDir(dir).ok);
+        const QString frf = dir + QStringLiteral("/rejestr.frf");
+        const QByteArray current = readAll(frf);
+        QVERIFY(QFile::remove(frf));
+        QVERIFY(QFile::copy(QStringLiteral(EARLIER_DEFAULT_TEMPLATE), frf));
+        QVERIFY(!readAll(frf).contains("[SNALEZNOSC]"));
+
+        const InstallReport again = InstallProgramDir(dir);
+        QVERIFY(again.ok);
+        QVERIFY(again.created.contains(frf));
+        QCOMPARE(readAll(frf), current);
+        QVERIFY(!QFile::exists(frf + QStringLiteral(".new")));
+    }
+
     void aBlockedPathFailsWithAMessage()
     {
         QTemporaryDir tmp;
