@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -16,8 +17,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -52,7 +55,8 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
         a->setToolTip(key.isEmpty() ? text
                                     : text + QStringLiteral(" (") +
                                           key.toString(QKeySequence::NativeText) + u')');
-        connect(a, &QAction::triggered, this, slot);
+        if (slot)
+            connect(a, &QAction::triggered, this, slot);
         return a;
     };
     actZoomIn = action("actZoomIn", QStringLiteral("Powiększ"), QStyle::SP_CustomBase,
@@ -63,6 +67,10 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
                           QKeySequence(Qt::CTRL | Qt::Key_0), &TReportPreview::wholePage);
     actPageWidth = action("actPageWidth", QStringLiteral("Szerokość strony"), QStyle::SP_CustomBase,
                           QKeySequence(Qt::CTRL | Qt::Key_9), &TReportPreview::pageWidth);
+    // Short captions on the bar, so it fits a 1024-pixel screen; tool tips keep the names.
+    actZoomIn->setIconText(QStringLiteral("+"));
+    actZoomOut->setIconText(QStringLiteral("−"));
+    actPageWidth->setIconText(QStringLiteral("Szerokość"));
     zoomInfo = new QLabel(bar);
     zoomInfo->setObjectName(QStringLiteral("zoomInfo"));
     zoomInfo->setMinimumWidth(zoomInfo->fontMetrics().horizontalAdvance(QStringLiteral("0000 %")));
@@ -73,15 +81,18 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
                       QKeySequence::Print, &TReportPreview::print);
     actSavePdf = action("actSavePdf", QStringLiteral("Zapisz jako PDF"),
                         QStyle::SP_DialogSaveButton, QKeySequence::Save, &TReportPreview::savePdf);
+    actSavePdf->setIconText(QStringLiteral("PDF"));
     bar->addSeparator();
     findText = new QLineEdit(bar);
     findText->setObjectName(QStringLiteral("findText"));
     findText->setPlaceholderText(QStringLiteral("Szukaj"));
     findText->setClearButtonEnabled(true);
-    findText->setMaximumWidth(200);
+    findText->setMaximumWidth(130);
     bar->addWidget(findText);
-    actFindNext = action("actFindNext", QStringLiteral("Znajdź następny"), QStyle::SP_CustomBase,
+    actFindNext = action("actFindNext", QStringLiteral("Znajdź następny"), QStyle::SP_ArrowDown,
                          QKeySequence::FindNext, &TReportPreview::findNext);
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(actFindNext)))
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     findInfo = new QLabel(bar);
     findInfo->setObjectName(QStringLiteral("findInfo"));
     findInfo->setIndent(6);
@@ -89,10 +100,45 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     auto* spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
-    pageInfo = new QLabel(bar);
+    // Paging buttons show their pictures only, so the bar fits a 1024-pixel screen.
+    const auto pageAction = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
+                                const QKeySequence& key, auto move) {
+        QAction* a = action(name, text, icon, key, nullptr);
+        connect(a, &QAction::triggered, this, move);
+        if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return a;
+    };
+    actFirstPage =
+        pageAction("actFirstPage", QStringLiteral("Pierwsza strona"), QStyle::SP_MediaSkipBackward,
+                   QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goToPage(0); });
+    actPreviousPage = pageAction("actPreviousPage", QStringLiteral("Poprzednia strona"),
+                                 QStyle::SP_MediaSeekBackward, QKeySequence(),
+                                 [this] { goToPage(currentPage() - 1); });
+    auto* pageCaption = new QLabel(QStringLiteral("Strona"), bar);
+    pageCaption->setIndent(4);
+    bar->addWidget(pageCaption);
+    pageBox = new QSpinBox(bar);
+    pageBox->setObjectName(QStringLiteral("pageBox"));
+    pageBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    pageBox->setRange(1, int(std::max<qsizetype>(1, document.pages.size())));
+    pageBox->setKeyboardTracking(false);
+    pageBox->setAlignment(Qt::AlignRight);
+    // Five digits whatever the report's length, so the bar is as wide for any report.
+    pageBox->setFixedWidth(pageBox->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    bar->addWidget(pageBox);
+    pageInfo = new QLabel(QStringLiteral("z %1").arg(document.pages.size()), bar);
     pageInfo->setObjectName(QStringLiteral("pageInfo"));
-    pageInfo->setIndent(6);
+    pageInfo->setIndent(4);
+    pageInfo->setMinimumWidth(pageInfo->fontMetrics().horizontalAdvance(QStringLiteral("z 00000")) +
+                              pageInfo->indent());
     bar->addWidget(pageInfo);
+    actNextPage =
+        pageAction("actNextPage", QStringLiteral("Następna strona"), QStyle::SP_MediaSeekForward,
+                   QKeySequence(), [this] { goToPage(currentPage() + 1); });
+    actLastPage = pageAction("actLastPage", QStringLiteral("Ostatnia strona"),
+                             QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
+                             [this] { goToPage(int(m_document.pages.size()) - 1); });
     bar->addSeparator();
     actClose = action("actClose", QStringLiteral("Zamknij"), QStyle::SP_DialogCloseButton,
                       QKeySequence(), &TReportPreview::reject);
@@ -114,6 +160,11 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     connect(findText, &QLineEdit::returnPressed, this, &TReportPreview::findNext);
     connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TReportPreview::showPosition);
+    connect(pageBox, &QSpinBox::valueChanged, this, [this](int page) {
+        if (page - 1 != currentPage())
+            goToPage(page - 1);
+    });
+    scrollArea->installEventFilter(this);
 
     QSize size(1100, 780);
     if (const QScreen* s = screen())
@@ -201,13 +252,55 @@ void TReportPreview::resizeEvent(QResizeEvent* event)
     applyFit();
 }
 
-void TReportPreview::showPosition()
+int TReportPreview::currentPage() const
 {
     const double middle =
         scrollArea->verticalScrollBar()->value() + scrollArea->viewport()->height() / 2.0;
-    pageInfo->setText(QStringLiteral("Strona %1 z %2")
-                          .arg(pageView->pageAt(middle) + 1)
-                          .arg(m_document.pages.size()));
+    return pageView->pageAt(middle);
+}
+
+void TReportPreview::goToPage(int page)
+{
+    if (m_document.pages.isEmpty())
+        return;
+    page = std::clamp(page, 0, int(m_document.pages.size()) - 1);
+    scrollArea->verticalScrollBar()->setValue(int(pageView->pageRect(page).top()) -
+                                              ReportPageView::kGap);
+    // The last page may not reach the top of the view: the box still names it.
+    const QSignalBlocker block(pageBox);
+    pageBox->setValue(page + 1);
+}
+
+void TReportPreview::showPosition()
+{
+    const QSignalBlocker block(pageBox);
+    pageBox->setValue(currentPage() + 1);
+}
+
+bool TReportPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    // On the pages the keys move by page; in the search and page boxes they edit the text.
+    if (watched == scrollArea && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int page = pageBox->value() - 1;
+        switch (key->key()) {
+        case Qt::Key_Home:
+            goToPage(0);
+            return true;
+        case Qt::Key_End:
+            goToPage(int(m_document.pages.size()) - 1);
+            return true;
+        case Qt::Key_PageUp:
+            goToPage(page - 1);
+            return true;
+        case Qt::Key_PageDown:
+            goToPage(page + 1);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TReportPreview::findTextChanged()

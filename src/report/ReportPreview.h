@@ -8,11 +8,12 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
+class QSpinBox;
 class ReportPageView;
 
 // The modal preview of a prepared report, under the report's title: zoom in and out, whole page,
-// page width, print, find (every match marked, the next one scrolled into view), save as PDF
-// and exit. It opens at page width.
+// page width, paging (buttons, a page box, Home/End, PageUp/PageDown), print, find (every match
+// marked, the next one scrolled into view), save as PDF and exit. It opens at page width.
 class TReportPreview : public QDialog
 {
     Q_OBJECT
@@ -27,6 +28,11 @@ public:
     QAction* actSavePdf = nullptr;
     QAction* actFindNext = nullptr;
     QAction* actClose = nullptr;
+    QAction* actFirstPage = nullptr;
+    QAction* actPreviousPage = nullptr;
+    QAction* actNextPage = nullptr;
+    QAction* actLastPage = nullptr;
+    QSpinBox* pageBox = nullptr; // the page in view, typed to go there
     QLineEdit* findText = nullptr;
     QLabel* findInfo = nullptr;
     QLabel* pageInfo = nullptr;
@@ -41,6 +47,10 @@ public:
     void wholePage();
     void pageWidth();
 
+    // The page at the middle of the view (from 0), and the move to the top of a page.
+    int currentPage() const;
+    void goToPage(int page);
+
     // Marks every match of the text, and moves to the next one from the current match.
     void findNext();
     const QList<ReportMatch>& matches() const { return m_matches; }
@@ -53,6 +63,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Fit

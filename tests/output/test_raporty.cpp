@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -401,7 +402,8 @@ private Q_SLOTS:
             },
             [&](TReportPreview* preview) {
                 previewTitle = preview->windowTitle();
-                pageInfo = preview->pageInfo->text();
+                pageInfo = QStringLiteral("Strona %1 ").arg(preview->pageBox->value()) +
+                           preview->pageInfo->text();
             });
         QVERIFY(ran);
         QCOMPARE(asked,

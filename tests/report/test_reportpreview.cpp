@@ -18,8 +18,10 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 namespace {
 
@@ -90,7 +92,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         QCOMPARE(preview.windowTitle(), QStringLiteral("Rejestr TARV"));
         QVERIFY(preview.isModal());
-        QCOMPARE(preview.pageInfo->text(), QStringLiteral("Strona 1 z 5"));
+        QCOMPARE(preview.pageBox->value(), 1);
+        QCOMPARE(preview.pageInfo->text(), QStringLiteral("z 5"));
         const QSize room = preview.scrollArea->viewport()->size();
         const double fitted = preview.pageView->pageRect(0).width();
         QVERIFY(fitted <= room.width() && fitted > room.width() - 3 * ReportPageView::kGap - 20);
@@ -117,6 +120,75 @@ private Q_SLOTS:
         QCOMPARE(preview.pageView->pageRect(0).width(), fitted);
     }
 
+    void pagingMovesByWholePages_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("page"); // from the third page (index 2)
+        QTest::newRow("End") << "End" << 4;
+        QTest::newRow("Home") << "Home" << 0;
+        QTest::newRow("PageDown") << "PgDown" << 3;
+        QTest::newRow("PageUp") << "PgUp" << 1;
+        QTest::newRow("Ctrl+End from the search box") << "Ctrl+End" << 4;
+        QTest::newRow("Ctrl+Home from the search box") << "Ctrl+Home" << 0;
+        QTest::newRow("next page button") << "actNextPage" << 3;
+        QTest::newRow("previous page button") << "actPreviousPage" << 1;
+        QTest::newRow("last page button") << "actLastPage" << 4;
+        QTest::newRow("first page button") << "actFirstPage" << 0;
+        QTest::newRow("page typed in the box") << "typed 4" << 3;
+    }
+
+    // Keys on the pages, the buttons and the page box all land on the top of a whole page, and
+    // the box names it.
+    void pagingMovesByWholePages()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, page);
+        const ReportDocument doc = document();
+        TReportPreview preview(doc);
+        preview.resize(900, 700);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        preview.goToPage(2);
+        QCOMPARE(preview.pageBox->value(), 3);
+
+        const QKeySequence keys(how);
+        if (how.startsWith(QLatin1String("act"))) {
+            preview.findChild<QAction*>(how)->trigger();
+        } else if (how.startsWith(QLatin1String("typed"))) {
+            preview.pageBox->setFocus();
+            preview.pageBox->selectAll();
+            QTest::keyClicks(preview.pageBox, how.mid(6));
+            QTest::keyClick(preview.pageBox, Qt::Key_Return);
+        } else if (how.startsWith(QLatin1String("Ctrl"))) {
+            preview.findText->setFocus();
+            QTest::keySequence(&preview, keys);
+        } else {
+            preview.scrollArea->setFocus();
+            QTest::keySequence(preview.scrollArea, keys);
+        }
+        QCOMPARE(preview.pageBox->value(), page + 1);
+        QCOMPARE(preview.currentPage(), page);
+        QCOMPARE(preview.scrollArea->verticalScrollBar()->value(),
+                 int(preview.pageView->pageRect(page).top()) - ReportPageView::kGap);
+    }
+
+    // On a 1024-pixel screen every tool stays on the bar, the search's count included.
+    void theToolBarFitsASmallScreen()
+    {
+        const ReportDocument doc = document();
+        TReportPreview preview(doc);
+        preview.resize(1024, 700);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QTest::keyClicks(preview.findText, QStringLiteral("szukany"));
+        QCOMPARE(preview.findInfo->text(), QStringLiteral("Znaleziono: 2"));
+        auto* bar = preview.findChild<QToolBar*>(QStringLiteral("toolBar"));
+        for (QAction* a : bar->actions()) {
+            if (QWidget* w = bar->widgetForAction(a))
+                QVERIFY2(w->isVisible(), qPrintable(a->text() + w->objectName()));
+        }
+    }
+
     void findMarksEveryMatchAndScrollsToTheNext()
     {
         const ReportDocument doc = document();
@@ -138,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(preview.currentMatch(), 1);
         QCOMPARE(preview.findInfo->text(), QStringLiteral("2 z 2"));
         QVERIFY(inView(preview, onView(preview, doc, preview.matches()[1])));
-        QCOMPARE(preview.pageInfo->text(), QStringLiteral("Strona 5 z 5"));
+        QCOMPARE(preview.pageBox->value(), 5);
         preview.actFindNext->trigger(); // back to the first
         QCOMPARE(preview.currentMatch(), 0);
         QVERIFY(inView(preview, onView(preview, doc, preview.matches()[0])));
