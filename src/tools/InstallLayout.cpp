@@ -113,6 +113,7 @@ bool copyIfAbsent(InstallReport& r, const QString& from, const QString& to)
 const char* const kEarlierDefaultTemplates[] = {
     "4e90015c9369a92093800b28f2b9aba56f440ef41f3e25cf18487e7ff345a510",
     "c22b91571d3be4fa32ec3f079e6d9678d3f6b8212d9c8ed692b5c57bb025fb1c",
+    "42b864abb47e067ce5f424da408df9354966f5ede7077ceb8a6f048de09f4f79",
 };
 
 bool installTemplate(InstallReport& r, const QString& from, const QString& to)

@@ -375,6 +375,8 @@ private Q_SLOTS:
         QTest::newRow("amount, 20 mm") << "NALEZNOSC" << "12345678901234,56" << "Należność" << true;
         QTest::newRow("tax, 19 mm") << "WARTOSC" << "246913578024,69" << "Wartość" << true;
         QTest::newRow("a total that fits") << "SWARTOSC" << "43,46" << "Wartość" << false;
+        QTest::newRow("notary's document number") << "NRDOK" << "Rep. A nr 12345/2026" << "Nr dokumentu" << false;
+        QTest::newRow("tax return number") << "NRDOK" << "PCC-3/2026/4379" << "Nr dokumentu" << false;
         // clang-format on
     }
 
