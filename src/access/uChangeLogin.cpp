@@ -6,6 +6,7 @@
 #include "dialogs/uDialogPictures.h"
 #include "dialogs/uInfoForm.h"
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,8 +72,13 @@ void TfChangeLogin::SpeedButton2Click()
             refuseNew(
                 QStringLiteral("Tego hasła nie można bezpiecznie zapisać. Wybierz inne hasło."));
         } else if (!StorePasswordCipher(cipher, &error)) {
-            // What the program-wide error handler shows for a failure that reaches it.
-            ShowDBError(error, 0);
+            // The old password still opens the program: the user must know it is the one to use.
+            LogError(QStringLiteral("Nie można zapisać pliku %1: %2")
+                         .arg(QDir::toNativeSeparators(ProgramPath(kSettingsFile)), error));
+            ShowInfo(QStringLiteral("Błąd"),
+                     QStringLiteral("Nie udało się zapisać nowego hasła (%1). "
+                                    "Hasło nie zostało zmienione.")
+                         .arg(error));
         } else {
             storedPassword = cipher;
             ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Hasło zostało zmienione"));

@@ -2,10 +2,12 @@
 
 #include "data/Cp1250.h"
 #include "data/IniFile.h"
+#include "data/SafeFile.h"
 #include "data/uDefinicje.h"
 
-#include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
 
 bool IsBlankPasswordCipher(const QByteArray& cipher)
 {
@@ -31,9 +33,9 @@ bool CanStorePasswordCipher(const QByteArray& cipher)
 bool StorePasswordCipher(const QByteArray& cipher, QString* error)
 {
     const QString path = ProgramPath(kSettingsFile);
-    const auto fail = [&] {
+    const auto fail = [&](const QString& reason) {
         if (error)
-            *error = QStringLiteral("Nie można zapisać pliku ") + QDir::toNativeSeparators(path);
+            *error = reason;
         return false;
     };
     // A file nobody may write to is left alone even when the process could replace it anyway
@@ -42,15 +44,18 @@ bool StorePasswordCipher(const QByteArray& cipher, QString* error)
     // The mode bits only: WriteUser answers whether this process may write, true for root.
     const auto anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (info.exists() && (!info.isFile() || !(info.permissions() & anyWrite)))
-        return fail();
+    if (info.exists() && !info.isFile())
+        return fail(SafeFile::reasonText(EISDIR));
+    if (info.exists() && !(info.permissions() & anyWrite))
+        return fail(QStringLiteral("plik %1 jest tylko do odczytu").arg(kSettingsFile));
 
     IniFile ini(path);
     // Saving what could not be read would drop the rest of the file.
     if (!ini.load())
-        return fail();
+        return fail(QStringLiteral("nie można odczytać pliku %1").arg(kSettingsFile));
     ini.setValue(kSettingsSection, kSettingsKey, cipher);
-    if (!ini.save())
-        return fail();
+    QString reason;
+    if (!ini.save(&reason))
+        return fail(reason);
     return true;
 }

@@ -18,6 +18,7 @@ bool CanStorePasswordCipher(const QByteArray& cipher);
 bool IsBlankPasswordCipher(const QByteArray& cipher);
 
 // Writes the cipher text as it is into rejestr.ini in the program directory, keeping every other
-// section, key and line. False, with a Polish message in *error, when the file cannot be read or
-// written; the file is then as it was.
+// section, key and line; the file is replaced as a whole (see SafeFile.h). False when the file
+// cannot be read or written, with the reason in *error (Polish first, then the system's own
+// text); the file is then exactly as it was.
 bool StorePasswordCipher(const QByteArray& cipher, QString* error);

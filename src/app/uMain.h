@@ -108,8 +108,9 @@ public Q_SLOTS:
 
 public:
     // Writes the grid of the tab shown, with every row of its view, to a CSV file; the grid's
-    // current row stays where it was.
-    bool ExportActiveGrid(const QString& fileName);
+    // current row stays where it was. On failure an earlier file stays as it was and *error
+    // tells why the file could not be written (empty when reading the view failed).
+    bool ExportActiveGrid(const QString& fileName, QString* error = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,14 +7,17 @@
 #include "dialogs/uInfoForm.h"
 #include "output/uVtExportToCSV.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTabWidget>
 
-bool TfMain::ExportActiveGrid(const QString& fileName)
+bool TfMain::ExportActiveGrid(const QString& fileName, QString* error)
 {
     TDBGrid* grid = onRegisterTab() ? RejestrGrid : kontrahenciGrid;
     try {
-        return TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(), fileName);
+        return TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(), fileName,
+                                          error);
     } catch (const EDBEngineError& e) {
         ShowDBError(e.message(), 0);
         return false;
@@ -36,10 +39,20 @@ void TfMain::SBcsvClick()
         focusActiveGrid();
         return;
     }
-    if (ExportActiveGrid(dialog.selectedFiles().constFirst()))
+    const QString fileName = dialog.selectedFiles().constFirst();
+    const bool existed = QFileInfo::exists(fileName);
+    QString error;
+    if (ExportActiveGrid(fileName, &error)) {
         ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Eksport zakończony poprawnie"));
-    else
+    } else {
+        const QString why = error.isEmpty()
+                                ? QString()
+                                : QStringLiteral(" Nie udało się zapisać pliku %1 (%2).")
+                                      .arg(QDir::toNativeSeparators(fileName), error);
         ShowInfo(QStringLiteral("Informacja"),
-                 QStringLiteral("Nie udało się wyeksportować danych"));
+                 QStringLiteral("Nie udało się wyeksportować danych.") + why +
+                     (existed ? QStringLiteral(" Wcześniejszy plik pozostał bez zmian.")
+                              : QStringLiteral(" Plik nie został utworzony.")));
+    }
     focusActiveGrid();
 }

@@ -1,10 +1,10 @@
 #include "archive/uArchiveDescription.h"
 
 #include "data/Cp1250.h"
+#include "data/SafeFile.h"
 #include "data/uDefinicje.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -62,12 +62,5 @@ bool WriteDescription(QIODevice& device, const ArchiveDescription& description)
 
 bool WriteDescription(const QString& fileName, const ArchiveDescription& description)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!WriteDescription(file, description)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return SafeFile::writeWhole(fileName, EncodeDescription(description));
 }

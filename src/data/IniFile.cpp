@@ -1,7 +1,8 @@
 #include "data/IniFile.h"
 
+#include "data/SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -46,18 +47,12 @@ bool IniFile::load()
     return true;
 }
 
-bool IniFile::save() const
+bool IniFile::save(QString* error) const
 {
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const QByteArray& line : m_lines) {
-        if (file.write(line) != line.size() || file.write("\r\n", 2) != 2) {
-            file.cancelWriting();
-            return false;
-        }
-    }
-    return file.commit();
+    QByteArray data;
+    for (const QByteArray& line : m_lines)
+        data += line + "\r\n";
+    return SafeFile::writeWhole(m_path, data, error);
 }
 
 int IniFile::findSection(const QByteArray& section) const

@@ -15,8 +15,9 @@ public:
 
     // A missing file reads as empty; false only when the file exists but cannot be read.
     bool load();
-    // Written through a temporary file and a rename, so a failed write leaves the old file.
-    bool save() const;
+    // Replaces the file as a whole (see SafeFile.h): a failed write leaves the old file as it was;
+    // false, with the reason in *error, on failure.
+    bool save(QString* error = nullptr) const;
 
     // The value after "=", without surrounding blanks and without one pair of enclosing quotes.
     QByteArray value(const QByteArray& section, const QByteArray& key,

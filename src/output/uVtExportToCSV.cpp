@@ -1,10 +1,9 @@
 #include "output/uVtExportToCSV.h"
 
 #include "data/Cp1250.h"
+#include "data/SafeFile.h"
 #include "data/ViewModel.h"
 #include "dbengine/Query.h"
-
-#include <QFile>
 
 namespace {
 
@@ -55,25 +54,30 @@ bool TVtExportToCSV::WriteRows(QIODevice& out,
 }
 
 bool TVtExportToCSV::WriteFile(const QString& fileName,
-                               const std::function<bool(QStringList& cells)>& nextRow)
+                               const std::function<bool(QStringList& cells)>& nextRow,
+                               QString* error)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = WriteRows(file, nextRow);
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    SafeFile file(fileName);
+    const bool written =
+        file.open(QIODevice::WriteOnly) && WriteRows(file, nextRow) && file.commit();
+    if (!written && error)
+        *error = file.errorText();
+    return written;
 }
 
-bool TVtExportToCSV::ExportGrid(const QList<QStringList>& table, const QString& fileName)
+bool TVtExportToCSV::ExportGrid(const QList<QStringList>& table, const QString& fileName,
+                                QString* error)
 {
     qsizetype row = 0;
-    return WriteFile(fileName, [&](QStringList& cells) {
-        if (row >= table.size())
-            return false;
-        cells = table[row++];
-        return true;
-    });
+    return WriteFile(
+        fileName,
+        [&](QStringList& cells) {
+            if (row >= table.size())
+                return false;
+            cells = table[row++];
+            return true;
+        },
+        error);
 }
 
 namespace {
@@ -89,7 +93,7 @@ struct SuspendedView
 } // namespace
 
 bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
-                                const QString& fileName)
+                                const QString& fileName, QString* error)
 {
     QList<int> fields;
     for (const GridColumn& c : columns)
@@ -99,19 +103,22 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
     view.fetchAll();
     bool titles = true;
     int row = 0;
-    return WriteFile(fileName, [&](QStringList& cells) {
-        cells.resize(columns.size());
-        if (titles) {
-            titles = false;
+    return WriteFile(
+        fileName,
+        [&](QStringList& cells) {
+            cells.resize(columns.size());
+            if (titles) {
+                titles = false;
+                for (qsizetype c = 0; c < columns.size(); ++c)
+                    cells[c] = columns[c].title;
+                return true;
+            }
+            if (!view.isOpen() || row >= view.fetchedCount())
+                return false;
             for (qsizetype c = 0; c < columns.size(); ++c)
-                cells[c] = columns[c].title;
+                cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
+            ++row;
             return true;
-        }
-        if (!view.isOpen() || row >= view.fetchedCount())
-            return false;
-        for (qsizetype c = 0; c < columns.size(); ++c)
-            cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
-        ++row;
-        return true;
-    });
+        },
+        error);
 }

@@ -19,18 +19,21 @@ class TVtExportToCSV : public QObject
 public:
     explicit TVtExportToCSV(QObject* parent = nullptr);
 
-    // Row 0 holds the titles. Creates or truncates the file; false on any input/output failure
-    // (what was written up to it stays).
-    bool ExportGrid(const QList<QStringList>& table, const QString& fileName);
+    // Row 0 holds the titles. Creates or replaces the file as a whole (see SafeFile.h); false,
+    // with the reason in *error, on any input/output failure: an earlier file then stays as it was.
+    bool ExportGrid(const QList<QStringList>& table, const QString& fileName,
+                    QString* error = nullptr);
 
     // Streams rows to an open device: nextRow fills the cells of the next row and answers false
     // after the last one. False when the device refuses a write.
     static bool WriteRows(QIODevice& out, const std::function<bool(QStringList& cells)>& nextRow);
     static bool WriteFile(const QString& fileName,
-                          const std::function<bool(QStringList& cells)>& nextRow);
+                          const std::function<bool(QStringList& cells)>& nextRow,
+                          QString* error = nullptr);
 
     // A grid's columns (titles first) and every row of its view, each cell as the grid shows
     // it. Rows are read from the view by number, so its cursor stays where it was; the view's
     // notifications are held meanwhile. Raises the engine's error if reading fails.
-    static bool ExportView(Query& view, const QList<GridColumn>& columns, const QString& fileName);
+    static bool ExportView(Query& view, const QList<GridColumn>& columns, const QString& fileName,
+                           QString* error = nullptr);
 };

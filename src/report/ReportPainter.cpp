@@ -1,12 +1,12 @@
 #include "report/ReportPainter.h"
 
+#include "data/SafeFile.h"
 #include "report/ReportText.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -126,14 +126,14 @@ bool WriteReportPdf(const ReportDocument& document, QIODevice* device)
     return painter.end();
 }
 
-bool WriteReportPdf(const ReportDocument& document, const QString& path)
+bool WriteReportPdf(const ReportDocument& document, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!WriteReportPdf(document, &file)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // The PDF engine does not check its writes; the file remembers a failed one and refuses
+    // to commit.
+    SafeFile file(path);
+    const bool written =
+        file.open(QIODevice::WriteOnly) && WriteReportPdf(document, &file) && file.commit();
+    if (!written && error)
+        *error = file.errorText();
+    return written;
 }

@@ -14,5 +14,6 @@ void PaintReportPage(QPainter& painter, const ReportDocument& document, int page
 
 // Paints every page into PDF; false when the device cannot be written.
 bool WriteReportPdf(const ReportDocument& document, QIODevice* device);
-// Through a temporary file, so a failed write leaves no half file under the name.
-bool WriteReportPdf(const ReportDocument& document, const QString& path);
+// Replaces the file as a whole (see SafeFile.h): on failure an earlier file stays as it was and
+// *error tells why.
+bool WriteReportPdf(const ReportDocument& document, const QString& path, QString* error = nullptr);

@@ -334,9 +334,14 @@ void TReportPreview::findNext()
 
 bool TReportPreview::saveAsPdf(const QString& path)
 {
-    if (WriteReportPdf(m_document, path))
+    const bool existed = QFileInfo::exists(path);
+    QString error;
+    if (WriteReportPdf(m_document, path, &error))
         return true;
-    ShowInfoMessage(QStringLiteral("Błąd"), QStringLiteral("Nie można zapisać pliku ") + path);
+    ShowInfoMessage(QStringLiteral("Błąd"),
+                    QStringLiteral("Nie można zapisać pliku %1 (%2). ").arg(path, error) +
+                        (existed ? QStringLiteral("Wcześniejszy plik pozostał bez zmian.")
+                                 : QStringLiteral("Plik nie został utworzony.")));
     return false;
 }
 

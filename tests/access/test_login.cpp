@@ -3,6 +3,7 @@
 #include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
+#include "data/SafeFile.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uInfoForm.h"
 #include "support/ModalDriver.h"
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -153,6 +156,7 @@ void TestLogin::init()
 
 void TestLogin::cleanup()
 {
+    SafeFile::setFaultHook({});
     SetInfoHandler({});
     m_program.reset();
 }
@@ -436,45 +440,59 @@ void TestLogin::unstorablePasswordRefused()
 
 void TestLogin::failedWriteKeepsEverything_data()
 {
-    QTest::addColumn<bool>("directory");
-    QTest::newRow("read-only file") << false;
-    QTest::newRow("directory in its place") << true;
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only file") << "read-only"
+                                    << "plik rejestr.ini jest tylko do odczytu";
+    QTest::newRow("directory in its place") << "directory"
+                                            << "w miejscu pliku jest folder: ";
+    QTest::newRow("full disk") << "full disk"
+                               << "brak miejsca na dysku: ";
 }
 
 void TestLogin::failedWriteKeepsEverything()
 {
-    QFETCH(bool, directory);
+    QFETCH(QString, cause);
+    QFETCH(QString, reason);
+    const bool directory = cause == QLatin1String("directory");
     const QByteArray before = FileBytes(Settings());
     if (directory)
         QVERIFY(QFile::remove(Settings()) && QDir().mkdir(Settings()));
-    else
+    else if (cause == QLatin1String("read-only"))
         QVERIFY(QFile::setPermissions(Settings(), QFile::ReadOwner | QFile::ReadGroup));
-    // As in the program: database errors reach the user through the information window.
-    SetInfoHandler([](const QString& title, const QString& text) { ShowInfo(title, text); });
-    TfChangeLogin change;
+    else // a full disk refuses the buffered bytes when they are finally written out
+        SafeFile::setFaultHook(
+            [](SafeFile::Step at) { return at == SafeFile::Step::Flush ? ENOSPC : 0; });
     QStringList infos;
-    ModalDriver driver;
-    driver.onNextModal([&](QWidget* modal) {
-        Save(modal, kestu, QStringLiteral("nowe"), QStringLiteral("nowe"));
-        QVERIFY(change.isVisible());
-        QTest::mouseClick(change.SpeedButton6, Qt::LeftButton);
-    });
-    driver.onNextModal(AnswerInfo(&infos));
-    change.exec();
-    QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+    {
+        TfChangeLogin change;
+        ModalDriver driver;
+        driver.onNextModal([&](QWidget* modal) {
+            Save(modal, kestu, QStringLiteral("nowe"), QStringLiteral("nowe"));
+            QVERIFY(change.isVisible());
+            QTest::mouseClick(change.SpeedButton6, Qt::LeftButton);
+        });
+        driver.onNextModal(AnswerInfo(&infos));
+        change.exec();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+    }
 
     QCOMPARE(infos.size(), 1);
-    QVERIFY2(infos[0].startsWith(QStringLiteral("Błąd bazy danych|Wystąpił nieoczekiwany błąd. "
-                                                "Orginalny komunikat: Nie można zapisać pliku ")) &&
-                 infos[0].endsWith(QStringLiteral("rejestr.ini")),
-             qPrintable(infos[0]));
+    QVERIFY2(
+        infos[0].startsWith(QStringLiteral("Błąd|Nie udało się zapisać nowego hasła (") + reason) &&
+            infos[0].endsWith(QStringLiteral("). Hasło nie zostało zmienione.")),
+        qPrintable(infos[0]));
     QVERIFY(FileBytes(ProgramPath(QStringLiteral("debug/error.txt")))
-                .contains("  [0000000000]  Nie można zapisać pliku "));
+                .contains(QStringLiteral("  Nie można zapisać pliku %1: %2")
+                              .arg(QDir::toNativeSeparators(Settings()), reason)
+                              .toUtf8()));
     QCOMPARE(storedPassword, CipherOf(kestu));
-    if (directory)
+    if (directory) {
         QVERIFY(QFileInfo(Settings()).isDir());
-    else
+    } else {
         QCOMPARE(FileBytes(Settings()), before);
+        QVERIFY(Login({kestu}));
+    }
 }
 
 void TestLogin::changeEscapeClosesEnterDoesNothing()
