@@ -3,6 +3,7 @@
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
 #include "data/IniFile.h"
+#include "data/SafeFile.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/TableSwap.h"
@@ -90,20 +91,44 @@ bool writeSettings(InstallReport& r, const QString& path)
         return true;
     IniFile ini(path);
     ini.setValue(kSettingsSection, kSettingsKey, EncryptPassword(ToCp1250(kDefaultPassword)));
-    if (!ini.save())
-        return fail(r, QStringLiteral("Nie można zapisać pliku %1").arg(path));
+    QString reason;
+    if (!ini.save(&reason))
+        return fail(r, QStringLiteral("Nie można zapisać pliku %1 (%2)").arg(path, reason));
     r.created << path;
     return true;
+}
+
+// The target is replaced whole or not at all (see SafeFile.h), so a failed copy leaves the
+// earlier file, never a half one, under its name.
+bool copyWhole(const QString& from, const QString& to, QFileDevice::Permissions permissions,
+               QString* reason)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        *reason = source.errorString();
+        return false;
+    }
+    SafeFile target(to);
+    bool copied = target.open(QIODevice::WriteOnly) && target.setPermissions(permissions);
+    while (copied && !source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 16);
+        copied = !chunk.isEmpty() && target.write(chunk) == chunk.size();
+    }
+    if (copied && target.commit())
+        return true;
+    *reason = target.error() != 0 ? target.errorText() : source.errorString();
+    return false;
 }
 
 bool copyIfAbsent(InstallReport& r, const QString& from, const QString& to)
 {
     if (QFileInfo::exists(to))
         return true;
-    if (!QFile::copy(from, to))
-        return fail(r, QStringLiteral("Nie można skopiować %1 do %2").arg(from, to));
-    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                  QFile::ReadOther);
+    QString reason;
+    if (!copyWhole(from, to,
+                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther,
+                   &reason))
+        return fail(r, QStringLiteral("Nie można skopiować %1 do %2 (%3)").arg(from, to, reason));
     r.created << to;
     return true;
 }
@@ -127,13 +152,9 @@ bool installTemplate(InstallReport& r, const QString& from, const QString& to)
     if (std::none_of(std::begin(kEarlierDefaultTemplates), std::end(kEarlierDefaultTemplates),
                      [&digest](const char* earlier) { return digest == earlier; }))
         return true;
-    // Beside it first, then renamed over it: a failure leaves the earlier default whole.
-    const QString temp = to + QStringLiteral(".new");
-    QFile::remove(temp);
-    if (!QFile::copy(from, temp) || !QFile::setPermissions(temp, installed.permissions()))
-        return fail(r, QStringLiteral("Nie można zapisać szablonu %1").arg(to));
-    if (!QFile::remove(to) || !QFile::rename(temp, to))
-        return fail(r, QStringLiteral("Nie można zapisać szablonu %1").arg(to));
+    QString reason;
+    if (!copyWhole(from, to, installed.permissions(), &reason))
+        return fail(r, QStringLiteral("Nie można zapisać szablonu %1 (%2)").arg(to, reason));
     r.created << to;
     return true;
 }
@@ -146,13 +167,9 @@ bool installProgram(InstallReport& r, const QString& programFile, const QString&
     const QString target = QDir(dir).filePath(source.fileName());
     if (QFileInfo(target).canonicalFilePath() == source.canonicalFilePath())
         return true;
-    const QString temp = target + QStringLiteral(".new");
-    QFile::remove(temp);
-    if (!QFile::copy(programFile, temp) || !QFile::setPermissions(temp, source.permissions()))
-        return fail(r, QStringLiteral("Nie można skopiować programu %1").arg(programFile));
-    QFile::remove(target);
-    if (!QFile::rename(temp, target))
-        return fail(r, QStringLiteral("Nie można zapisać programu %1").arg(target));
+    QString reason;
+    if (!copyWhole(programFile, target, source.permissions(), &reason))
+        return fail(r, QStringLiteral("Nie można zapisać programu %1 (%2)").arg(target, reason));
     r.created << target;
     return true;
 }

@@ -134,7 +134,8 @@ private Q_SLOTS:
         QVERIFY(again.ok);
         QVERIFY(again.created.contains(frf));
         QCOMPARE(readAll(frf), current);
-        QVERIFY(!QFile::exists(frf + QStringLiteral(".new")));
+        QCOMPARE(QDir(dir).entryList({QStringLiteral("rejestr.frf*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("rejestr.frf")});
     }
 
     void aBlockedPathFailsWithAMessage()
