@@ -336,8 +336,12 @@ bool TReportPreview::saveAsPdf(const QString& path)
 {
     const bool existed = QFileInfo::exists(path);
     QString error;
-    if (WriteReportPdf(m_document, path, &error))
+    if (WriteReportPdf(m_document, path, &error)) {
+        ShowInfoMessage(
+            QStringLiteral("Informacja"),
+            QStringLiteral("Raport zapisano w pliku %1.").arg(QDir::toNativeSeparators(path)));
         return true;
+    }
     ShowInfoMessage(QStringLiteral("Błąd"),
                     QStringLiteral("Nie można zapisać pliku %1 (%2). ").arg(path, error) +
                         (existed ? QStringLiteral("Wcześniejszy plik pozostał bez zmian.")

@@ -295,6 +295,10 @@ private Q_SLOTS:
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QCOMPARE(pdfPages(pdf.readAll()), 5);
+        QCOMPARE(shown.value(0),
+                 qMakePair(QStringLiteral("Informacja"),
+                           QStringLiteral("Raport zapisano w pliku %1.").arg(path)));
+        shown.clear();
         const QString bad = dir.filePath(QStringLiteral("brak/raport.pdf"));
         QVERIFY(!preview.saveAsPdf(bad));
         SetInfoHandler({});
