@@ -3,13 +3,13 @@
 #include "import/ParadoxConvert.h"
 #include "import/TableSwap.h"
 
+#include "archive/ArchiveSet.h"
 #include "archive/uArchiveDescription.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/SqliteHandles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,7 +75,6 @@ bool Exec(sqlite3* db, const QString& sql, QString* error)
     return Rows(db, sql, ignored, error);
 }
 
-// A table file together with the files SQLite keeps beside it.
 // The journal, log and shared-memory files SQLite may keep beside a table file.
 void RemoveCompanionFiles(const QString& file)
 {
@@ -199,9 +198,10 @@ bool BackupInto(sqlite3* source, const QString& schema, const QString& target, Q
 
 // The staged file is SQLite's, intact, and holds the one expected table and nothing that would
 // act on it (no other table that a statement could reach instead, no view, no trigger).
-bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error)
+bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error,
+                     int flags = SQLITE_OPEN_READWRITE)
 {
-    SqliteConnectionPtr db = Open(file, SQLITE_OPEN_READWRITE, error);
+    SqliteConnectionPtr db = Open(file, flags, error);
     if (!db)
         return false;
     Exec(db.get(), QStringLiteral("PRAGMA mmap_size=%1").arg(kVerifyMapSize), nullptr);
@@ -241,13 +241,52 @@ bool VerifyTableFile(const QString& file, const QString& tableFile, QString* err
     return true;
 }
 
-bool Rename(const QString& from, const QString& to, QString* error)
+// The first finding of a failed check, for a message: SQLite heads its list with a line of its own.
+QString FirstFinding(const QString& why)
 {
-    std::error_code ec;
-    fs::rename(ToPath(from), ToPath(to), ec);
-    return !ec ||
-           Fail(error,
-                QStringLiteral("%1 -> %2: %3").arg(from, to, QString::fromStdString(ec.message())));
+    for (const QString& line : why.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1String("***")))
+            return line.trimmed();
+    }
+    return why.trimmed();
+}
+
+QString DamagedMessage(const QString& file, const QString& why, const QStringList& before)
+{
+    QString finding = FirstFinding(why);
+    while (finding.endsWith(u'.'))
+        finding.chop(1);
+    QString text =
+        QStringLiteral("Plik tabeli %1 jest uszkodzony: %2. Archiwum nie zostało utworzone")
+            .arg(QDir::toNativeSeparators(file), finding);
+    if (before.contains(kDescriptionFileName))
+        return text + QStringLiteral("; wcześniejsze archiwum w folderze pozostało bez zmian.");
+    if (!before.isEmpty())
+        return text + QStringLiteral("; pliki w folderze pozostały bez zmian.");
+    return text + u'.';
+}
+
+// The copies are the live tables page for page, so a copy that fails its check usually comes
+// from a damaged live file; the user has to learn which one, by name.
+bool FindDamagedTable(sqlite3* live, QString* file, QString* why)
+{
+    for (const QString& name : TableNames) {
+        *file = QString::fromUtf8(sqlite3_db_filename(live, Stem(name).toUtf8().constData()));
+        if (QFileInfo(*file).isFile() && !VerifyTableFile(*file, name, why, SQLITE_OPEN_READONLY))
+            return true;
+    }
+    return false;
+}
+
+bool WriteStagedDescription(const QString& file, const ArchiveDescription& description,
+                            QString* error)
+{
+    ArchiveStep(QStringLiteral("write ") + file);
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+        WriteDescription(out, description) && out.flush())
+        return true;
+    return Fail(error, QStringLiteral("%1: %2").arg(file, out.errorString()));
 }
 
 } // namespace
@@ -303,27 +342,35 @@ QStringList ExpectedColumns(const QString& tableFile)
     return {};
 }
 
-bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error)
+CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
+                            const ArchiveDescription& description, QString* error)
 {
-    if (IsDataDirectory(dir))
-        return Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
-    if (!QDir().mkpath(dir))
-        return Fail(error, QStringLiteral("Nie można utworzyć katalogu %1").arg(dir));
+    if (IsDataDirectory(dir)) {
+        Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
+        return CreateOutcome::Failed;
+    }
+    if (!QDir().mkpath(dir)) {
+        Fail(error, QStringLiteral("Nie można utworzyć katalogu %1").arg(dir));
+        return CreateOutcome::Failed;
+    }
+    if (!FinishInterruptedArchive(dir, error))
+        return CreateOutcome::Failed;
+    const QStringList before = ArchiveSetFilesIn(dir);
 
     SqliteConnectionPtr own;
     if (!live) {
         own = OpenDataFiles(error);
         if (!own)
-            return false;
+            return CreateOutcome::Failed;
         live = own.get();
     }
     for (const QString& name : TableNames) {
-        if (!sqlite3_db_filename(live, Stem(name).toUtf8().constData()))
-            return Fail(error, QStringLiteral("Tabela %1 nie jest dołączona").arg(Stem(name)));
+        if (!sqlite3_db_filename(live, Stem(name).toUtf8().constData())) {
+            Fail(error, QStringLiteral("Tabela %1 nie jest dołączona").arg(Stem(name)));
+            return CreateOutcome::Failed;
+        }
     }
 
-    const QString suffix = QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
-    QStringList copies;
     bool ok = true;
     {
         ReadSnapshot snapshot(live);
@@ -331,41 +378,30 @@ bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error)
         for (const QString& name : TableNames) {
             if (!ok)
                 break;
-            copies << ArchiveFilePath(dir, name) + suffix;
-            ok = BackupInto(live, Stem(name), copies.last(), error);
+            const QString staged = StagedArchiveFile(dir, name);
+            ArchiveStep(QStringLiteral("write ") + staged);
+            ok = BackupInto(live, Stem(name), staged, error);
         }
     }
-    // Earlier copies in dir are replaced only when both new ones are complete, and as a pair:
-    // they wait aside until both new ones are in place, and come back if one cannot be placed.
-    const QString aside = QStringLiteral(".old-%1").arg(QCoreApplication::applicationPid());
-    std::vector<bool> setAside(std::size_t(copies.size()), false);
-    std::vector<bool> placed(std::size_t(copies.size()), false);
-    for (int i = 0; ok && i < copies.size(); ++i) {
-        const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
-        // A stale journal beside the old copy would otherwise be rolled into the new one.
-        RemoveCompanionFiles(target);
-        if (QFileInfo::exists(target)) {
-            ok = Rename(target, target + aside, error);
-            setAside[std::size_t(i)] = ok;
-        }
-        if (ok) {
-            ok = Rename(copies[i], target, error);
-            placed[std::size_t(i)] = ok;
-        }
+    // Checked as a restore would check them, before they replace anything.
+    for (const QString& name : TableNames) {
+        if (ok)
+            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error);
     }
-    for (int i = int(copies.size()) - 1; i >= 0; --i) {
-        const QString target = ArchiveFilePath(dir, TableNames[std::size_t(i)]);
-        if (ok) {
-            RemoveDatabaseFile(target + aside);
-            continue;
-        }
-        if (placed[std::size_t(i)])
-            Rename(target, copies[i], nullptr);
-        if (setAside[std::size_t(i)])
-            Rename(target + aside, target, nullptr);
-        RemoveDatabaseFile(copies[i]);
+    if (!ok) {
+        RemoveStagedArchive(dir);
+        QString file;
+        QString why;
+        if (!FindDamagedTable(live, &file, &why))
+            return CreateOutcome::Failed;
+        Fail(error, DamagedMessage(file, why, before));
+        return CreateOutcome::Damaged;
     }
-    return ok;
+    if (!WriteStagedDescription(StagedArchiveFile(dir, kDescriptionFileName), description, error)) {
+        RemoveStagedArchive(dir);
+        return CreateOutcome::Failed;
+    }
+    return PlaceStagedArchive(dir, error) ? CreateOutcome::Created : CreateOutcome::Failed;
 }
 
 bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error)
@@ -410,6 +446,9 @@ RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QStri
         Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
         return RestoreOutcome::Refused;
     }
+    // Never a pair of which one table is new and the other old.
+    if (!FinishInterruptedArchive(dir, error))
+        return RestoreOutcome::Refused;
     struct Swap
     {
         QString live, staged;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/uArchiveDescription.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,12 +27,22 @@ bool HoldsArchive(const QString& dir);
 // The columns a table file must hold, by its file name ("rejestr.DB"); empty for another name.
 QStringList ExpectedColumns(const QString& tableFile);
 
-// Copies both tables into dir as one consistent snapshot: both are read inside one read
-// transaction through SQLite's backup API, so no other writer's statement can be half in them.
-// live is the program's connection with the table files attached under their stems, or null to
-// read the files of the data directory. A table copy replaces the one in dir only after both
-// copies succeeded. False, with the reason in error, on any failure.
-bool CreateArchiveTables(sqlite3* live, const QString& dir, QString* error = nullptr);
+enum class CreateOutcome
+{
+    Created, // dir holds the new archive
+    Damaged, // a live table file is damaged; error is the user's message naming it
+    Failed,  // the copy could not be made or put in place; error holds the reason
+};
+
+// Makes in dir an archive of both tables and the description. The tables are read inside one
+// read transaction through SQLite's backup API, so no other writer's statement can be half in
+// them. live is the program's connection with the table files attached under their stems, or
+// null to read the files of the data directory. The copies are checked as a restore checks them,
+// and only then do they and the description replace the archive in dir, as a whole (ArchiveSet.h):
+// a failure before that leaves the folder's files as they were, a cut after it is completed by
+// the next archive operation on the folder.
+CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
+                            const ArchiveDescription& description, QString* error = nullptr);
 
 // Produces at staged a verified SQLite table file from the archived one: a copy that opens,
 // passes SQLite's quick check and holds exactly the one expected table with its columns.
@@ -48,6 +60,7 @@ enum class RestoreOutcome
 // Restores both tables from the archive in dir, all or nothing: both archived files are staged
 // beside the live ones first; only then are the data module's views closed, the connection shut,
 // the files swapped by renaming (the earlier ones kept until both are in place) and the connection
-// reopened. dataModule may be null (no connection to close).
+// reopened. An interrupted replacement of the archive is completed first; while it cannot be,
+// nothing is restored. dataModule may be null (no connection to close).
 RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
                               QString* error = nullptr);

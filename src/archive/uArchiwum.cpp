@@ -1,6 +1,7 @@
 #include "archive/uArchiwum.h"
 #include "dialogs/uWindowLook.h"
 
+#include "archive/ArchiveSet.h"
 #include "archive/FileOper.h"
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
@@ -329,7 +330,10 @@ void TfArchiwum::RefreshFound()
     paintBase(oData, kInactiveField);
 
     const QString dir = SelectedDirectory();
-    if (dir.isEmpty() || !HoldsArchive(dir))
+    if (dir.isEmpty())
+        return;
+    FinishInterruptedArchive(dir);
+    if (!HoldsArchive(dir))
         return;
     const ArchiveDescription found = ReadDescription(ArchiveFilePath(dir, kDescriptionFileName));
     oNazwa->setText(found.Nazwa);
@@ -399,6 +403,7 @@ void TfArchiwum::stworzClick()
     const QString dir = SelectedDirectory();
     if (dir.isEmpty() || refuseDataDirectory() || refuseDate(nData))
         return;
+    FinishInterruptedArchive(dir);
     if (HoldsArchive(dir) && !Ask(QStringLiteral("Pytanie"),
                                   QStringLiteral("We wskazanym katalogu istnieje już "
                                                  "archiwum. Czy zastąpić znalezione archiwum?")))
@@ -407,17 +412,16 @@ void TfArchiwum::stworzClick()
                         ? myDataBase->DatabaseMain.handle()
                         : nullptr;
     QString why;
-    if (!CreateArchiveTables(live, dir, &why)) {
+    const CreateOutcome outcome =
+        CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), DateFieldText(nData)}, &why);
+    if (outcome != CreateOutcome::Created) {
         LogError(QStringLiteral("Archiwum %1: %2").arg(dir, why));
-        ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Nie udało się stworzyć archiwum"));
-        return;
-    }
-    // Without its description the copy is not recognised as an archive: never a silent end.
-    if (!WriteDescription(ArchiveFilePath(dir, kDescriptionFileName),
-                          ArchiveDescription{nNazwa->text(), DateFieldText(nData)})) {
-        LogError(QStringLiteral("Archiwum %1: nie można zapisać pliku %2")
-                     .arg(dir, kDescriptionFileName));
-        ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Nie udało się stworzyć archiwum"));
+        if (outcome == CreateOutcome::Damaged)
+            ShowInfo(QStringLiteral("Uwaga"), why);
+        else
+            ShowInfo(QStringLiteral("Informacja"),
+                     QStringLiteral("Nie udało się stworzyć archiwum"));
+        RefreshFound();
         return;
     }
     ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Archiwum zostało stworzone"));
@@ -431,6 +435,8 @@ void TfArchiwum::zapiszClick()
     const QString dir = SelectedDirectory();
     if (dir.isEmpty() || refuseDate(oData))
         return;
+    // A replacement still to be completed would bring back the description it carries.
+    FinishInterruptedArchive(dir);
     if (WriteDescription(ArchiveFilePath(dir, kDescriptionFileName),
                          ArchiveDescription{oNazwa->text(), DateFieldText(oData)}))
         ShowInfo(QStringLiteral("Informacja"),
@@ -449,6 +455,8 @@ void TfArchiwum::usunClick()
              QStringLiteral("Archiwum zostanie trwale usunięte. Odzyskanie archiwum będzie "
                             "niemożliwe. Czy kontynuować usuwanie?")))
         return;
+    // Otherwise a replacement still to be completed would bring the archive back.
+    FinishInterruptedArchive(dir);
     fileOperations.SetOperation(deleteFileOP);
     fileOperations.Clear();
     // Only what is there: a missing table copy would stop the queue and leave the rest behind.

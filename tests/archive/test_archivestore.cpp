@@ -1,6 +1,8 @@
 #include "ArchiveTestData.h"
 #include "support/TempProgramDir.h"
 
+#include "archive/ArchiveSet.h"
+#include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -14,6 +16,7 @@
 namespace {
 
 const QStringList kTables{QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")};
+const QStringList kSet = QStringList{QStringLiteral("archiwum.bak")} + kTables;
 
 QStringList Entries(const QString& dir)
 {
@@ -82,6 +85,37 @@ void Apply(Damage damage, const QString& file)
     }
 }
 
+// Thrown by the step hook where the program is to die.
+struct Crash
+{
+};
+
+void CrashAt(int step)
+{
+    SetArchiveStepHook([step, n = 0](const QString&) mutable {
+        if (n++ == step)
+            throw Crash();
+    });
+}
+
+// The set in dir as one text (both tables and the description's name); empty when dir is.
+QString SetIn(const QString& dir)
+{
+    if (Entries(dir).isEmpty())
+        return QString();
+    return DumpTable(dir + QStringLiteral("/kontrahenci.DB")) +
+           DumpTable(dir + QStringLiteral("/rejestr.DB")) +
+           ReadDescription(dir + QStringLiteral("/archiwum.bak")).Nazwa;
+}
+
+// Makes dir hold exactly what from holds.
+void LayOut(const QString& from, const QString& dir)
+{
+    QVERIFY(QDir(dir).removeRecursively() && QDir().mkpath(dir));
+    for (const QString& name : Entries(from))
+        QVERIFY(QFile::copy(from + u'/' + name, dir + u'/' + name));
+}
+
 } // namespace
 
 class TestArchiveStore : public QObject
@@ -97,6 +131,10 @@ class TestArchiveStore : public QObject
         return m_program->filePath(QStringLiteral("db/") + table);
     }
     QString archived(const QString& table) const { return m_place->filePath(table); }
+    static bool make(const QString& dir, const QString& name = QStringLiteral("a"))
+    {
+        return CreateArchive(nullptr, dir, {name, EmptyDateText}) == CreateOutcome::Created;
+    }
 
 private Q_SLOTS:
     void init()
@@ -146,7 +184,7 @@ private Q_SLOTS:
 
         // Nothing is made in or taken from it.
         const QString before = DumpTable(live(kTables[1]));
-        QVERIFY(!CreateArchiveTables(nullptr, db));
+        QCOMPARE(CreateArchive(nullptr, db, {}), CreateOutcome::Failed);
         QCOMPARE(RestoreArchive(m_dm.get(), db), RestoreOutcome::Refused);
         QCOMPARE(Entries(db), kTables);
         QCOMPARE(DumpTable(live(kTables[1])), before);
@@ -160,8 +198,10 @@ private Q_SLOTS:
         QVERIFY(!m_dm->DBFRejestr.allFetched());
         sqlite3* liveDb = m_dm->DatabaseMain.handle();
         QString why;
-        QVERIFY2(CreateArchiveTables(liveDb, m_place->path(), &why), qPrintable(why));
-        QCOMPARE(Entries(m_place->path()), kTables);
+        QVERIFY2(CreateArchive(liveDb, m_place->path(), {QStringLiteral("b"), EmptyDateText},
+                               &why) == CreateOutcome::Created,
+                 qPrintable(why));
+        QCOMPARE(Entries(m_place->path()), kSet);
         for (const QString& t : kTables)
             QCOMPARE(DumpTable(archived(t)), DumpTable(live(t)));
         // The connection is left as it was: no transaction, writes go through.
@@ -171,31 +211,124 @@ private Q_SLOTS:
 
     void createReplacesOnlyWhenBothCopiesSucceed()
     {
-        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(make(m_place->path()));
         const QString before = DumpTable(archived(kTables[0]));
         FillData(m_program->path(), 2);
         // The second copy cannot be written.
-        QVERIFY(QDir().mkpath(archived(kTables[1]) +
-                              QStringLiteral(".tmp-%1/x").arg(QCoreApplication::applicationPid())));
-        QVERIFY(!CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(
+            QDir().mkpath(StagedArchiveFile(m_place->path(), kTables[1]) + QStringLiteral("/x")));
+        QVERIFY(!make(m_place->path()));
         QCOMPARE(DumpTable(archived(kTables[0])), before);
-        QVERIFY(!QFile::exists(archived(kTables[0]) +
-                               QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid())));
+        QVERIFY(!QFile::exists(StagedArchiveFile(m_place->path(), kTables[0])));
     }
 
-    // The second table cannot be put in place: the first goes back to its earlier copy, so the
-    // archive never holds a pair of two different days.
+    // The description cannot take its place: the tables stay the earlier ones too, so the archive
+    // never holds a pair of two different days.
     void createKeepsTheEarlierPairWhenPlacingFails()
     {
-        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(make(m_place->path()));
         const QString before = DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1]));
         FillData(m_program->path(), 2);
-        QVERIFY(QDir().mkpath(archived(kTables[1]) +
-                              QStringLiteral(".old-%1/x").arg(QCoreApplication::applicationPid())));
+        QVERIFY(QFile::remove(archived(QStringLiteral("archiwum.bak"))));
+        QVERIFY(QDir().mkpath(archived(QStringLiteral("archiwum.bak/x"))));
         QString why;
-        QVERIFY(!CreateArchiveTables(nullptr, m_place->path(), &why));
+        QCOMPARE(CreateArchive(nullptr, m_place->path(), {}, &why), CreateOutcome::Failed);
         QVERIFY(!why.isEmpty());
         QCOMPARE(DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1])), before);
+        QCOMPARE(Entries(m_place->path()), kSet);
+    }
+
+    // A crash before any step of a replacement, and in one row again before any step of the
+    // repair: the next operation finds the whole old set or the whole new one, nothing else.
+    void interruptedReplacementLeavesAWholeSet_data()
+    {
+        QTest::addColumn<bool>("earlier");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("replacing, then the listing") << true << "listing";
+        QTest::newRow("replacing, then a restore") << true << "restore";
+        QTest::newRow("replacing, the repair cut too") << true << "cut";
+        QTest::newRow("first archive, then the listing") << false << "listing";
+    }
+    void interruptedReplacementLeavesAWholeSet()
+    {
+        QFETCH(bool, earlier);
+        QFETCH(QString, next);
+        const QString dir = m_place->path();
+        QTemporaryDir before, after, cut;
+        QVERIFY(!earlier || make(before.path(), QStringLiteral("stare")));
+        FillData(m_program->path(), 2);
+        QStringList steps;
+        SetArchiveStepHook([&steps](const QString& step) { steps << step; });
+        QVERIFY(make(after.path(), QStringLiteral("nowe")));
+        const QStringList whole{SetIn(before.path()), SetIn(after.path())};
+        const auto check = [&](const QString& where) {
+            QVERIFY(FinishInterruptedArchive(dir));
+            QVERIFY2(whole.contains(SetIn(dir)), qPrintable(where));
+            QCOMPARE(Entries(dir), SetIn(dir).isEmpty() ? QStringList() : kSet);
+        };
+        for (int at = 0; at < steps.size(); ++at) {
+            LayOut(before.path(), dir);
+            CrashAt(at);
+            QVERIFY_THROWS_EXCEPTION(Crash, make(dir, QStringLiteral("nowe")));
+            LayOut(dir, cut.path());
+            for (int again = 0; next == u"cut"; ++again) {
+                LayOut(cut.path(), dir);
+                CrashAt(again);
+                try {
+                    FinishInterruptedArchive(dir);
+                    break;
+                } catch (const Crash&) {
+                }
+                SetArchiveStepHook({});
+                check(steps[at] + QStringLiteral(", repair cut at %1").arg(again));
+            }
+            SetArchiveStepHook({});
+            if (next == u"restore") {
+                QCOMPARE(RestoreArchive(m_dm.get(), dir), RestoreOutcome::Restored);
+                QCOMPARE(DumpTable(live(kTables[0])) + DumpTable(live(kTables[1])),
+                         DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1])));
+                FillData(m_program->path(), 2);
+            }
+            check(steps[at]);
+        }
+    }
+
+    // Cut archives of earlier builds (copies under ".tmp-PID", predecessors set aside under
+    // ".old-PID"): the pair whole before or after, and nothing else of theirs.
+    void earlierBuildLeftoversAreCleared_data()
+    {
+        QTest::addColumn<QString>("files"); // name=the archive it is a copy from
+        QTest::addColumn<QString>("left");
+        QTest::newRow("copies not placed")
+            << "kontrahenci.DB=1 rejestr.DB=1 kontrahenci.DB.tmp-71=2 rejestr.DB.tmp-71-journal=2"
+            << "1";
+        QTest::newRow("first set aside")
+            << "kontrahenci.DB.old-71=1 rejestr.DB=1 kontrahenci.DB.tmp-71=2 rejestr.DB.tmp-71=2"
+            << "1";
+        QTest::newRow("first placed, second set aside")
+            << "kontrahenci.DB=2 kontrahenci.DB.old-71=1 rejestr.DB.old-71=1 rejestr.DB.tmp-71=2"
+            << "1";
+        QTest::newRow("both placed") << "kontrahenci.DB=2 rejestr.DB=2 rejestr.DB.old-71=1"
+                                     << "2";
+    }
+    void earlierBuildLeftoversAreCleared()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, left);
+        QTemporaryDir one, two;
+        QVERIFY(make(one.path()));
+        FillData(m_program->path(), 2);
+        QVERIFY(make(two.path()));
+        for (const QString& file : files.split(u' ')) {
+            const QString name = file.section(u'=', 0, 0);
+            QVERIFY(
+                QFile::copy((file.endsWith(u'1') ? one : two).filePath(name.section(u'.', 0, 1)),
+                            archived(name)));
+        }
+        QVERIFY(FinishInterruptedArchive(m_place->path()));
+        QCOMPARE(Entries(m_place->path()), kTables);
+        for (const QString& t : kTables)
+            QCOMPARE(DumpTable(archived(t)), DumpTable((left == u"1" ? one : two).filePath(t)));
     }
 
     // A writer that has put uncommitted pages into the file: the copy must not show them.
@@ -214,7 +347,7 @@ private Q_SLOTS:
         // The writer really spilled into the file: it holds the exclusive lock.
         QVERIFY(DumpTable(live(kTables[1])).startsWith(QStringLiteral("ERROR")));
 
-        const bool made = CreateArchiveTables(nullptr, m_place->path());
+        const bool made = make(m_place->path());
         sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
         if (made)
             QCOMPARE(DumpTable(archived(kTables[1])), committed);
@@ -238,7 +371,7 @@ private Q_SLOTS:
     void stageRefusesDamagedFiles()
     {
         QFETCH(Damage, damage);
-        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(make(m_place->path()));
         const QString staged = m_place->filePath(QStringLiteral("rejestr.staged"));
         QVERIFY(StageArchivedTable(archived(kTables[1]), staged));
         QCOMPARE(DumpTable(staged), DumpTable(live(kTables[1])));
@@ -257,7 +390,7 @@ private Q_SLOTS:
     // The second swap fails after the first was done: both files go back.
     void restoreRollsBackWhenSwapFails()
     {
-        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(make(m_place->path()));
         FillData(m_program->path(), 2, 30);
         const QString k = DumpTable(live(kTables[0]));
         const QString r = DumpTable(live(kTables[1]));
@@ -278,7 +411,7 @@ private Q_SLOTS:
     // An archive on a read-only medium: the restored live tables can be written again.
     void restoreFromReadOnlyArchiveLeavesWritableTables()
     {
-        QVERIFY(CreateArchiveTables(nullptr, m_place->path()));
+        QVERIFY(make(m_place->path()));
         for (const QString& t : kTables)
             QVERIFY(QFile::setPermissions(archived(t),
                                           QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));

@@ -40,9 +40,9 @@ struct Fixture
     QTemporaryDir place;
     std::unique_ptr<TfArchiwum> w;
 
-    Fixture()
+    explicit Fixture(int entries = 50)
     {
-        FillData(program.path(), 1);
+        FillData(program.path(), 1, entries);
         dm.DMCreate();
         myDataBase = &dm;
         w = std::make_unique<TfArchiwum>();
@@ -63,9 +63,20 @@ struct Fixture
     QString liveDump() const { return dump(program.filePath(QStringLiteral("db"))); }
     void makeArchive(const QString& name)
     {
-        QVERIFY(CreateArchiveTables(nullptr, place.path()));
-        QVERIFY(WriteDescription(at(kDescriptionFileName), {name, EmptyDateText}));
+        QCOMPARE(CreateArchive(nullptr, place.path(), {name, EmptyDateText}),
+                 CreateOutcome::Created);
         w->RefreshFound();
+    }
+    // Every file in the folder, named, with its bytes.
+    QByteArray bytes() const
+    {
+        QByteArray all;
+        for (const QString& name : Entries(place.path())) {
+            QFile file(at(name));
+            file.open(QIODevice::ReadOnly);
+            all += name.toUtf8() + '\n' + file.readAll();
+        }
+        return all;
     }
     // Runs a command, answers its questions in turn and then at most one message; every window
     // shown adds its title and text to `said`.
@@ -207,6 +218,30 @@ private Q_SLOTS:
                    QDate(2026, 12, 15));
         QCOMPARE(f.w->nNazwa->text(), QString());
         QCOMPARE(TfArchiwum::DateFieldText(f.w->nData), EmptyDateText);
+    }
+
+    // 4 KiB overwritten in the middle of the live rejestr.DB: the user is told which file, and
+    // the earlier archive keeps every byte.
+    void damagedLiveTableIsReported()
+    {
+        Fixture f(5000);
+        f.makeArchive(QStringLiteral("stare"));
+        const QByteArray before = f.bytes();
+        QFile file(f.program.filePath(QStringLiteral("db/rejestr.DB")));
+        QVERIFY(file.size() > 40 * 4096);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2 / 4096 * 4096));
+        QCOMPARE(file.write(QByteArray(4096, '\x5a')), 4096);
+        file.close();
+        QStringList said;
+        f.run(&TfArchiwum::stworzClick, {true}, true, &said);
+        QCOMPARE(said.value(2), QStringLiteral("Uwaga"));
+        const QString text = said.value(3);
+        QVERIFY2(text.startsWith(QStringLiteral("Plik tabeli %1 jest uszkodzony: ")
+                                     .arg(QDir::toNativeSeparators(file.fileName()))) &&
+                     text.endsWith(QStringLiteral(". Archiwum nie zostało utworzone; wcześniejsze "
+                                                  "archiwum w folderze pozostało bez zmian.")),
+                 qPrintable(text));
+        QCOMPARE(f.bytes(), before);
     }
 
     // The description cannot be written (a folder holds its name): both commands say so.
