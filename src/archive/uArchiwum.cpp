@@ -398,15 +398,34 @@ void TfArchiwum::SpeedButton6Click()
                      .arg(QDir::toNativeSeparators(path)));
 }
 
+bool TfArchiwum::askToReplace(const QString& dir)
+{
+    if (HoldsArchive(dir))
+        return Ask(QStringLiteral("Pytanie"), QStringLiteral("We wskazanym katalogu istnieje już "
+                                                             "archiwum. Czy zastąpić znalezione "
+                                                             "archiwum?"));
+    // Such as the tables of an older installation, which its users are told to keep.
+    const QStringList present = ArchiveSetFilesIn(dir);
+    if (present.isEmpty())
+        return true;
+    const QString folder = QDir::toNativeSeparators(dir);
+    return Ask(QStringLiteral("Uwaga"),
+               present.size() == 1
+                   ? QStringLiteral("W folderze %1 jest już plik %2, który nie należy do archiwum "
+                                    "programu. Zastąpić go?")
+                         .arg(folder, present.first())
+                   : QStringLiteral("W folderze %1 są już pliki %2, które nie należą do archiwum "
+                                    "programu. Zastąpić je?")
+                         .arg(folder, present.join(QStringLiteral(", "))));
+}
+
 void TfArchiwum::stworzClick()
 {
     const QString dir = SelectedDirectory();
     if (dir.isEmpty() || refuseDataDirectory() || refuseDate(nData))
         return;
     FinishInterruptedArchive(dir);
-    if (HoldsArchive(dir) && !Ask(QStringLiteral("Pytanie"),
-                                  QStringLiteral("We wskazanym katalogu istnieje już "
-                                                 "archiwum. Czy zastąpić znalezione archiwum?")))
+    if (!askToReplace(dir))
         return;
     sqlite3* live = myDataBase && myDataBase->DatabaseMain.isConnected()
                         ? myDataBase->DatabaseMain.handle()

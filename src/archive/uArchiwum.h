@@ -82,6 +82,9 @@ private:
     void aDriveChange(int index);
     // The message on the live data directory, shown when it is selected; true when refused.
     bool refuseDataDirectory();
+    // Asks before an archive or other files under the names of its set in dir are replaced;
+    // true to go on.
+    bool askToReplace(const QString& dir);
     // The date message with the focus to the field; true when the text is refused.
     bool refuseDate(QLineEdit* field);
 

@@ -91,9 +91,12 @@ struct Fixture
         for (bool yes : answers)
             driver.onNextModal([note, yes](QWidget* m) {
                 note(m);
-                m->findChild<QPushButton*>(yes ? QStringLiteral("SpeedButton1")
-                                               : QStringLiteral("SpeedButton2"))
-                    ->click();
+                // A message where a question was awaited has no "Nie".
+                if (auto* b = m->findChild<QPushButton*>(yes ? QStringLiteral("SpeedButton1")
+                                                             : QStringLiteral("SpeedButton2")))
+                    b->click();
+                else
+                    m->close();
             });
         if (message)
             driver.onNextModal([note](QWidget* m) {
@@ -175,42 +178,57 @@ private Q_SLOTS:
         QCOMPARE(f.w->SelectedDirectory(), QStringLiteral("/"));
     }
 
+    // What the folder holds: nothing, our archive, or table files of another program (an older
+    // installation's, which its users keep); either of the last two is replaced only after "Tak".
     void create_data()
     {
-        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("found");
         QTest::addColumn<bool>("replace");
-        QTest::newRow("new") << false << true;
-        QTest::newRow("replaced after Tak") << true << true;
-        QTest::newRow("kept after Nie") << true << false;
+        QTest::addColumn<QStringList>("asked");
+        const QStringList archive{"Pytanie", "We wskazanym katalogu istnieje już archiwum. Czy "
+                                             "zastąpić znalezione archiwum?"};
+        const QStringList tables{"Uwaga", "W folderze %1 są już pliki kontrahenci.DB, rejestr.DB, "
+                                          "które nie należą do archiwum programu. Zastąpić je?"};
+        QTest::newRow("new") << "" << true << QStringList();
+        QTest::newRow("replaced after Tak") << "archive" << true << archive;
+        QTest::newRow("kept after Nie") << "archive" << false << archive;
+        QTest::newRow("foreign replaced after Tak")
+            << "kontrahenci.DB rejestr.DB" << true << tables;
+        QTest::newRow("foreign kept after Nie") << "kontrahenci.DB rejestr.DB" << false << tables;
+        QTest::newRow("one foreign kept after Nie")
+            << "rejestr.DB" << false
+            << QStringList{"Uwaga", "W folderze %1 jest już plik rejestr.DB, który nie należy do "
+                                    "archiwum programu. Zastąpić go?"};
     }
     void create()
     {
-        QFETCH(bool, existing);
+        QFETCH(QString, found);
         QFETCH(bool, replace);
+        QFETCH(QStringList, asked);
         Fixture f;
-        if (existing) {
+        if (found == u"archive") {
             FillData(f.program.path(), 2);
             f.makeArchive(QStringLiteral("stare"));
             FillData(f.program.path(), 1);
+        } else if (!found.isEmpty()) {
+            for (const QString& name : found.split(u' ')) {
+                QFile file(f.at(name));
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(2048, 'P')));
+            }
         }
-        const QString before = f.dump(f.place.path());
+        const QByteArray before = f.bytes();
         f.w->nNazwa->setText(QStringLiteral("Archiwum łódzkie"));
         f.w->nData->setText(QStringLiteral("15-12-2026"));
         QStringList said;
-        f.run(&TfArchiwum::stworzClick, existing ? QList<bool>{replace} : QList<bool>{}, replace,
-              &said);
-        QStringList expected;
-        if (existing)
-            expected << QStringLiteral("Pytanie")
-                     << QStringLiteral("We wskazanym katalogu istnieje już archiwum. Czy zastąpić "
-                                       "znalezione archiwum?");
+        f.run(&TfArchiwum::stworzClick, asked.isEmpty() ? QList<bool>{} : QList<bool>{replace},
+              replace, &said);
+        if (!asked.isEmpty())
+            asked[1].replace(QStringLiteral("%1"), QDir::toNativeSeparators(f.place.path()));
         if (replace)
-            expected << QStringLiteral("Informacja")
-                     << QStringLiteral("Archiwum zostało stworzone");
-        QCOMPARE(said, expected);
+            asked << QStringLiteral("Informacja") << QStringLiteral("Archiwum zostało stworzone");
+        QCOMPARE(said, asked);
         if (!replace) {
-            QCOMPARE(f.dump(f.place.path()), before);
-            QCOMPARE(ReadDescription(f.at(kDescriptionFileName)).Nazwa, QStringLiteral("stare"));
+            QCOMPARE(f.bytes(), before);
             return;
         }
         QCOMPARE(f.dump(f.place.path()), f.liveDump());
