@@ -10,7 +10,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const EDBEngineError& e) {
-        ApplicationException(e.message());
+        ApplicationException(e);
     } catch (const std::exception& e) {
         ApplicationException(QString::fromUtf8(e.what()));
     } catch (...) {
@@ -22,4 +22,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 void TApplication::ApplicationException(const QString& message)
 {
     ShowDBError(message, 0);
+}
+
+void TApplication::ApplicationException(const EDBEngineError& error)
+{
+    ShowDBError(error, 0);
 }

@@ -88,7 +88,7 @@ int RunProgram(int argc, char** argv)
         try {
             dataModule->DMCreate();
         } catch (const EDBEngineError& e) {
-            TApplication::ApplicationException(e.message());
+            TApplication::ApplicationException(e);
         }
         fKontrahent = new TfKontrahent(main.get());
         questionForm = new TquestionForm(main.get());

@@ -119,8 +119,7 @@ void ViewModel::fetchMore(const QModelIndex& parent)
         // The grid asks again on every layout: one report until the view is run again.
         m_fetchFailed = true;
         // Called while the grid lays itself out: report once the event loop is free again.
-        const QString message = e.message();
-        QTimer::singleShot(0, [message] { ShowDBError(message, 0); });
+        QTimer::singleShot(0, [error = e] { ShowDBError(error, 0); });
     }
 }
 

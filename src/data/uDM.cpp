@@ -134,6 +134,9 @@ void TmyDataBase::DMCreate()
     DatabaseMain.disconnect();
     DatabaseMain.params.clear();
     DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
+    // Only these two: an old Paradox table copied into db/ must not stop the program.
+    SetTableNames();
+    DatabaseMain.tableFiles = {TableNames.cbegin(), TableNames.cend()};
     // Beside the program's files, out of db/: renumbering a taxpayer writes both tables.
     DatabaseMain.mainFile = ProgramPath(QStringLiteral(".sesja"));
     // A restore or import cut short (a power cut) is undone before the tables are opened.
@@ -199,7 +202,7 @@ void TmyDataBase::RefreshRejestr()
         DBFRejestr.open();
         attachDisplayRules();
     } catch (const EDBEngineError& e) {
-        ShowDBError(e.message(), kRefreshRejestr);
+        ShowDBError(e, kRefreshRejestr);
     }
 }
 
@@ -213,7 +216,7 @@ void TmyDataBase::RefreshKontrahenci()
         DBFKontrahenci.close();
         DBFKontrahenci.open();
     } catch (const EDBEngineError& e) {
-        ShowDBError(e.message(), kRefreshKontrahenci);
+        ShowDBError(e, kRefreshKontrahenci);
     }
 }
 
@@ -248,7 +251,7 @@ void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
             q.next();
         }
     } catch (const EDBEngineError& e) {
-        ShowDBError(e.message(), kLocateRejestr);
+        ShowDBError(e, kLocateRejestr);
     } catch (const std::exception& e) {
         ShowDBError(QString::fromUtf8(e.what()), kLocateRejestr);
     }
@@ -268,7 +271,7 @@ void TmyDataBase::LocateKontrahent(qint64 taxpayerId)
             q.next();
         }
     } catch (const EDBEngineError& e) {
-        ShowDBError(e.message(), kLocateKontrahent);
+        ShowDBError(e, kLocateKontrahent);
     } catch (const std::exception& e) {
         ShowDBError(QString::fromUtf8(e.what()), kLocateKontrahent);
     }
@@ -294,7 +297,7 @@ qint64 TmyDataBase::MaxRejestrID(qint64 taxpayerId)
             QString::number(taxpayerId));
     } catch (const EDBEngineError& e) {
         mySQL.close();
-        ShowDBError(e.message(), kMaxRejestrID);
+        ShowDBError(e, kMaxRejestrID);
         return -1;
     }
 }
@@ -306,7 +309,7 @@ qint64 TmyDataBase::MaxID(const QString& table, const QString& column)
                         table);
     } catch (const EDBEngineError& e) {
         mySQL.close();
-        ShowDBError(e.message(), kMaxID);
+        ShowDBError(e, kMaxID);
         return -1;
     }
 }
@@ -320,7 +323,7 @@ qint64 TmyDataBase::MaxTaxpayerNumber()
                                        "rejestr.DB)"));
     } catch (const EDBEngineError& e) {
         mySQL.close();
-        ShowDBError(e.message(), kMaxID);
+        ShowDBError(e, kMaxID);
         return -1;
     }
 }
@@ -377,7 +380,7 @@ std::optional<RejestrSums> TmyDataBase::SumRejestr()
         return sums;
     } catch (const EDBEngineError& e) {
         DBFRejestrSUMA.close();
-        ShowDBError(e.message(), kSumRejestr);
+        ShowDBError(e, kSumRejestr);
         return std::nullopt;
     }
 }
@@ -394,7 +397,7 @@ std::optional<QString> TmyDataBase::CountKontrahenci()
         return count;
     } catch (const EDBEngineError& e) {
         DBFKontrahenciSUMA.close();
-        ShowDBError(e.message(), kCountKontrahenci);
+        ShowDBError(e, kCountKontrahenci);
         return std::nullopt;
     }
 }

@@ -86,7 +86,7 @@ bool TmyDataBase::InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& e)
         q.execute();
         return true;
     } catch (const EDBEngineError& err) {
-        ShowDBError(err.message(), kInsertRejestr);
+        ShowDBError(err, kInsertRejestr);
         return false;
     }
 }
@@ -108,7 +108,7 @@ bool TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEn
         requireChangedRow(DatabaseMain);
         return true;
     } catch (const EDBEngineError& err) {
-        ShowDBError(err.message(), kUpdateRejestr);
+        ShowDBError(err, kUpdateRejestr);
         return false;
     }
 }
@@ -121,7 +121,7 @@ bool TmyDataBase::DeleteRejestr(qint64 entryId, qint64 taxpayerId)
         DBFDeleteRejestr.execute();
         return true;
     } catch (const EDBEngineError& err) {
-        ShowDBError(err.message(), kDeleteRejestr);
+        ShowDBError(err, kDeleteRejestr);
         return false;
     }
 }
@@ -134,7 +134,7 @@ bool TmyDataBase::InsertKontrahent(const KontrahentTexts& k)
         DBFInsertKontrahenci.execute();
         return true;
     } catch (const EDBEngineError& err) {
-        ShowDBError(err.message(), kInsertKontrahent);
+        ShowDBError(err, kInsertKontrahent);
         return false;
     }
 }
@@ -169,7 +169,7 @@ bool TmyDataBase::UpdateKontrahent(qint64 oldId, const KontrahentTexts& k)
                 // The engine has already rolled back.
             }
         }
-        ShowDBError(err.message(), kUpdateKontrahent);
+        ShowDBError(err, kUpdateKontrahent);
         return false;
     }
 }
@@ -181,7 +181,7 @@ bool TmyDataBase::DeleteKontrahent(qint64 taxpayerId)
         DBFDeleteKontrahenci.execute();
         return true;
     } catch (const EDBEngineError& err) {
-        ShowDBError(err.message(), kDeleteKontrahent);
+        ShowDBError(err, kDeleteKontrahent);
         return false;
     }
 }

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sqlite3.h>
+
 std::array<QString, 2> TableNames;
 QString EmptyDateText;
 QString DateDisplayFormat;
@@ -29,7 +31,12 @@ InfoHandler& infoHandler()
 
 const QString kLockedMarker = QStringLiteral("Directory is controlled by other .NET file");
 
-// SQLite's own texts for SQLITE_BUSY and SQLITE_LOCKED: another program holds the files.
+const QString kLockedText =
+    QStringLiteral("Pliki bazy danych są zablokowane przez inny program. Odczekaj chwilę i "
+                   "spróbuj ponownie. Jeśli sytuacja powtórzy się spróbuj uruchomić program "
+                   "ponownie lub zrestartuj komputer.");
+
+// SQLite's own texts for SQLITE_BUSY and SQLITE_LOCKED, for a message that came without its code.
 bool isLockedMessage(const QString& message)
 {
     return message.contains(kLockedMarker) ||
@@ -121,24 +128,55 @@ void ShowInfoMessage(const QString& title, const QString& message)
         infoHandler()(title, message);
 }
 
-void ShowDBError(const QString& message, qint64 code)
+QString DBErrorText(const EDBEngineError& error)
+{
+    const QString& message = error.message();
+    const QString file =
+        error.file().isEmpty() ? QString() : QDir::toNativeSeparators(error.file());
+    QString reason;
+    switch (error.code()) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return kLockedText;
+    case SQLITE_FULL:
+        reason = QStringLiteral("Brak miejsca na dysku. Zwolnij miejsce i spróbuj ponownie.");
+        break;
+    case SQLITE_CORRUPT:
+        reason = file.isEmpty() ? QStringLiteral("Plik bazy danych jest uszkodzony.")
+                                : QStringLiteral("Plik %1 jest uszkodzony.").arg(file);
+        break;
+    case SQLITE_NOTADB:
+        reason = file.isEmpty()
+                     ? QStringLiteral("Plik bazy danych jest uszkodzony: nie jest plikiem bazy "
+                                      "danych.")
+                     : QStringLiteral("Plik %1 jest uszkodzony: nie jest plikiem bazy danych.")
+                           .arg(file);
+        break;
+    default:
+        if (isLockedMessage(message))
+            return kLockedText;
+        return QStringLiteral("Wystąpił nieoczekiwany błąd. Orginalny komunikat: ") + message;
+    }
+    return reason + QStringLiteral("\nOrginalny komunikat: ") + message;
+}
+
+void ShowDBError(const EDBEngineError& error, qint64 code)
 {
     const QString padded = QStringLiteral("%1").arg(code, 10, 10, QLatin1Char('0'));
     try {
-        if (isLockedMessage(message))
-            ShowInfoMessage(QStringLiteral("Błąd bazy danych"),
-                            QStringLiteral("Pliki bazy danych są zablokowane przez inny program. "
-                                           "Odczekaj chwilę i spróbuj ponownie. Jeśli sytuacja "
-                                           "powtórzy się spróbuj uruchomić program ponownie lub "
-                                           "zrestartuj komputer."));
-        else
-            ShowInfoMessage(QStringLiteral("Błąd bazy danych"),
-                            QStringLiteral("Wystąpił nieoczekiwany błąd. Orginalny komunikat: ") +
-                                message);
+        ShowInfoMessage(QStringLiteral("Błąd bazy danych"), DBErrorText(error));
     } catch (...) {
         // The log line below is still written.
     }
-    LogError(u'[' + padded + QStringLiteral("]  ") + message);
+    QString line = u'[' + padded + QStringLiteral("]  ") + error.message();
+    if (!error.file().isEmpty())
+        line += QStringLiteral(" (") + QDir::toNativeSeparators(error.file()) + u')';
+    LogError(line);
+}
+
+void ShowDBError(const QString& message, qint64 code)
+{
+    ShowDBError(EDBEngineError(message), code);
 }
 
 QString ReplaceChar(const QString& text, QChar from, QChar to)

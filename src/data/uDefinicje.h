@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dbengine/EDBEngineError.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -37,8 +39,15 @@ void ReadSettings();
 // while debug/ is missing.
 void LogError(const QString& text);
 
-// Shows a database error to the user ("Błąd bazy danych") and logs "[" + ten-digit code + "]  " +
-// the engine's message. Locked-file errors get the locked-files text.
+// What the user is told about an engine error: the reason in Polish, told by the engine's result
+// code (a full disk, a damaged file named, files locked by another program), then the engine's
+// own message; the locked-files text alone for locked files.
+QString DBErrorText(const EDBEngineError& error);
+
+// Shows a database error to the user ("Błąd bazy danych", DBErrorText) and logs "[" + ten-digit
+// code + "]  " + the engine's message, with the file it concerns where known.
+void ShowDBError(const EDBEngineError& error, qint64 code);
+// For a message that did not come with a result code.
 void ShowDBError(const QString& message, qint64 code);
 
 // How core code shows a message without knowing about windows: the program installs its

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // How long a statement waits for another process to release the files before failing with
@@ -17,6 +19,32 @@ QString quoteIdentifier(const QString& name)
     QString q = name;
     q.replace(u'"', QStringLiteral("\"\""));
     return u'"' + q + u'"';
+}
+
+// The main database holds nothing, so one that is not a database is made anew rather than
+// stopping the program; where no file can be made, memory serves (no super-journal then).
+SqliteConnectionPtr openMain(const QString& file, int flags)
+{
+    for (int attempt = 0; !file.isEmpty() && attempt < 2; ++attempt) {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, flags, nullptr);
+        SqliteConnectionPtr db(raw);
+        if (rc != SQLITE_OK)
+            break;
+        sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+        const int read =
+            sqlite3_exec(raw, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+        if (read != SQLITE_NOTADB && read != SQLITE_CORRUPT)
+            return db;
+        db.reset();
+        QFile::remove(file);
+    }
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &raw, flags, nullptr);
+    SqliteConnectionPtr db(raw);
+    if (rc != SQLITE_OK)
+        throw EDBEngineError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)), rc);
+    return db;
 }
 
 } // namespace
@@ -43,20 +71,45 @@ sqlite3* Database::handle() const
     return m_db.get();
 }
 
+EDBEngineError Database::error(const QString& file) const
+{
+    if (!m_db)
+        return EDBEngineError(QStringLiteral("Baza danych nie jest połączona"));
+    const int code = sqlite3_errcode(m_db.get()) & 0xff;
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db.get()));
+    if (file.isEmpty() && (code == SQLITE_CORRUPT || code == SQLITE_NOTADB))
+        return EDBEngineError(message, code, damagedTable());
+    return EDBEngineError(message, code, file);
+}
+
 void Database::raise() const
 {
-    throw EDBEngineError(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db.get()))
-                              : QStringLiteral("Baza danych nie jest połączona"));
+    throw error();
+}
+
+// Which table file a damage report concerns: the engine's message does not say. Only read after
+// a failure, so the cost of the check never falls on a healthy run.
+QString Database::damagedTable() const
+{
+    for (const QString& stem : m_tables) {
+        sqlite3_stmt* raw = nullptr;
+        const QByteArray sql =
+            QStringLiteral("PRAGMA %1.quick_check(1)").arg(quoteIdentifier(stem)).toUtf8();
+        sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr);
+        SqliteStatementPtr st(raw);
+        const bool healthy =
+            raw && sqlite3_step(raw) == SQLITE_ROW &&
+            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)), "ok") == 0;
+        if (!healthy)
+            return QFile::decodeName(sqlite3_db_filename(m_db.get(), stem.toUtf8().constData()));
+    }
+    return {};
 }
 
 void Database::exec(const QString& sql)
 {
-    char* err = nullptr;
-    if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(m_db.get()));
-        sqlite3_free(err);
-        throw EDBEngineError(msg);
-    }
+    if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        raise();
 }
 
 void Database::connect()
@@ -68,22 +121,10 @@ void Database::connect()
         throw EDBEngineError(
             QStringLiteral("Nie znaleziono katalogu bazy danych: %1").arg(dirPath));
 
-    sqlite3* raw = nullptr;
     // One thread uses the connection: SQLite's own locking per call is not needed.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    int rc = SQLITE_CANTOPEN;
-    if (!mainFile.isEmpty()) {
-        rc = sqlite3_open_v2(QFile::encodeName(mainFile).constData(), &raw, flags, nullptr);
-        if (rc != SQLITE_OK) {
-            sqlite3_close_v2(raw);
-            raw = nullptr;
-        }
-    }
-    if (rc != SQLITE_OK)
-        rc = sqlite3_open_v2(":memory:", &raw, flags, nullptr);
-    SqliteConnectionPtr db(raw);
-    if (rc != SQLITE_OK)
-        throw EDBEngineError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+    SqliteConnectionPtr db = openMain(mainFile, flags);
+    sqlite3* raw = db.get();
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     static quint64 connections = 0;
     m_generation = ++connections;
@@ -91,33 +132,73 @@ void Database::connect()
     m_db = std::move(db);
 
     try {
-        const QFileInfoList files = dir.entryInfoList(
-            {QStringLiteral("*.DB"), QStringLiteral("*.db")}, QDir::Files, QDir::Name);
-        for (const QFileInfo& fi : files) {
-            const QString stem = fi.completeBaseName();
-            if (m_tables.contains(stem, Qt::CaseInsensitive))
-                continue;
-            sqlite3_stmt* rawSt = nullptr;
-            if (sqlite3_prepare_v2(raw, "ATTACH DATABASE ?1 AS ?2", -1, &rawSt, nullptr) !=
-                SQLITE_OK)
-                raise();
-            SqliteStatementPtr st(rawSt);
-            const QByteArray file = fi.absoluteFilePath().toUtf8();
-            const QByteArray schema = stem.toUtf8();
-            sqlite3_bind_text(rawSt, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(rawSt, 2, schema.constData(), int(schema.size()), SQLITE_TRANSIENT);
-            if (sqlite3_step(rawSt) != SQLITE_DONE)
-                raise();
-            m_tables << stem;
-            // A rollback journal (never WAL) keeps the two files the whole data whenever no
-            // statement runs, so copying them is a complete backup. Reading the schema here
-            // also fails early on a file that is not a database.
-            exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoteIdentifier(stem)));
+        for (const QString& name : tableFiles) {
+            const QFileInfo fi(dir.filePath(name));
+            // ATTACH would make a missing file an empty table file.
+            if (fi.isFile() && !m_tables.contains(fi.completeBaseName(), Qt::CaseInsensitive))
+                attach(fi.absoluteFilePath(), fi.completeBaseName());
         }
+        removeLeftoversOfCutWrites();
     } catch (...) {
         disconnect();
         throw;
     }
+}
+
+void Database::attach(const QString& file, const QString& schema)
+{
+    sqlite3* raw = m_db.get();
+    sqlite3_stmt* rawSt = nullptr;
+    if (sqlite3_prepare_v2(raw, "ATTACH DATABASE ?1 AS ?2", -1, &rawSt, nullptr) != SQLITE_OK)
+        throw error(file);
+    SqliteStatementPtr st(rawSt);
+    const QByteArray path = file.toUtf8();
+    const QByteArray name = schema.toUtf8();
+    sqlite3_bind_text(rawSt, 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(rawSt, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(rawSt) != SQLITE_DONE)
+        throw error(file);
+    m_tables << schema;
+    // A rollback journal (never WAL) keeps the two files the whole data whenever no statement
+    // runs, so copying them is a complete backup. Reading the schema here also fails early, and
+    // by name, on a file that is not a database.
+    const QByteArray pragma =
+        QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoteIdentifier(schema)).toUtf8();
+    if (sqlite3_exec(raw, pragma.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw error(file);
+}
+
+// A commit cut short by a power cut or a kill leaves its super-journal beside the main file and
+// may leave table journals that SQLite will never play. While this connection holds every table
+// file exclusively no other copy of the program is committing, and taking the lock has let SQLite
+// roll back each journal that still needed it: whatever is left is of no use to anyone. A copy
+// that is reading or writing now makes this wait for a later start.
+void Database::removeLeftoversOfCutWrites()
+{
+    sqlite3* raw = m_db.get();
+    QStringList leftovers;
+    for (const QString& stem : m_tables)
+        leftovers << QFile::decodeName(sqlite3_db_filename(raw, stem.toUtf8().constData())) +
+                         QStringLiteral("-journal");
+    const QFileInfo main(QFile::decodeName(sqlite3_db_filename(raw, "main")));
+    if (!main.fileName().isEmpty()) {
+        const QDir folder = main.dir();
+        for (const QString& name : folder.entryList({main.fileName() + QStringLiteral("-mj*")},
+                                                    QDir::Files | QDir::Hidden))
+            leftovers << folder.filePath(name);
+    }
+    if (std::none_of(leftovers.cbegin(), leftovers.cend(),
+                     [](const QString& f) { return QFileInfo::exists(f); }))
+        return;
+    sqlite3_busy_timeout(raw, 0);
+    if (sqlite3_exec(raw, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        // Table journals first: a super-journal is only looked up through them.
+        for (const QString& f : leftovers)
+            QFile::remove(f);
+    }
+    if (!sqlite3_get_autocommit(raw))
+        sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
 }
 
 void Database::disconnect() noexcept

@@ -11,11 +11,6 @@ namespace {
 // Rows reserved when a result opens without a first screen.
 constexpr int kFirstChunk = 64;
 
-QString engineMessage(sqlite3* db)
-{
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
 } // namespace
 
 Query::Query(Database* database, QObject* parent) : QObject(parent), m_database(database) {}
@@ -73,7 +68,7 @@ SqliteStatementPtr Query::prepare(const QString& extra)
         const char* tail = nullptr;
         if (sqlite3_prepare_v3(db, sqlText.constData(), int(sqlText.size()),
                                SQLITE_PREPARE_PERSISTENT, &fresh, &tail) != SQLITE_OK)
-            throw EDBEngineError(engineMessage(db));
+            throw m_database->error();
         st.reset(fresh);
         if (!st)
             throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
@@ -103,7 +98,7 @@ SqliteStatementPtr Query::prepare(const QString& extra)
         const QByteArray value = it.value().toUtf8();
         if (sqlite3_bind_text(raw, i, value.constData(), int(value.size()), SQLITE_TRANSIENT) !=
             SQLITE_OK)
-            throw EDBEngineError(engineMessage(db));
+            throw m_database->error();
     }
     return st;
 }
@@ -168,7 +163,7 @@ void Query::execute()
             return;
         }
         if (rc != SQLITE_ROW)
-            throw EDBEngineError(engineMessage(sqlite3_db_handle(st.get())));
+            throw m_database->error();
     }
 }
 
@@ -217,9 +212,9 @@ void Query::readToEnd()
             retire(m_statement);
             return;
         } else {
-            const QString msg = engineMessage(sqlite3_db_handle(st));
+            const EDBEngineError error = m_database->error();
             m_statement.reset();
-            throw EDBEngineError(msg);
+            throw error;
         }
     }
 }
@@ -243,9 +238,9 @@ int Query::fetchAll()
                 done = true; // stepping on would start the statement over
                 retire(m_statement);
             } else if (rc != SQLITE_ROW) {
-                const QString msg = engineMessage(sqlite3_db_handle(st));
+                const EDBEngineError error = m_database->error();
                 m_statement.reset();
-                throw EDBEngineError(msg);
+                throw error;
             }
         }
         if (!done)

@@ -100,7 +100,7 @@ void TDMRaporty::SBRaportClick()
         TApplication::ApplicationException(e.message());
         return;
     } catch (const EDBEngineError& e) {
-        TApplication::ApplicationException(e.message());
+        TApplication::ApplicationException(e);
         return;
     } catch (const std::exception& e) {
         TApplication::ApplicationException(QString::fromUtf8(e.what()));

@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -94,6 +95,33 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.filePath(QStringLiteral("db"))).removeRecursively());
         TmyDataBase dm;
         QVERIFY_THROWS_EXCEPTION(EDBEngineError, dm.DMCreate());
+    }
+
+    void foreignFilesDoNotStopTheConnection_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("sizeAfter");
+        QTest::newRow("Paradox table copied into db/") << "db/STARE.DB" << qint64(4096);
+        QTest::newRow("damaged session file, made anew") << ".sesja" << qint64(0);
+    }
+
+    void foreignFilesDoNotStopTheConnection()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, sizeAfter);
+        TempProgramDir dir;
+        addTaxpayers(dir);
+        QFile junk(dir.filePath(file));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        TmyDataBase dm;
+        dm.DMCreate();
+        QCOMPARE(ids(dm.DBFKontrahenci), (QList<qint64>{1, 3, 8}));
+        QCOMPARE(QFileInfo(junk).size(), sizeAfter);
+        // Still on the file, not on memory: a change of both tables commits as a whole.
+        QCOMPARE(QString::fromUtf8(sqlite3_db_filename(dm.DatabaseMain.handle(), "main")),
+                 dir.filePath(QStringLiteral(".sesja")));
     }
 
     // Taxpayer 3, March 2008, "data dok." clicked twice from the start state.

@@ -2,7 +2,9 @@
 
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dbengine/SqliteHandles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -41,6 +43,14 @@ KontrahentTexts taxpayer(const QString& id, const QString& name)
             QStringLiteral("O'Reilly \"x\"; y")};
 }
 
+enum class Fault
+{
+    DiskFull,
+    DamagedPage,
+    NotADatabase,
+    LockedByAnother
+};
+
 } // namespace
 
 class TestWrites : public QObject
@@ -68,6 +78,65 @@ private Q_SLOTS:
     }
 
     void cleanup() { SetInfoHandler({}); }
+
+    void engineErrorsAreToldInPolish_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("told"); // %1: the table file
+        QTest::addColumn<QString>("engine");
+        QTest::newRow("disk full") << Fault::DiskFull << "Brak miejsca na dysku."
+                                   << "database or disk is full";
+        QTest::newRow("damaged page") << Fault::DamagedPage << "Plik %1 jest uszkodzony."
+                                      << "malformed";
+        QTest::newRow("not a database")
+            << Fault::NotADatabase << "Plik %1 jest uszkodzony: nie jest plikiem bazy danych."
+            << "file is not a database";
+        QTest::newRow("locked") << Fault::LockedByAnother
+                                << "Pliki bazy danych są zablokowane przez inny program."
+                                << "database is locked";
+    }
+
+    // Saving a taxpayer meets each fault for real: the user reads the reason in Polish first,
+    // the engine's own text stays in the log.
+    void engineErrorsAreToldInPolish()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, told);
+        QFETCH(QString, engine);
+        TempProgramDir dir;
+        TmyDataBase dm;
+        dm.DMCreate();
+        const QString table = dir.filePath(QStringLiteral("db/kontrahenci.DB"));
+        KontrahentTexts k = taxpayer(QStringLiteral("7"), QStringLiteral("Nowy"));
+        QFile file(table);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(table).constData(), &raw);
+        SqliteConnectionPtr other(raw);
+        if (fault == Fault::DiskFull) { // not one page more; a long remark needs several
+            dm.DatabaseMain.exec(
+                QStringLiteral("PRAGMA kontrahenci.max_page_count=%1").arg(file.size() / 4096));
+            k.UWAGI = QString(100000, u'x');
+        } else if (fault == Fault::DamagedPage) { // the table's root page, and the change counter
+            file.seek(4096);                      // so the connection reads it again
+            file.write(QByteArray(64, '\xff'));
+            file.seek(24);
+            file.write("\x7f\x7f\x7f\x7f");
+        } else if (fault == Fault::NotADatabase) {
+            file.write(QByteArray(100, 'x'));
+        } else {
+            sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+            sqlite3_busy_timeout(dm.DatabaseMain.handle(), 0);
+        }
+        file.close();
+        QVERIFY(!dm.InsertKontrahent(k));
+        QCOMPARE(m_shown.size(), 1);
+        const QString shown = m_shown[0].section(u'|', 1);
+        QVERIFY2(
+            shown.startsWith(told.replace(QStringLiteral("%1"), QDir::toNativeSeparators(table))),
+            qPrintable(shown));
+        QVERIFY2(log(dir).contains(engine), qPrintable(log(dir)));
+    }
 
     void registerEntryRoundTrip()
     {

@@ -1,3 +1,4 @@
+#include "support/CutProcess.h"
 #include "support/TempProgramDir.h"
 
 #include "dbengine/Database.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QSet>
 
 #include <QSignalSpy>
@@ -26,6 +28,33 @@ int recordingOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int f
     return g_system->xOpen(g_system, name, file, flags, out);
 }
 
+// A layer that ends the process at the super-journal of a commit: as it is made, or as it is
+// about to be deleted (the commit point, both table files already written).
+bool g_cutAtCreation = false;
+sqlite3_vfs g_cutting{};
+
+int cuttingOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* out)
+{
+    const int rc = g_system->xOpen(g_system, name, file, flags, out);
+    if (g_cutAtCreation && (flags & SQLITE_OPEN_SUPER_JOURNAL))
+        CutHere();
+    return rc;
+}
+
+int cuttingDelete(sqlite3_vfs*, const char* name, int syncDir)
+{
+    if (!g_cutAtCreation && QByteArray(name).contains("-mj"))
+        CutHere();
+    return g_system->xDelete(g_system, name, syncDir);
+}
+
+QStringList leftovers(const TempProgramDir& dir)
+{
+    return QDir(dir.path()).entryList({QStringLiteral(".sesja-mj*")}, QDir::Files | QDir::Hidden) +
+           QDir(dir.filePath(QStringLiteral("db")))
+               .entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestDbEngine : public QObject
@@ -38,6 +67,7 @@ private:
         db.databaseName = QStringLiteral("DBREJESTR");
         db.driverName = QStringLiteral("STANDARD");
         db.params = {QStringLiteral("PATH=") + dir.filePath(QStringLiteral("db/"))};
+        db.tableFiles = {QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")};
         db.connect();
     }
 
@@ -198,15 +228,20 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EDBEngineError, unconnected.open());
     }
 
-    void aFileThatIsNotADatabaseFailsTheConnection()
+    void aTableThatIsNotADatabaseFailsTheConnection()
     {
         TempProgramDir dir;
-        QFile junk(dir.filePath(QStringLiteral("db/junk.DB")));
+        QFile junk(dir.filePath(QStringLiteral("db/kontrahenci.DB")));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray(4096, 'x'));
         junk.close();
         Database db;
-        QVERIFY_THROWS_EXCEPTION(EDBEngineError, connectTo(db, dir));
+        try {
+            connectTo(db, dir);
+            QFAIL("connected to a damaged table");
+        } catch (const EDBEngineError& e) {
+            QCOMPARE(e.file(), QFileInfo(junk).absoluteFilePath());
+        }
     }
 
     void nullsReadAsZeroOrEmpty()
@@ -288,6 +323,59 @@ private Q_SLOTS:
         fallback.mainFile = dir.filePath(QStringLiteral("brak/.sesja"));
         connectTo(fallback, dir);
         QVERIFY(fallback.isConnected());
+    }
+
+    void cutCommitsLeaveNothingBehind_data()
+    {
+        QTest::addColumn<bool>("atCreation");
+        QTest::addColumn<bool>("tablesBusy");
+        QTest::newRow("cut as the super-journal is made") << true << false;
+        QTest::newRow("cut at the commit point") << false << false;
+        QTest::newRow("another copy holds a table") << true << true;
+    }
+
+    // A commit of both tables killed part-way: the next connection finds both tables as they were
+    // (SQLite rolls their journals back only while the super-journal is there) and no journal of
+    // that commit is left, unless another copy holds a table and may be committing itself.
+    void cutCommitsLeaveNothingBehind()
+    {
+        QFETCH(bool, atCreation);
+        QFETCH(bool, tablesBusy);
+        TempProgramDir dir;
+        Database db;
+        db.mainFile = dir.filePath(QStringLiteral(".sesja"));
+        QVERIFY(RunInChild([&] {
+            g_system = sqlite3_vfs_find(nullptr);
+            g_cutting = *g_system;
+            g_cutting.zName = "cutting";
+            g_cutting.xOpen = cuttingOpen;
+            g_cutting.xDelete = cuttingDelete;
+            g_cutAtCreation = atCreation;
+            sqlite3_vfs_register(&g_cutting, 1);
+            connectTo(db, dir);
+            db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            db.exec(QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (8,'Gmina')"));
+            db.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (1,8)"));
+            db.exec(QStringLiteral("COMMIT"));
+        }));
+        QCOMPARE(leftovers(dir).filter(QStringLiteral(".sesja-mj")).size(), 1);
+        if (tablesBusy) {
+            sqlite3* raw = nullptr;
+            sqlite3_open(
+                QFile::encodeName(dir.filePath(QStringLiteral("db/rejestr.DB"))).constData(), &raw);
+            SqliteConnectionPtr other(raw);
+            QCOMPARE(sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            connectTo(db, dir);
+            QCOMPARE(leftovers(dir).filter(QStringLiteral(".sesja-mj")).size(), 1);
+        }
+        connectTo(db, dir);
+        QCOMPARE(leftovers(dir), QStringList());
+        QCOMPARE(dir.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT count(*) FROM kontrahenci")),
+                 QStringLiteral("0"));
+        QCOMPARE(
+            dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+            QStringLiteral("0"));
     }
 
     // A view opens with its first screen only and reads the rest when a row beyond it is
