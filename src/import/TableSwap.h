@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class TmyDataBase;
@@ -21,8 +22,12 @@ struct StagedTable
 // may be null (nothing connected).
 //
 // It survives a power cut: the staged files and the folder are flushed to the disk, and a
-// marker file in the folder says a swap is under way until it is decided. If the data module
-// was not connected (tables that could not be opened), it is started afresh on the new tables.
+// marker file in the folder says a swap is under way until it is decided; the marker names the
+// files of its own swap only, and what earlier swaps left goes before it is written. Each live
+// table is held with SQLite's own exclusive lock meanwhile, so a journal SQLite would roll back
+// is rolled back into the file it belongs to first (one it cannot roll back, or another copy
+// writing, refuses the swap) and one it would never play is removed. If the data module was not
+// connected (tables that could not be opened), it is started afresh on the new tables.
 bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& tables,
                   QString* error = nullptr);
 
@@ -30,5 +35,10 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
 inline constexpr char kSwapMarker[] = "wymiana-tabel.trwa";
 
 // After a swap cut short (its marker still there), puts every table of that swap back as it
-// was before; answers whether there was one. Run before the tables are opened.
+// was before; answers whether there was one. Run before the tables are opened. A swap that
+// another copy of the program is running now is left alone.
 bool FinishInterruptedSwap(const QString& folder);
+
+// Test seam: runs before each write, sync, rename and removal of a swap, so that a test can end
+// the process there as a power cut would.
+void SetSwapStepHook(std::function<void()> hook);

@@ -1,13 +1,18 @@
+#include "support/CutProcess.h"
 #include "support/TempProgramDir.h"
 
 #include "data/uDM.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/SqliteHandles.h"
 #include "import/TableSwap.h"
 #include "tools/InstallLayout.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -21,6 +26,27 @@ void WriteMarker(const QString& db, const QByteArray& text)
 QString Names(const QString& db)
 {
     return QDir(db).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ');
+}
+
+const QByteArray kJournalMagic("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+
+// A writer of the taxpayer table killed half-way through a change of every row. Once its changes
+// have spilled into the file the journal it leaves is hot; before that its header is still zero.
+void KillWriterMidway(const QString& file, bool spill)
+{
+    QVERIFY(RunInChild([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &db);
+        sqlite3_exec(db,
+                     "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i+1 FROM n WHERE i<300) "
+                     "INSERT INTO kontrahenci(ID,UWAGI) SELECT i, hex(zeroblob(500)) FROM n",
+                     nullptr, nullptr, nullptr);
+        sqlite3_exec(db, spill ? "PRAGMA cache_size=10" : "PRAGMA cache_size=10000", nullptr,
+                     nullptr, nullptr);
+        sqlite3_exec(db, "BEGIN; UPDATE kontrahenci SET NAZWA='Zmieniona', UWAGI=UWAGI||'x'",
+                     nullptr, nullptr, nullptr);
+        CutHere();
+    }));
 }
 
 } // namespace
@@ -119,6 +145,104 @@ private Q_SLOTS:
         dm.DMCreate();
         QCOMPARE(dm.DBFKontrahenci.asText(QStringLiteral("NAZWA")), QStringLiteral("Stara"));
         QVERIFY(!QFile::exists(QDir(m_db).filePath(QLatin1String(kSwapMarker))));
+    }
+
+    // A swap of both tables cut by a kill at any of its steps, with the start after it, leaves
+    // either the tables it replaced or the ones it brought, and never what an earlier swap left.
+    void aCutSwapLeavesOneWholeState()
+    {
+        const QString k = QStringLiteral("kontrahenci.DB"), r = QStringLiteral("rejestr.DB");
+        QVERIFY(QFile::remove(db(r))); // both files hold a taxpayer table: the swap never looks
+        tableCopy(r, QStringLiteral("Stara"));
+        for (const QString& t : {k, r}) {
+            tableCopy(t + QStringLiteral(".old"), QStringLiteral("Przestarzała"));
+            tableCopy(t + QStringLiteral(".new"), QStringLiteral("Nowa"));
+        }
+        QTemporaryDir saved;
+        const QStringList files = QDir(m_db).entryList(QDir::Files);
+        for (const QString& f : files)
+            QVERIFY(QFile::copy(db(f), saved.filePath(f)));
+        bool cutShort = true;
+        int cut = 0;
+        while (cutShort) {
+            ++cut;
+            for (const QString& f : QDir(m_db).entryList(QDir::Files | QDir::Hidden))
+                QVERIFY(QFile::remove(db(f)));
+            for (const QString& f : files)
+                QVERIFY(QFile::copy(saved.filePath(f), db(f)));
+            cutShort = RunInChild([&] {
+                int steps = 0;
+                SetSwapStepHook([&] {
+                    if (++steps == cut)
+                        CutHere();
+                });
+                SwapInTables(nullptr, {{db(k), db(k + QStringLiteral(".new"))},
+                                       {db(r), db(r + QStringLiteral(".new"))}});
+            });
+            FinishInterruptedSwap(m_db);
+            const QString now = name(k) + u'/' + name(r);
+            QVERIFY2(now == u"Stara/Stara" || now == u"Nowa/Nowa",
+                     qPrintable(QStringLiteral("cut at step %1: %2").arg(cut).arg(now)));
+        }
+        QVERIFY(cut > 1);
+        QCOMPARE(Names(m_db), QStringLiteral("kontrahenci.DB rejestr.DB"));
+    }
+
+    void journalBesideTheLiveTable_data()
+    {
+        QTest::addColumn<bool>("hot");
+        QTest::addColumn<bool>("swapFails");
+        QTest::newRow("cold journal, swap done") << false << false;
+        QTest::newRow("cold journal, swap undone") << false << true;
+        QTest::newRow("hot journal, swap done") << true << false;
+        QTest::newRow("hot journal, swap undone") << true << true;
+    }
+
+    // A journal SQLite never plays, or a hot one, beside the live table stops no swap; the hot one
+    // goes back into the file it belongs to, never into the new one.
+    void journalBesideTheLiveTable()
+    {
+        QFETCH(bool, hot);
+        QFETCH(bool, swapFails);
+        const QString live = db(QStringLiteral("kontrahenci.DB"));
+        const QString staged =
+            tableCopy(QStringLiteral("kontrahenci.DB.new"), QStringLiteral("Nowa"));
+        KillWriterMidway(live, hot);
+        QFile journal(live + QStringLiteral("-journal"));
+        QVERIFY(journal.open(QIODevice::ReadOnly));
+        QCOMPARE(journal.read(8) == kJournalMagic, hot);
+        journal.close();
+        SetSwapStepHook([&] { // the staged file vanishes once the live one is moved aside
+            if (swapFails && !QFile::exists(live))
+                QFile::remove(staged);
+        });
+        QString why;
+        const bool swapped = SwapInTables(nullptr, {{live, staged}}, &why);
+        SetSwapStepHook({});
+        QVERIFY2(swapped != swapFails, qPrintable(why));
+        QVERIFY(!journal.exists());
+        QCOMPARE(name(QStringLiteral("kontrahenci.DB")),
+                 swapFails ? QStringLiteral("Stara") : QStringLiteral("Nowa"));
+    }
+
+    // The journal of a write another copy is making now is not hot: the swap waits, then gives up
+    // with the locked-files message and leaves that write alone.
+    void aWriterAtWorkRefusesTheSwap()
+    {
+        const QString live = db(QStringLiteral("kontrahenci.DB"));
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(live).constData(), &raw);
+        SqliteConnectionPtr writer(raw);
+        sqlite3_exec(raw, "BEGIN; UPDATE kontrahenci SET NAZWA='Zapisana'", nullptr, nullptr,
+                     nullptr);
+        QString why;
+        QVERIFY(!SwapInTables(
+            nullptr, {{live, tableCopy(QStringLiteral("nowa.tmp"), QStringLiteral("Nowa"))}},
+            &why));
+        QVERIFY2(why.startsWith(QStringLiteral("Pliki bazy danych są zablokowane")),
+                 qPrintable(why));
+        QCOMPARE(sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(name(QStringLiteral("kontrahenci.DB")), QStringLiteral("Zapisana"));
     }
 
     // A swap that completes leaves no marker and no earlier files.
