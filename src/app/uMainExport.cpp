@@ -19,7 +19,7 @@ bool TfMain::ExportActiveGrid(const QString& fileName, QString* error)
         return TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(), fileName,
                                           error);
     } catch (const EDBEngineError& e) {
-        ShowDBError(e.message(), 0);
+        ShowDBError(e, 0);
         return false;
     }
 }
