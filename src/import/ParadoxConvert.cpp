@@ -1,96 +1,25 @@
 #include "import/ParadoxConvert.h"
 
 #include "dbengine/SqliteHandles.h"
-#include "import/ParadoxTable.h"
-#include "import/Pxlib.h"
+#include "import/ParadoxReader.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
-#include <cmath>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace {
 
-// How a column stores its values and what a blank reads as.
-enum class Type
-{
-    Integer,
-    Real,
-    Text,
-    Unwritten
-};
+// Long enough for the largest register on a slow disk; a reader that takes longer is stuck.
+constexpr int kBaseTimeLimitMs = 30000;
+constexpr int kTimeLimitMsPerMb = 1000;
 
-struct Column
-{
-    const char* name;
-    Type type;
-};
-
-struct Table
-{
-    const char* stem;
-    std::vector<Column> columns;
-    const char* indexes; // the installer's, so an imported file serves the views as fast
-};
-
-const Table kTables[] = {
-    {"kontrahenci",
-     {{"ID", Type::Integer},
-      {"NAZWA", Type::Text},
-      {"NIP", Type::Text},
-      {"ADRES", Type::Text},
-      {"KODPOCZT", Type::Text},
-      {"MIEJSCOWOSC", Type::Text},
-      {"TELEFONY", Type::Text},
-      {"UWAGI", Type::Text},
-      {"SKROT", Type::Text}},
-     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
-    {"rejestr",
-     {{"ID", Type::Integer},
-      {"DATAWPISU", Type::Integer},
-      {"DATADOK", Type::Integer},
-      {"NALEZNOSC", Type::Real},
-      {"STAWKA", Type::Real},
-      {"DATAZAPLATY", Type::Integer},
-      {"NRDOK", Type::Text},
-      {"IMIE", Type::Text},
-      {"NAZWISKO", Type::Text},
-      {"NIP", Type::Text},
-      {"ADRES", Type::Text},
-      {"KODPOCZT", Type::Text},
-      {"MIEJSCOWOSC", Type::Text},
-      {"UWAGI", Type::Text},
-      {"IDKONTRAHENTA", Type::Integer},
-      {"WARTOSC", Type::Unwritten}},
-     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
-     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
-};
-
-const Table* TableOf(const QString& tableFile)
-{
-    const QString stem = tableFile.section(u'.', 0, 0);
-    for (const Table& t : kTables) {
-        if (stem.compare(QLatin1String(t.stem), Qt::CaseInsensitive) == 0)
-            return &t;
-    }
-    return nullptr;
-}
-
-const char* SqlType(Type type)
-{
-    switch (type) {
-    case Type::Integer:
-        return "INTEGER";
-    case Type::Real:
-    case Type::Unwritten:
-        return "REAL";
-    case Type::Text:
-        return "TEXT";
-    }
-    return "";
-}
+QString g_reader;
+int g_timeLimitMs = 0;
 
 bool Fail(QString* error, const QString& text)
 {
@@ -107,199 +36,84 @@ void RemoveFile(const QString& file)
                                 ignored);
 }
 
-// The stored form of a blank, as the program itself writes one.
-void BindBlank(sqlite3_stmt* st, int position, Type type)
+// The table's own name, or empty for a file name that is none of the two tables.
+QString TableStem(const QString& tableFile)
 {
-    switch (type) {
-    case Type::Integer:
-        sqlite3_bind_int64(st, position, 0);
-        break;
-    case Type::Real:
-        sqlite3_bind_double(st, position, 0.0);
-        break;
-    case Type::Text:
-        sqlite3_bind_text(st, position, "", 0, SQLITE_STATIC);
-        break;
-    case Type::Unwritten:
-        sqlite3_bind_null(st, position);
-        break;
-    }
+    const QString stem = tableFile.section(u'.', 0, 0).toLower();
+    return stem == QLatin1String("kontrahenci") || stem == QLatin1String("rejestr") ? stem
+                                                                                    : QString();
 }
 
-void BindText(sqlite3_stmt* st, int position, const QString& text)
+// The rows of the table the reader wrote, or -1 when the file is no such table.
+qint64 CountRows(const QString& file, const QString& stem)
 {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(st, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-// A number typed into a text field goes in as a number; anything else is kept as it stands
-// rather than lost.
-void BindTextAsNumber(sqlite3_stmt* st, int position, const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    const qint64 whole = trimmed.toLongLong(&ok);
-    if (ok) {
-        sqlite3_bind_int64(st, position, whole);
-        return;
-    }
-    const double value = QString(trimmed).replace(u',', u'.').toDouble(&ok);
-    if (ok)
-        sqlite3_bind_double(st, position, value);
-    else
-        BindText(st, position, text);
-}
-
-// A whole number bound as a double is stored as an integer by the column's type, and a
-// fraction is kept, so a value is never rounded on its way.
-void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px, int field)
-{
-    if (px.isNull(field)) {
-        BindBlank(st, position, type);
-        return;
-    }
-    const ParadoxTable::Kind kind = px.fields()[size_t(field)].kind;
-    if (type == Type::Text) {
-        BindText(st, position, px.text(field));
-        return;
-    }
-    switch (kind) {
-    case ParadoxTable::Kind::Integer:
-    case ParadoxTable::Kind::Date:
-        sqlite3_bind_int64(st, position, px.integer(field));
-        break;
-    case ParadoxTable::Kind::Number:
-        sqlite3_bind_double(st, position, px.number(field));
-        break;
-    case ParadoxTable::Kind::Text:
-        BindTextAsNumber(st, position, px.text(field));
-        break;
-    case ParadoxTable::Kind::Other:
-        BindBlank(st, position, type);
-        break;
-    }
-}
-
-// The program finds taxpayers and entries by these numbers and writes them into statements,
-// so a fraction or a word there would make it edit another record, or worse.
-bool IsKeyColumn(const char* name)
-{
-    return qstrcmp(name, "ID") == 0 || qstrcmp(name, "IDKONTRAHENTA") == 0;
-}
-
-bool IsWholeNumber(const ParadoxTable& px, int field)
-{
-    if (px.isNull(field))
-        return true;
-    switch (px.fields()[size_t(field)].kind) {
-    case ParadoxTable::Kind::Number: {
-        const double v = px.number(field);
-        return std::isfinite(v) && std::trunc(v) == v && std::fabs(v) < 9.0e15;
-    }
-    case ParadoxTable::Kind::Text: {
-        bool ok = false;
-        px.text(field).trimmed().toLongLong(&ok);
-        return ok || px.text(field).trimmed().isEmpty();
-    }
-    case ParadoxTable::Kind::Integer:
-    case ParadoxTable::Kind::Date:
-    case ParadoxTable::Kind::Other:
-        return true;
-    }
-    return true;
-}
-
-bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& file)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    const QString why = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-    sqlite3_free(message);
-    return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
-}
-
-bool Convert(const QString& paradoxFile, const Table& table, const QString& sqliteFile,
-             qint64* rows, QString* error)
-{
-    ParadoxTable px;
-    if (!px.open(paradoxFile, error))
-        return false;
-
-    std::vector<int> sources;
-    bool anyMatched = false;
-    for (const Column& c : table.columns) {
-        const int field = px.fieldIndex(QString::fromLatin1(c.name));
-        if (field >= 0) {
-            const ParadoxTable::Field& f = px.fields()[size_t(field)];
-            if (f.kind == ParadoxTable::Kind::Other && f.type != pxfLogical)
-                return Fail(error, QStringLiteral("Plik %1: kolumna %2 jest polem typu %3, "
-                                                  "którego nie można przenieść.")
-                                       .arg(paradoxFile, f.name, ParadoxTable::typeName(f.type)));
-            anyMatched = true;
-        }
-        sources.push_back(field);
-    }
-    if (!anyMatched)
-        return Fail(error, QStringLiteral("Plik %1 nie jest tabelą %2: nie ma żadnej z jej kolumn.")
-                               .arg(paradoxFile, QLatin1String(table.stem)));
-
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     SqliteConnectionPtr db(raw);
-    if (rc != SQLITE_OK)
-        return Fail(error, QStringLiteral("Nie można utworzyć pliku %1: %2.")
-                               .arg(sqliteFile, QString::fromUtf8(raw ? sqlite3_errmsg(raw)
-                                                                      : sqlite3_errstr(rc))));
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(raw, QByteArray("SELECT count(*) FROM " + stem.toLatin1()), -1, &st,
+                           nullptr) != SQLITE_OK)
+        return -1;
+    SqliteStatementPtr owned(st);
+    return sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+}
 
-    QByteArray create = QByteArray("CREATE TABLE ") + table.stem + '(';
-    QByteArray insert = QByteArray("INSERT INTO ") + table.stem + " VALUES(";
-    for (size_t i = 0; i < table.columns.size(); ++i) {
-        create += QByteArray(i ? ", " : "") + table.columns[i].name + ' ' +
-                  SqlType(table.columns[i].type);
-        insert += i ? ",?" : "?";
-    }
-    create += ");";
-    insert += ')';
-    // A half-written file is deleted, never used, so it needs no journal.
-    if (!Exec(raw, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
-        !Exec(raw, create, error, sqliteFile) || !Exec(raw, "BEGIN", error, sqliteFile))
-        return false;
+// What the reader's end says of the file, when it gave no reason of its own.
+QString Unreadable(const QString& paradoxFile, const QString& why)
+{
+    return QStringLiteral("Nie można odczytać tabeli %1: plik jest uszkodzony (%2).")
+        .arg(paradoxFile, why);
+}
 
-    sqlite3_stmt* rawSt = nullptr;
-    if (sqlite3_prepare_v2(raw, insert.constData(), -1, &rawSt, nullptr) != SQLITE_OK)
-        return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
-                               .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
-    SqliteStatementPtr st(rawSt);
-    const int count = px.recordCount();
-    for (int r = 0; r < count; ++r) {
-        if (!px.read(r, error))
-            return false;
-        for (size_t i = 0; i < table.columns.size(); ++i) {
-            const int position = int(i) + 1;
-            if (sources[i] >= 0 && IsKeyColumn(table.columns[i].name) &&
-                !IsWholeNumber(px, sources[i]))
-                return Fail(error, QStringLiteral("Plik %1, rekord %2: pole %3 nie jest liczbą "
-                                                  "całkowitą.")
-                                       .arg(paradoxFile)
-                                       .arg(r + 1)
-                                       .arg(QLatin1String(table.columns[i].name)));
-            if (sources[i] < 0)
-                BindBlank(rawSt, position, table.columns[i].type);
-            else
-                BindValue(rawSt, position, table.columns[i].type, px, sources[i]);
-        }
-        if (sqlite3_step(rawSt) != SQLITE_DONE)
-            return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
-                                   .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
-        sqlite3_reset(rawSt);
+bool RunReader(const QString& paradoxFile, const QString& tableFile, const QString& sqliteFile,
+               qint64* rows, QString* error)
+{
+    const QString reader = ParadoxReaderProgram();
+    if (reader.isEmpty())
+        return Fail(error, QStringLiteral("Nie można odczytać tabeli %1: brak programu %2 obok "
+                                          "programu %3.")
+                               .arg(paradoxFile, QLatin1String(kParadoxReaderName),
+                                    QCoreApplication::applicationFilePath()));
+    const int limitMs =
+        g_timeLimitMs > 0
+            ? g_timeLimitMs
+            : kBaseTimeLimitMs + int(qMin(QFileInfo(paradoxFile).size() >> 20, qint64(1) << 20)) *
+                                     kTimeLimitMsPerMb;
+
+    QProcess process;
+    // pxlib's complaints are of no use here, and a full pipe would stop the reader.
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(reader, {tableFile, paradoxFile, sqliteFile});
+    if (!process.waitForStarted())
+        return Fail(error, QStringLiteral("Nie można odczytać tabeli %1: nie można uruchomić "
+                                          "programu %2 (%3).")
+                               .arg(paradoxFile, reader, process.errorString()));
+    if (!process.waitForFinished(limitMs)) {
+        process.kill();
+        process.waitForFinished();
+        return Fail(error, Unreadable(paradoxFile, QStringLiteral("odczyt nie skończył się w "
+                                                                  "ciągu %1 s")
+                                                       .arg(limitMs / 1000.0)));
     }
-    st.reset();
-    if (!Exec(raw, table.indexes, error, sqliteFile) || !Exec(raw, "COMMIT", error, sqliteFile))
-        return false;
+    if (process.exitStatus() == QProcess::CrashExit)
+        return Fail(error, Unreadable(paradoxFile, QStringLiteral("odczyt przerwała awaria")));
+    const QString answer = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    if (process.exitCode() == kParadoxReaderRefused && !answer.isEmpty())
+        return Fail(error, answer);
+    bool counted = false;
+    const qint64 written = answer.toLongLong(&counted);
+    if (process.exitCode() != 0 || !counted)
+        return Fail(
+            error,
+            Unreadable(paradoxFile,
+                       QStringLiteral("odczyt zakończył się błędem %1").arg(process.exitCode())));
+    // The table file must hold what the reader says it wrote before it may replace anything.
+    if (CountRows(sqliteFile, TableStem(tableFile)) != written)
+        return Fail(
+            error,
+            QStringLiteral("Nie można zapisać tabeli %1 w pliku %2.").arg(paradoxFile, sqliteFile));
     if (rows)
-        *rows = count;
+        *rows = written;
     return true;
 }
 
@@ -311,18 +125,33 @@ bool IsSqliteFile(const QString& path)
     return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
+QString ParadoxReaderProgram()
+{
+    if (!g_reader.isEmpty())
+        return g_reader;
+    const QDir dir(QCoreApplication::applicationDirPath());
+    for (const QString& candidate :
+         {dir.filePath(QLatin1String(kParadoxReaderName)),
+          dir.filePath(QStringLiteral("bin/") + QLatin1String(kParadoxReaderName))}) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    return {};
+}
+
+void SetParadoxReader(const QString& program, int timeLimitMs)
+{
+    g_reader = program;
+    g_timeLimitMs = timeLimitMs;
+}
+
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, qint64* rows, QString* error)
 {
-    const Table* table = TableOf(tableFile);
-    if (!table)
+    if (TableStem(tableFile).isEmpty())
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
     RemoveFile(sqliteFile);
-    if (IsSqliteFile(paradoxFile))
-        return Fail(
-            error,
-            QStringLiteral("Plik %1 jest już tabelą SQLite, nie tabelą Paradox.").arg(paradoxFile));
-    if (Convert(paradoxFile, *table, sqliteFile, rows, error))
+    if (RunReader(paradoxFile, tableFile, sqliteFile, rows, error))
         return true;
     RemoveFile(sqliteFile);
     return false;

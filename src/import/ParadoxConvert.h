@@ -7,14 +7,20 @@
 // Whether the file starts as every SQLite database does ("SQLite format 3" and a zero byte).
 bool IsSqliteFile(const QString& path);
 
-// Writes sqliteFile afresh as the table file tableFile ("kontrahenci.DB" or "rejestr.DB"):
-// one table named after its stem, with the program's columns and indexes, holding every record
-// of paradoxFile in its order. Columns are matched by name, case-insensitively; a column the
-// file lacks, or a logical field, reads as empty (0, "" and, for the never-written WARTOSC,
-// NULL); extra fields are ignored; texts are kept whole. Refused, with a Polish reason naming
-// the file, when it is not a readable Paradox table, shares no column with the table, or holds
-// one of the table's columns in a field whose values cannot be carried over (memo, binary,
-// time). On failure nothing is left at sqliteFile.
+// Writes sqliteFile afresh as the table file tableFile ("kontrahenci.DB" or "rejestr.DB") from
+// paradoxFile, as ReadParadoxTable describes, in the reader program: pxlib never runs in this
+// process, so a file that makes it loop or crash costs a refusal, never the program. A reader
+// that outruns its time limit is killed. Refused, with a Polish reason naming the file, on any
+// failure; nothing is then left at sqliteFile.
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, qint64* rows = nullptr,
                          QString* error = nullptr);
+
+// The reader program in use: the one set below, else rejestr-paradox beside the program file
+// (the installer puts it there), else in bin/ beside it (the build's layout, where the tests and
+// tools run). Empty when there is none.
+QString ParadoxReaderProgram();
+
+// Another reader and time limit (milliseconds, 0: the default, which grows with the file's
+// size); an empty program restores the search above.
+void SetParadoxReader(const QString& program, int timeLimitMs = 0);

@@ -1,6 +1,7 @@
 #include "import/ParadoxTable.h"
 
 #include "data/Cp1250.h"
+#include "import/ParadoxLayout.h"
 #include "import/Pxlib.h"
 
 #include <QFileInfo>
@@ -15,6 +16,12 @@ namespace {
 // pxlib counts a date in days from 1 January of year 1 (day 1); its calendar helpers count
 // from the start of the Julian period.
 constexpr long kSdnOffset = 1721425;
+// 31 December 9999, the last day an eight-digit date code can name.
+constexpr long kLastDay = 3652059;
+// A BCD field: its sign and number of decimals in the first byte, then 32 digits, one in each
+// half byte; a negative number has every digit inverted.
+constexpr int kBcdLength = 17;
+constexpr int kBcdDigits = 32;
 
 bool AllZero(const char* p, int n)
 {
@@ -43,6 +50,65 @@ ParadoxTable::Kind KindOf(int type)
     default:
         return ParadoxTable::Kind::Other;
     }
+}
+
+// The bytes a field of the type takes: 0 where the table chooses (up to 255), -1 for a type
+// pxlib does not know. pxlib decodes a number into a buffer of this size whatever the header
+// says, so a length that differs must never reach it.
+int FixedLength(int type)
+{
+    switch (type) {
+    case pxfAlpha:
+    case pxfBytes:
+    case pxfMemoBLOb:
+    case pxfBLOb:
+    case pxfFmtMemoBLOb:
+    case pxfOLE:
+    case pxfGraphic:
+        return 0;
+    case pxfLogical:
+        return 1;
+    case pxfShort:
+        return 2;
+    case pxfDate:
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfTime:
+        return 4;
+    case pxfNumber:
+    case pxfCurrency:
+    case pxfTimestamp:
+        return 8;
+    case pxfBCD:
+        return kBcdLength;
+    default:
+        return -1;
+    }
+}
+
+// A BCD number read as far as its digits are digits: some writers leave noise in the last
+// places of a long fraction, and pxlib hands it over as characters that are no digits. A
+// register keeps amounts and rates to the grosz, so the value is rounded to two places.
+// NaN when the first byte does not match the field, or a digit before the point is noise.
+double BcdValue(const unsigned char* p, int decimals)
+{
+    if ((p[0] & 0x3F) != decimals)
+        return std::nan("");
+    const bool negative = !(p[0] & 0x80);
+    QByteArray digits = negative ? "-0" : "0";
+    for (int i = 0; i < kBcdDigits; ++i) {
+        const int n = i + 2; // the first byte holds no digits
+        const int digit = ((n % 2 ? p[n / 2] : p[n / 2] >> 4) & 0x0F) ^ (negative ? 0x0F : 0);
+        if (i == kBcdDigits - decimals)
+            digits += '.';
+        if (digit > 9) {
+            if (i < kBcdDigits - decimals)
+                return std::nan("");
+            break;
+        }
+        digits += char('0' + digit);
+    }
+    return std::round(digits.toDouble() * 100.0) / 100.0;
 }
 
 QString NumberText(double value)
@@ -164,6 +230,18 @@ bool ParadoxTable::fail(QString* error, const QString& reason) const
     return false;
 }
 
+bool ParadoxTable::unreadable(QString* error, const QString& reason) const
+{
+    if (error)
+        *error = QStringLiteral("Nie można odczytać tabeli %1: %2.").arg(m_path, reason);
+    return false;
+}
+
+bool ParadoxTable::damaged(QString* error, const QString& reason) const
+{
+    return unreadable(error, QStringLiteral("plik jest uszkodzony (%1)").arg(reason));
+}
+
 void ParadoxTable::close()
 {
     m_doc.reset();
@@ -178,11 +256,20 @@ bool ParadoxTable::open(const QString& path, QString* error)
 {
     close();
     m_path = path;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    if (!QFileInfo(path).isFile()) {
         if (error)
             *error = QStringLiteral("Brak pliku %1.").arg(path);
         return false;
+    }
+    ParadoxLayout layout;
+    QString why;
+    switch (ReadParadoxLayout(path, &layout, &why)) {
+    case LayoutFault::None:
+        break;
+    case LayoutFault::NotATable:
+        return fail(error, why);
+    case LayoutFault::Unreadable:
+        return unreadable(error, why);
     }
     m_doc = std::make_unique<Doc>();
     if (!m_doc->px)
@@ -190,19 +277,15 @@ bool ParadoxTable::open(const QString& path, QString* error)
     // Its warnings go straight to stderr; every check that matters is made here instead.
     PX_set_parameter(m_doc->px, "warning", "false");
     if (PX_open_file(m_doc->px, QFile::encodeName(path).constData()) != 0) {
-        const QString why = m_doc->lastError;
+        why = m_doc->lastError;
         m_doc.reset();
         return fail(error, QStringLiteral("nieczytelny nagłówek (%1)").arg(why));
     }
-    const pxhead_t* head = m_doc->px->px_head;
-    if (head->px_filetype != pxfFileTypIndexDB && head->px_filetype != pxfFileTypNonIndexDB)
-        return fail(error, QStringLiteral("to plik indeksu, nie tabela"));
-    // pxlib reads past the end of a cut file without complaint, so its length is checked here.
-    const qint64 blockSize = qint64(head->px_maxtablesize) * 1024;
-    if (info.size() < qint64(head->px_headersize) + qint64(head->px_fileblocks) * blockSize)
-        return fail(error, QStringLiteral("plik jest niekompletny"));
+    if (PX_get_num_records(m_doc->px) != layout.records ||
+        PX_get_recordsize(m_doc->px) != layout.recordSize)
+        return damaged(error, QStringLiteral("nagłówek jest niespójny"));
 
-    m_codePage = head->px_doscodepage;
+    m_codePage = m_doc->px->px_head->px_doscodepage;
     m_decoder = std::make_unique<Decoder>();
     if (!m_decoder->open(m_codePage))
         return fail(error, QStringLiteral("nieobsługiwana strona kodowa %1").arg(m_codePage));
@@ -211,7 +294,7 @@ bool ParadoxTable::open(const QString& path, QString* error)
     const int count = PX_get_num_fields(m_doc->px);
     for (int i = 0; i < count; ++i) {
         const pxfield_t* f = PX_get_field(m_doc->px, i);
-        if (!f || f->px_flen <= 0)
+        if (!f)
             return fail(error, QStringLiteral("uszkodzony opis pola %1").arg(i + 1));
         Field field;
         field.name =
@@ -221,15 +304,26 @@ bool ParadoxTable::open(const QString& path, QString* error)
         field.decimals = f->px_fdc;
         field.offset = offset;
         field.kind = KindOf(f->px_ftype);
-        offset += f->px_flen;
+        const int fixed = FixedLength(field.type);
+        if (fixed < 0)
+            return damaged(
+                error,
+                QStringLiteral("pole %1 ma nieznany typ %2").arg(field.name).arg(field.type));
+        if (fixed ? field.length != fixed : field.length < 1 || field.length > 255)
+            return damaged(error, QStringLiteral("pole %1 typu %2 ma długość %3")
+                                      .arg(field.name, typeName(field.type))
+                                      .arg(field.length));
+        if (field.type == pxfBCD && (field.decimals < 0 || field.decimals > kBcdDigits))
+            return damaged(error, QStringLiteral("pole %1 ma %2 miejsc po przecinku")
+                                      .arg(field.name)
+                                      .arg(field.decimals));
+        offset += field.length;
         m_fields.push_back(field);
     }
-    if (count <= 0 || offset != PX_get_recordsize(m_doc->px))
-        return fail(error, QStringLiteral("uszkodzony opis pól"));
+    if (count <= 0 || offset != layout.recordSize)
+        return damaged(error, QStringLiteral("długości pól nie składają się na długość rekordu"));
     m_record.assign(size_t(offset), 0);
-    m_records = PX_get_num_records(m_doc->px);
-    if (m_records < 0)
-        return fail(error, QStringLiteral("uszkodzona liczba rekordów"));
+    m_records = int(layout.records);
     return true;
 }
 
@@ -245,13 +339,26 @@ int ParadoxTable::fieldIndex(const QString& name) const
 bool ParadoxTable::read(int recno, QString* error)
 {
     if (!m_doc || recno < 0 || recno >= m_records ||
-        !PX_get_record(m_doc->px, recno, m_record.data())) {
-        if (error)
-            *error = QStringLiteral("Plik %1 jest uszkodzony: nie można odczytać rekordu %2 (%3).")
-                         .arg(m_path)
-                         .arg(recno + 1)
-                         .arg(m_doc ? m_doc->lastError : QString());
-        return false;
+        !PX_get_record(m_doc->px, recno, m_record.data()))
+        return damaged(error, QStringLiteral("nie można odczytać rekordu %1").arg(recno + 1));
+    // Values no field of the type can hold are damage, never data.
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const Field& f = m_fields[i];
+        const int field = int(i);
+        if (isNull(field))
+            continue;
+        if (f.kind == Kind::Date) {
+            long days = 0;
+            PX_get_data_long(m_doc->px, const_cast<char*>(data(field)), f.length, &days);
+            if (days < 1 || days > kLastDay)
+                return damaged(
+                    error,
+                    QStringLiteral("rekord %1: pole %2 nie jest datą").arg(recno + 1).arg(f.name));
+        } else if (f.kind == Kind::Number && !std::isfinite(rawNumber(field))) {
+            return damaged(
+                error,
+                QStringLiteral("rekord %1: pole %2 nie jest liczbą").arg(recno + 1).arg(f.name));
+        }
     }
     return true;
 }
@@ -290,17 +397,8 @@ double ParadoxTable::rawNumber(int field) const
 {
     const Field& f = m_fields[size_t(field)];
     char* p = const_cast<char*>(data(field));
-    if (f.type == pxfBCD) {
-        char* digits = nullptr;
-        double value = 0.0;
-        if (PX_get_data_bcd(m_doc->px, reinterpret_cast<unsigned char*>(p), f.decimals, &digits) >
-                0 &&
-            digits)
-            value = QByteArray(digits).toDouble();
-        if (digits)
-            m_doc->px->free(m_doc->px, digits);
-        return value;
-    }
+    if (f.type == pxfBCD)
+        return BcdValue(reinterpret_cast<const unsigned char*>(p), f.decimals);
     double value = 0.0;
     PX_get_data_double(m_doc->px, p, f.length, &value);
     return value;

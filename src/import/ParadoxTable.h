@@ -37,7 +37,9 @@ public:
     ParadoxTable(const ParadoxTable&) = delete;
     ParadoxTable& operator=(const ParadoxTable&) = delete;
 
-    // False, with a Polish reason naming the file, when it is missing or not a readable table.
+    // False, with a Polish reason naming the file, when it is missing, not a table, or damaged:
+    // the header, the block chain and every field's length are checked before pxlib reads a
+    // value, so no file can make it read past a buffer or loop.
     bool open(const QString& path, QString* error = nullptr);
     void close();
 
@@ -50,7 +52,7 @@ public:
     static QString typeName(int pxType);
 
     // Loads record recno (0-based; ascending order is fastest). False, with a reason, on a
-    // record the file does not hold intact.
+    // record the file does not hold intact, or a date or number no such field can hold.
     bool read(int recno, QString* error = nullptr);
 
     // Values of the loaded record, converted where the kinds differ: a date is its YYYYMMDD
@@ -65,6 +67,8 @@ private:
     struct Doc;
     struct Decoder;
     bool fail(QString* error, const QString& reason) const;
+    bool unreadable(QString* error, const QString& reason) const;
+    bool damaged(QString* error, const QString& reason) const;
     const char* data(int field) const { return m_record.data() + m_fields[size_t(field)].offset; }
     qint64 rawInteger(int field) const;
     double rawNumber(int field) const;

@@ -1,9 +1,14 @@
-# Files of src/import/: Paradox table files of the old program brought over (needs pxlib).
+# Files of src/import/: Paradox table files of an earlier installation brought over.
 list(APPEND CORE_SOURCES
-  import/Pxlib.h
-  import/ParadoxTable.h import/ParadoxTable.cpp
   import/ParadoxConvert.h import/ParadoxConvert.cpp
+  import/ParadoxReader.h
   import/TableSwap.h import/TableSwap.cpp
   import/uImportParadox.h import/uImportParadox.cpp)
 list(APPEND UI_SOURCES
   import/uImportMenu.h import/uImportMenu.cpp)
+# The reader program's own files: pxlib runs in that process alone, never in the program.
+list(APPEND PARADOX_SOURCES
+  import/Pxlib.h
+  import/ParadoxLayout.h import/ParadoxLayout.cpp
+  import/ParadoxTable.h import/ParadoxTable.cpp
+  import/ParadoxReader.h import/ParadoxReader.cpp)

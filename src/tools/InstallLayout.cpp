@@ -6,6 +6,7 @@
 #include "data/SafeFile.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
+#include "import/ParadoxReader.h"
 #include "import/TableSwap.h"
 
 #include <QCryptographicHash>
@@ -184,7 +185,11 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
     const QDir root(dir);
     if (!makeDir(r, dir))
         return r;
-    if (!programFile.isEmpty() && !installProgram(r, programFile, dir))
+    // The reader of Paradox tables goes with the program: an import cannot run without it.
+    if (!programFile.isEmpty() &&
+        (!installProgram(r, programFile, dir) ||
+         !installProgram(
+             r, QFileInfo(programFile).dir().filePath(QLatin1String(kParadoxReaderName)), dir)))
         return r;
     if (!makeDir(r, root.filePath(QStringLiteral("db"))))
         return r;

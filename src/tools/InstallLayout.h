@@ -3,9 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-// Lays out a program directory: the program file (replaced by the given build), and, only where
-// absent, db/ with the two empty tables and their indexes, rejestr.ini with the default
-// password, debug/, tmpFile/ and the default report template. Never overwrites a data file.
+// Lays out a program directory: the program file and the reader of Paradox tables that lies
+// beside it (both replaced by the given build), and, only where absent, db/ with the two empty
+// tables and their indexes, rejestr.ini with the default password, debug/, tmpFile/ and the
+// default report template. Never overwrites a data file.
 struct InstallReport
 {
     bool ok = true;

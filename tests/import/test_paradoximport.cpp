@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+#include <random>
+
 namespace {
 
 const QByteArray kLettersCp1250 =
@@ -151,11 +154,13 @@ class TestParadoxImport : public QObject
 
 private Q_SLOTS:
     void init();
+    void cleanup() { SetParadoxReader({}); }
     void everyValueCarriedOver();
     void columnsMatchedByName();
     void otherFieldTypesInOurColumns();
     void refusedImports_data();
     void refusedImports();
+    void lastBlockCutShortWithEveryRecordInside();
     void swapWithTheProgramConnected();
     void swapPutsBackEverythingWhenOneFileFails();
     void menuCommand();
@@ -302,6 +307,48 @@ void TestParadoxImport::refusedImports_data()
     QTest::newRow("words in a number") << "kontrahenci.DB"
                                        << "words"
                                        << "rekord 1: pole ID nie jest liczbą całkowitą";
+    const auto row = [](const char* name, const char* file, const char* arrange,
+                        const char* reason) { QTest::newRow(name) << file << arrange << reason; };
+    // Damage that crashed or hung the program, or was read as data, when pxlib read it in the
+    // program's process. 0x86 is the type of IMIE, a 50-byte text.
+    row("type 2 on a 50-byte text", "rejestr.DB", "byte 0x86=02", "pole IMIE typu data ma długość");
+    row("type 4 on a 50-byte text", "rejestr.DB", "byte 0x86=04",
+        "typu liczba długa ma długość 50");
+    row("type 5 on a 50-byte text", "rejestr.DB", "byte 0x86=05",
+        "pole IMIE typu waluta ma długość 50");
+    row("type 6 on a 50-byte text", "rejestr.DB", "byte 0x86=06",
+        "pole IMIE typu liczba ma długość 50");
+    row("cut to 60 bytes", "rejestr.DB", "cut 60", "plik jest niekompletny");
+    row("cut to 86 bytes", "kontrahenci.DB", "cut 86", "plik jest niekompletny");
+    row("encryption byte", "rejestr.DB", "byte 0x28=7f", "tabela jest zaszyfrowana");
+    row("version byte", "kontrahenci.DB", "byte 0x39=0d", "nieznana wersja pliku (13)");
+    row("garbage blocks", "rejestr.DB", "garbage", "plik jest uszkodzony");
+    row("version without a data header", "rejestr.DB", "byte 0x39=03", "nie pasuje do wersji");
+    row("header counts one more", "rejestr.DB", "byte 0x06=04", "a nagłówek podaje 4)");
+    row("block chain in a loop", "rejestr.DB", "byte 0x800=01", "łańcuch bloków danych jest");
+    row("last record missing", "rejestr.DB", "cut 3838", "plik jest niekompletny");
+    // Values no register holds, as noise read for data gives them.
+    row("number below 1", "rejestr.DB", "id -5", "rekord 2: pole ID ma wartość -5");
+    row("number of 19 digits", "kontrahenci.DB", "id 1234567890123456789",
+        "rekord 2: pole ID ma wartość 1234567890123456789");
+    row("blank number", "rejestr.DB", "blank id", "rekord 2: pole IDKONTRAHENTA jest puste");
+    row("amount beyond 10^13", "rejestr.DB", "amount -2e13",
+        "rekord 2: pole NALEZNOSC ma wartość -20000000000000");
+    row("amount not a number", "rejestr.DB", "amount nan",
+        "rekord 2: pole NALEZNOSC nie jest liczbą");
+    row("infinite amount", "rejestr.DB", "amount inf", "rekord 2: pole NALEZNOSC nie jest liczbą");
+    row("date below 0", "rejestr.DB", "date -20080101", "rekord 2: pole DATAWPISU nie jest datą");
+    row("date beyond 8 digits", "rejestr.DB", "date 200801011",
+        "rekord 2: pole DATAWPISU nie jest datą");
+    // Whatever the reader program does, the program goes on with a reason naming the file.
+    row("reader hangs", "kontrahenci.DB", "reader exec sleep 30",
+        "plik jest uszkodzony (odczyt nie skończył się w ciągu 1 s)");
+    row("reader crashes", "kontrahenci.DB", "reader kill -SEGV $$",
+        "plik jest uszkodzony (odczyt przerwała awaria)");
+    row("reader fails", "kontrahenci.DB", "reader exit 1",
+        "plik jest uszkodzony (odczyt zakończył się błędem 1)");
+    row("reader writes nothing", "kontrahenci.DB", "reader echo 2", "Nie można zapisać tabeli");
+    row("reader missing", "kontrahenci.DB", "reader", "nie można uruchomić programu");
 }
 
 void TestParadoxImport::refusedImports()
@@ -340,6 +387,41 @@ void TestParadoxImport::refusedImports()
     } else if (arrange == QLatin1String("memo")) {
         QVERIFY(
             WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"UWAGI", pxfMemoBLOb, 20, 0}}, {}));
+    } else if (arrange.startsWith(QLatin1String("byte "))) {
+        QByteArray bytes = Bytes(path);
+        const QStringList at = arrange.mid(5).split(u'=');
+        bytes[at[0].toInt(nullptr, 16)] = char(at[1].toInt(nullptr, 16));
+        WriteText(path, bytes);
+    } else if (arrange.startsWith(QLatin1String("cut "))) {
+        WriteText(path, Bytes(path).left(arrange.mid(4).toInt()));
+    } else if (arrange == QLatin1String("garbage")) {
+        QByteArray bytes = Bytes(path);
+        std::mt19937 random(11);
+        for (qsizetype i = 0x800; i < bytes.size(); ++i)
+            bytes[i] = char(random());
+        WriteText(path, bytes);
+    } else if (arrange.startsWith(QLatin1String("id "))) {
+        QVERIFY(WriteParadoxTable(path, {{"ID", pxfAlpha, 20, 0}},
+                                  {{QByteArray("1")}, {arrange.mid(3).toLatin1()}}));
+    } else if (arrange == QLatin1String("blank id")) {
+        QVERIFY(WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"IDKONTRAHENTA", pxfLong, 4, 0}},
+                                  {{qint64(1), qint64(1)}, {qint64(2), {}}}));
+    } else if (arrange.startsWith(QLatin1String("amount "))) {
+        // A NaN with its sign bit set is the one Paradox's sign flipping keeps a NaN.
+        const double amount =
+            arrange.endsWith(QLatin1String("nan")) ? -std::nan("") : arrange.mid(7).toDouble();
+        QVERIFY(WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"NALEZNOSC", pxfNumber, 8, 0}},
+                                  {{qint64(1), -1e13}, {qint64(2), amount}}));
+    } else if (arrange.startsWith(QLatin1String("date "))) {
+        QVERIFY(WriteParadoxTable(
+            path, {{"ID", pxfLong, 4, 0}, {"DATAWPISU", pxfLong, 4, 0}},
+            {{qint64(1), qint64(99991231)}, {qint64(2), arrange.mid(5).toLongLong()}}));
+    } else if (arrange.startsWith(QLatin1String("reader"))) {
+        const QString reader = source(QStringLiteral("reader.sh"));
+        WriteText(reader, "#!/bin/sh\n" + arrange.mid(7).toLatin1() + '\n');
+        QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+        SetParadoxReader(
+            arrange == QLatin1String("reader") ? source(QStringLiteral("brak")) : reader, 1000);
     }
 
     ImportCounts counts;
@@ -351,6 +433,35 @@ void TestParadoxImport::refusedImports()
     QCOMPARE(Bytes(program.filePath(QStringLiteral("db/rejestr.DB"))), liveR);
     QCOMPARE(QDir(program.filePath(QStringLiteral("db"))).entryList(QDir::Files),
              QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
+}
+
+void TestParadoxImport::lastBlockCutShortWithEveryRecordInside()
+{
+    // A table in 2 KB blocks of 85 records: its last block holds 5, and only the first
+    // kilobyte of that block is left.
+    std::vector<PxRow> rows;
+    for (int i = 1; i <= 43185; ++i)
+        rows.push_back({qint64(i), QByteArray("Gmina ") + QByteArray::number(i)});
+    const QString path = source(QStringLiteral("kontrahenci.DB"));
+    QVERIFY(WriteParadoxTable(path, {{"ID", pxfLong, 4, 0}, {"NAZWA", pxfAlpha, 20, 0}}, rows));
+    QByteArray bytes = Bytes(path);
+    QCOMPARE(bytes.size() % 2048, 0);
+    WriteText(path, bytes.left(bytes.size() - 1024));
+
+    TempProgramDir program;
+    qint64 count = 0;
+    QString error;
+    const QString file = program.filePath(QStringLiteral("k.new"));
+    QVERIFY2(ConvertParadoxTable(path, QStringLiteral("kontrahenci.DB"), file, &count, &error),
+             qPrintable(error));
+    QCOMPARE(count, 43185);
+    QCOMPARE(Rows(file, QStringLiteral("kontrahenci")).constLast(),
+             QStringLiteral("43185:int|Gmina 43185:text|:text|:text|:text|:text|:text|:text|"
+                            ":text"));
+    // One record fewer than the header counts is one too few.
+    WriteText(path, bytes.left(bytes.size() - 2048 + 6 + 4 * 24));
+    QVERIFY(!ConvertParadoxTable(path, QStringLiteral("kontrahenci.DB"), file, &count, &error));
+    QVERIFY2(error.contains(QStringLiteral("plik jest niekompletny")), qPrintable(error));
 }
 
 void TestParadoxImport::swapWithTheProgramConnected()

@@ -20,6 +20,23 @@ const QByteArray kLettersCp852 =
     "Za\xBE\xA2\x88\x86 g\xA9\x98l\xA5 ja\xAB\xE4 \xA4\x8F\xA8\x9D\xE3\xE0\x97\x8D\xBD";
 const QString kLetters = QStringLiteral("Zażółć gęślą jaźń ĄĆĘŁŃÓŚŹŻ");
 
+QByteArray ReadBytes(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& file, const QByteArray& bytes)
+{
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+int HeaderSize(const QByteArray& table)
+{
+    return uchar(table[2]) | uchar(table[3]) << 8;
+}
+
 } // namespace
 
 class TestParadoxTable : public QObject
@@ -40,6 +57,8 @@ private Q_SLOTS:
     void recordsAcrossManyBlocks();
     void refusedFiles_data();
     void refusedFiles();
+    void bcdReadToTheGrosz_data();
+    void bcdReadToTheGrosz();
 };
 
 void TestParadoxTable::fieldsOfTheHeader()
@@ -245,6 +264,50 @@ void TestParadoxTable::refusedFiles()
     QVERIFY2(error.contains(file), qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
     QCOMPARE(t.recordCount(), 0);
+}
+
+// Digits from noiseFrom on (counted over all 32) are made noise, as some writers leave it.
+void TestParadoxTable::bcdReadToTheGrosz_data()
+{
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QByteArray>("digits");
+    QTest::addColumn<int>("noiseFrom");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<double>("number");
+
+    QTest::newRow("32 decimals, noise after 20")
+        << 32 << QByteArray("0.1229999999999999980") << 20 << true << 0.12;
+    QTest::newRow("32 decimals, negative") << 32 << QByteArray("-0.5") << 3 << true << -0.5;
+    QTest::newRow("4 decimals") << 4 << QByteArray("12.3449") << -1 << true << 12.34;
+    QTest::newRow("noise before the point") << 2 << QByteArray("123.45") << 29 << false << 0.0;
+}
+
+void TestParadoxTable::bcdReadToTheGrosz()
+{
+    QFETCH(int, decimals);
+    QFETCH(QByteArray, digits);
+    QFETCH(int, noiseFrom);
+    const QString file = path(QStringLiteral("bcd.DB"));
+    QVERIFY(WriteParadoxTable(file, {{"V", pxfBCD, 17, decimals}}, {{digits}}));
+    QByteArray table = ReadBytes(file);
+    const int value = HeaderSize(table) + 6;
+    // Digit i sits in half byte i + 2; a negative number stores each inverted.
+    const char noise = digits.startsWith('-') ? 0x3 : 0xC;
+    for (int n = noiseFrom + 2; noiseFrom >= 0 && n < 34; ++n) {
+        char& b = table[value + n / 2];
+        b = n % 2 ? char((b & 0xF0) | noise) : char((b & 0x0F) | noise << 4);
+    }
+    QVERIFY(WriteBytes(file, table));
+
+    ParadoxTable t;
+    QString error;
+    QVERIFY2(t.open(file, &error), qPrintable(error));
+    QTEST(t.read(0, &error), "read");
+    if (t.read(0))
+        QTEST(t.number(0), "number");
+    else
+        QVERIFY2(error.contains(QStringLiteral("rekord 1: pole V nie jest liczbą")),
+                 qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxTable)

@@ -167,6 +167,12 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir + QStringLiteral("/rejestr")),
                  readAll(QStringLiteral(REJESTR_PROGRAM)));
         QVERIFY(QFileInfo(dir + QStringLiteral("/rejestr")).isExecutable());
+        // The import cannot run without its reader beside the program.
+        const QString reader = QFileInfo(QStringLiteral(REJESTR_PROGRAM))
+                                   .dir()
+                                   .filePath(QStringLiteral("rejestr-paradox"));
+        QCOMPARE(readAll(dir + QStringLiteral("/rejestr-paradox")), readAll(reader));
+        QVERIFY(QFileInfo(dir + QStringLiteral("/rejestr-paradox")).isExecutable());
         QVERIFY(QFile::exists(dir + QStringLiteral("/db/rejestr.DB")));
 
         QProcess noArgs;

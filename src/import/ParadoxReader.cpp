@@ -1,0 +1,375 @@
+#include "import/ParadoxReader.h"
+
+#include "dbengine/SqliteHandles.h"
+#include "import/ParadoxConvert.h"
+#include "import/ParadoxTable.h"
+#include "import/Pxlib.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// How a column stores its values and what a blank reads as.
+enum class Type
+{
+    Integer,
+    Real,
+    Text,
+    Unwritten
+};
+
+// What a value must be for the program to work with it.
+enum class Check
+{
+    None,
+    Key,    // a number the program finds a record by
+    Amount, // an amount or a rate
+    Date    // a YYYYMMDD code
+};
+
+struct Column
+{
+    const char* name;
+    Type type;
+    Check check = Check::None;
+};
+
+struct Table
+{
+    const char* stem;
+    std::vector<Column> columns;
+    const char* indexes; // the installer's, so an imported file serves the views as fast
+};
+
+const Table kTables[] = {
+    {"kontrahenci",
+     {{"ID", Type::Integer, Check::Key},
+      {"NAZWA", Type::Text},
+      {"NIP", Type::Text},
+      {"ADRES", Type::Text},
+      {"KODPOCZT", Type::Text},
+      {"MIEJSCOWOSC", Type::Text},
+      {"TELEFONY", Type::Text},
+      {"UWAGI", Type::Text},
+      {"SKROT", Type::Text}},
+     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
+    {"rejestr",
+     {{"ID", Type::Integer, Check::Key},
+      {"DATAWPISU", Type::Integer, Check::Date},
+      {"DATADOK", Type::Integer, Check::Date},
+      {"NALEZNOSC", Type::Real, Check::Amount},
+      {"STAWKA", Type::Real, Check::Amount},
+      {"DATAZAPLATY", Type::Integer, Check::Date},
+      {"NRDOK", Type::Text},
+      {"IMIE", Type::Text},
+      {"NAZWISKO", Type::Text},
+      {"NIP", Type::Text},
+      {"ADRES", Type::Text},
+      {"KODPOCZT", Type::Text},
+      {"MIEJSCOWOSC", Type::Text},
+      {"UWAGI", Type::Text},
+      {"IDKONTRAHENTA", Type::Integer, Check::Key},
+      {"WARTOSC", Type::Unwritten, Check::Amount}},
+     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
+     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
+};
+
+const Table* TableOf(const QString& tableFile)
+{
+    const QString stem = tableFile.section(u'.', 0, 0);
+    for (const Table& t : kTables) {
+        if (stem.compare(QLatin1String(t.stem), Qt::CaseInsensitive) == 0)
+            return &t;
+    }
+    return nullptr;
+}
+
+const char* SqlType(Type type)
+{
+    switch (type) {
+    case Type::Integer:
+        return "INTEGER";
+    case Type::Real:
+    case Type::Unwritten:
+        return "REAL";
+    case Type::Text:
+        return "TEXT";
+    }
+    return "";
+}
+
+bool Fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+void RemoveFile(const QString& file)
+{
+    std::error_code ignored;
+    for (const char* suffix : {"", "-journal"})
+        std::filesystem::remove(QFile::encodeName(file + QLatin1String(suffix)).toStdString(),
+                                ignored);
+}
+
+// The stored form of a blank, as the program itself writes one.
+void BindBlank(sqlite3_stmt* st, int position, Type type)
+{
+    switch (type) {
+    case Type::Integer:
+        sqlite3_bind_int64(st, position, 0);
+        break;
+    case Type::Real:
+        sqlite3_bind_double(st, position, 0.0);
+        break;
+    case Type::Text:
+        sqlite3_bind_text(st, position, "", 0, SQLITE_STATIC);
+        break;
+    case Type::Unwritten:
+        sqlite3_bind_null(st, position);
+        break;
+    }
+}
+
+void BindText(sqlite3_stmt* st, int position, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(st, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// A number typed into a text field goes in as a number; anything else is kept as it stands
+// rather than lost.
+void BindTextAsNumber(sqlite3_stmt* st, int position, const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qint64 whole = trimmed.toLongLong(&ok);
+    if (ok) {
+        sqlite3_bind_int64(st, position, whole);
+        return;
+    }
+    const double value = QString(trimmed).replace(u',', u'.').toDouble(&ok);
+    if (ok)
+        sqlite3_bind_double(st, position, value);
+    else
+        BindText(st, position, text);
+}
+
+// A whole number bound as a double is stored as an integer by the column's type, and a
+// fraction is kept, so a value is never rounded on its way.
+void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px, int field)
+{
+    if (px.isNull(field)) {
+        BindBlank(st, position, type);
+        return;
+    }
+    const ParadoxTable::Kind kind = px.fields()[size_t(field)].kind;
+    if (type == Type::Text) {
+        BindText(st, position, px.text(field));
+        return;
+    }
+    switch (kind) {
+    case ParadoxTable::Kind::Integer:
+    case ParadoxTable::Kind::Date:
+        sqlite3_bind_int64(st, position, px.integer(field));
+        break;
+    case ParadoxTable::Kind::Number:
+        sqlite3_bind_double(st, position, px.number(field));
+        break;
+    case ParadoxTable::Kind::Text:
+        BindTextAsNumber(st, position, px.text(field));
+        break;
+    case ParadoxTable::Kind::Other:
+        BindBlank(st, position, type);
+        break;
+    }
+}
+
+// The program finds taxpayers and entries by these numbers and writes them into statements,
+// so a fraction or a word there would make it edit another record, or worse.
+bool IsWholeNumber(const ParadoxTable& px, int field)
+{
+    if (px.isNull(field))
+        return true;
+    switch (px.fields()[size_t(field)].kind) {
+    case ParadoxTable::Kind::Number: {
+        const double v = px.number(field);
+        return std::isfinite(v) && std::trunc(v) == v && std::fabs(v) < 9.0e15;
+    }
+    case ParadoxTable::Kind::Text: {
+        bool ok = false;
+        px.text(field).trimmed().toLongLong(&ok);
+        return ok || px.text(field).trimmed().isEmpty();
+    }
+    case ParadoxTable::Kind::Integer:
+    case ParadoxTable::Kind::Date:
+    case ParadoxTable::Kind::Other:
+        return true;
+    }
+    return true;
+}
+
+// The number a field holds, as it will be stored; false for a word in a text field, which is
+// kept as text.
+bool NumberOf(const ParadoxTable& px, int field, double* value)
+{
+    if (px.fields()[size_t(field)].kind != ParadoxTable::Kind::Text) {
+        *value = px.number(field);
+        return true;
+    }
+    bool ok = false;
+    *value = px.text(field).trimmed().replace(u',', u'.').toDouble(&ok);
+    return ok;
+}
+
+// Why the value cannot stand in the column (a clause that follows the field's name), or empty.
+// Values beyond these are what noise read as data looks like, and the program could neither
+// show nor add them up.
+QString Objection(const Column& column, const ParadoxTable& px, int field)
+{
+    constexpr qint64 kMaxKey = 999999999999999999; // 18 digits
+    constexpr double kMaxAmount = 1e13;
+    constexpr double kMaxDate = 99991231;
+    if (column.check == Check::Key) {
+        if (!IsWholeNumber(px, field))
+            return QStringLiteral("nie jest liczbą całkowitą");
+        if (px.isNull(field) || px.text(field).trimmed().isEmpty())
+            return QStringLiteral("jest puste");
+        const qint64 key = px.integer(field);
+        if (key < 1 || key > kMaxKey)
+            return QStringLiteral("ma wartość %1, a numer musi leżeć między 1 a %2")
+                .arg(px.text(field).trimmed())
+                .arg(kMaxKey);
+        return {};
+    }
+    double value = 0.0;
+    if (column.check == Check::None || px.isNull(field) || !NumberOf(px, field, &value))
+        return {};
+    if (!std::isfinite(value))
+        return QStringLiteral("nie jest liczbą");
+    if (column.check == Check::Amount && std::fabs(value) > kMaxAmount)
+        return QStringLiteral("ma wartość %1 spoza zakresu kwot (±10 bilionów)")
+            .arg(px.text(field).trimmed());
+    if (column.check == Check::Date && (value < 0 || value > kMaxDate))
+        return QStringLiteral("nie jest datą (%1)").arg(px.text(field).trimmed());
+    return {};
+}
+
+bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& file)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    const QString why = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+    sqlite3_free(message);
+    return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
+}
+
+bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteFile, qint64* rows,
+          QString* error)
+{
+    ParadoxTable px;
+    if (!px.open(paradoxFile, error))
+        return false;
+
+    std::vector<int> sources;
+    bool anyMatched = false;
+    for (const Column& c : table.columns) {
+        const int field = px.fieldIndex(QString::fromLatin1(c.name));
+        if (field >= 0) {
+            const ParadoxTable::Field& f = px.fields()[size_t(field)];
+            if (f.kind == ParadoxTable::Kind::Other && f.type != pxfLogical)
+                return Fail(error, QStringLiteral("Plik %1: kolumna %2 jest polem typu %3, "
+                                                  "którego nie można przenieść.")
+                                       .arg(paradoxFile, f.name, ParadoxTable::typeName(f.type)));
+            anyMatched = true;
+        }
+        sources.push_back(field);
+    }
+    if (!anyMatched)
+        return Fail(error, QStringLiteral("Plik %1 nie jest tabelą %2: nie ma żadnej z jej kolumn.")
+                               .arg(paradoxFile, QLatin1String(table.stem)));
+
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    SqliteConnectionPtr db(raw);
+    if (rc != SQLITE_OK)
+        return Fail(error, QStringLiteral("Nie można utworzyć pliku %1: %2.")
+                               .arg(sqliteFile, QString::fromUtf8(raw ? sqlite3_errmsg(raw)
+                                                                      : sqlite3_errstr(rc))));
+
+    QByteArray create = QByteArray("CREATE TABLE ") + table.stem + '(';
+    QByteArray insert = QByteArray("INSERT INTO ") + table.stem + " VALUES(";
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        create += QByteArray(i ? ", " : "") + table.columns[i].name + ' ' +
+                  SqlType(table.columns[i].type);
+        insert += i ? ",?" : "?";
+    }
+    create += ");";
+    insert += ')';
+    // A half-written file is deleted, never used, so it needs no journal.
+    if (!Exec(raw, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
+        !Exec(raw, create, error, sqliteFile) || !Exec(raw, "BEGIN", error, sqliteFile))
+        return false;
+
+    sqlite3_stmt* rawSt = nullptr;
+    if (sqlite3_prepare_v2(raw, insert.constData(), -1, &rawSt, nullptr) != SQLITE_OK)
+        return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
+                               .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
+    SqliteStatementPtr st(rawSt);
+    const int count = px.recordCount();
+    for (int r = 0; r < count; ++r) {
+        if (!px.read(r, error))
+            return false;
+        for (size_t i = 0; i < table.columns.size(); ++i) {
+            const int position = int(i) + 1;
+            const QString objection =
+                sources[i] >= 0 ? Objection(table.columns[i], px, sources[i]) : QString();
+            if (!objection.isEmpty())
+                return Fail(error, QStringLiteral("Plik %1, rekord %2: pole %3 %4.")
+                                       .arg(paradoxFile)
+                                       .arg(r + 1)
+                                       .arg(QLatin1String(table.columns[i].name), objection));
+            if (sources[i] < 0)
+                BindBlank(rawSt, position, table.columns[i].type);
+            else
+                BindValue(rawSt, position, table.columns[i].type, px, sources[i]);
+        }
+        if (sqlite3_step(rawSt) != SQLITE_DONE)
+            return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
+                                   .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
+        sqlite3_reset(rawSt);
+    }
+    st.reset();
+    if (!Exec(raw, table.indexes, error, sqliteFile) || !Exec(raw, "COMMIT", error, sqliteFile))
+        return false;
+    if (rows)
+        *rows = count;
+    return true;
+}
+
+} // namespace
+
+bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
+                      const QString& sqliteFile, qint64* rows, QString* error)
+{
+    const Table* table = TableOf(tableFile);
+    if (!table)
+        return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
+    RemoveFile(sqliteFile);
+    if (IsSqliteFile(paradoxFile))
+        return Fail(
+            error,
+            QStringLiteral("Plik %1 jest już tabelą SQLite, nie tabelą Paradox.").arg(paradoxFile));
+    if (Read(paradoxFile, *table, sqliteFile, rows, error))
+        return true;
+    RemoveFile(sqliteFile);
+    return false;
+}
