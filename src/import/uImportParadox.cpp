@@ -24,7 +24,28 @@ QString LiveTable(const QString& name)
     return QDir(DataDirectory()).filePath(name);
 }
 
+// A count with its noun in the form Polish puts after it: one, a few (a last digit of 2 to 4,
+// but not 12 to 14), or many.
+QString Counted(qint64 n, const char* one, const char* few, const char* many)
+{
+    const qint64 units = n % 10;
+    const qint64 tens = n % 100;
+    const char* form = n == 1                                                 ? one
+                       : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? few
+                                                                              : many;
+    return QString::number(n) + u' ' + QString::fromUtf8(form);
+}
+
 } // namespace
+
+QString ImportSummary(const ImportCounts& counts)
+{
+    // After "zaimportowano" the nouns stand in the accusative, and a taxpayer is a person:
+    // one "podatnika", two to four "podatników" like five.
+    return QStringLiteral("Zaimportowano %1 i %2 rejestru.")
+        .arg(Counted(counts.taxpayers, "podatnika", "podatników", "podatników"),
+             Counted(counts.entries, "zapis", "zapisy", "zapisów"));
+}
 
 QString FindTableFile(const QString& dir, const QString& name)
 {
@@ -94,9 +115,6 @@ bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunc
                  .arg(why));
         return false;
     }
-    info(QStringLiteral("Informacje"),
-         QStringLiteral("Zaimportowano %1 podatników i %2 zapisów rejestru.")
-             .arg(counts.taxpayers)
-             .arg(counts.entries));
+    info(QStringLiteral("Informacje"), ImportSummary(counts));
     return true;
 }

@@ -26,6 +26,9 @@ struct ImportCounts
 bool ImportParadoxTables(TmyDataBase* dataModule, const QString& dir, ImportCounts* counts,
                          QString* error = nullptr);
 
+// What the import reports, e.g. "Zaimportowano 2 podatników i 3 zapisy rejestru.".
+QString ImportSummary(const ImportCounts& counts);
+
 using AskFunction = std::function<bool(const QString& title, const QString& message)>;
 using InfoFunction = std::function<void(const QString& title, const QString& message)>;
 

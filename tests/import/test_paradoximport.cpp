@@ -161,6 +161,8 @@ private Q_SLOTS:
     void refusedImports_data();
     void refusedImports();
     void lastBlockCutShortWithEveryRecordInside();
+    void importSummary_data();
+    void importSummary();
     void swapWithTheProgramConnected();
     void swapPutsBackEverythingWhenOneFileFails();
     void menuCommand();
@@ -464,6 +466,29 @@ void TestParadoxImport::lastBlockCutShortWithEveryRecordInside()
     QVERIFY2(error.contains(QStringLiteral("plik jest niekompletny")), qPrintable(error));
 }
 
+void TestParadoxImport::importSummary_data()
+{
+    QTest::addColumn<qint64>("taxpayers");
+    QTest::addColumn<qint64>("entries");
+    QTest::addColumn<QString>("summary");
+    const auto row = [](qint64 taxpayers, qint64 entries, const char* summary) {
+        QTest::addRow("%lld, %lld", taxpayers, entries)
+            << taxpayers << entries << QStringLiteral("Zaimportowano %1 rejestru.").arg(summary);
+    };
+    row(1, 1, "1 podatnika i 1 zapis");
+    row(2, 22, "2 podatników i 22 zapisy");
+    row(4, 5, "4 podatników i 5 zapisów");
+    row(12, 104, "12 podatników i 104 zapisy");
+    row(21, 113, "21 podatników i 113 zapisów");
+}
+
+void TestParadoxImport::importSummary()
+{
+    QFETCH(qint64, taxpayers);
+    QFETCH(qint64, entries);
+    QTEST(ImportSummary({taxpayers, entries}), "summary");
+}
+
 void TestParadoxImport::swapWithTheProgramConnected()
 {
     TempProgramDir program;
@@ -560,7 +585,7 @@ void TestParadoxImport::menuCommand()
     said.clear();
     QVERIFY(RunParadoxImport(nullptr, m_source.path(), ask, info));
     QCOMPARE(said, QStringList({question, QStringLiteral("info Informacje|Zaimportowano 2 "
-                                                         "podatników i 3 zapisów rejestru.")}));
+                                                         "podatników i 3 zapisy rejestru.")}));
 
     WriteText(source(QStringLiteral("REJESTR.db")), "nie tabela");
     said.clear();
