@@ -2,6 +2,7 @@
 
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
+#include "data/FileUtil.h"
 #include "data/uDefinicje.h"
 
 #include <QDir>
@@ -25,18 +26,6 @@ ArchiveStepHook g_hook;
 const QString kStagedSuffix = QStringLiteral(".nowe");
 // Its presence alone says that the staged set is complete and is to replace the old one.
 const QString kMarker = QStringLiteral("zamiana-archiwum.trwa");
-
-fs::path ToPath(const QString& text)
-{
-    return fs::path(QFile::encodeName(text).toStdString());
-}
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
 
 bool Present(const QString& path)
 {

@@ -1,5 +1,7 @@
 #include "archive/FileOper.h"
 
+#include "data/FileUtil.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -15,11 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ToPath(const QString& text)
-{
-    return fs::path(QFile::encodeName(text).toStdString());
-}
 
 QString ToText(const fs::path& path)
 {

@@ -1,5 +1,6 @@
 #include "archive/uArchiveStore.h"
 
+#include "data/FileUtil.h"
 #include "import/ParadoxConvert.h"
 #include "import/TableSwap.h"
 
@@ -27,11 +28,6 @@ constexpr int kBusyTimeoutMs = 3000;
 // Lets the quick check read the file through the page cache without copying every page.
 constexpr qint64 kVerifyMapSize = qint64(1) << 30;
 
-fs::path ToPath(const QString& text)
-{
-    return fs::path(QFile::encodeName(text).toStdString());
-}
-
 QString Stem(const QString& tableFile)
 {
     return tableFile.section(u'.', 0, 0);
@@ -42,13 +38,6 @@ QString Quoted(const QString& identifier)
     QString q = identifier;
     q.replace(u'"', QStringLiteral("\"\""));
     return u'"' + q + u'"';
-}
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
 }
 
 QString Message(sqlite3* db)
@@ -73,21 +62,6 @@ bool Exec(sqlite3* db, const QString& sql, QString* error)
 {
     QStringList ignored;
     return Rows(db, sql, ignored, error);
-}
-
-// The journal, log and shared-memory files SQLite may keep beside a table file.
-void RemoveCompanionFiles(const QString& file)
-{
-    std::error_code ignored;
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        fs::remove(ToPath(file + QLatin1String(suffix)), ignored);
-}
-
-void RemoveDatabaseFile(const QString& file)
-{
-    std::error_code ignored;
-    fs::remove(ToPath(file), ignored);
-    RemoveCompanionFiles(file);
 }
 
 // A rollback journal or write-ahead log with content beside a table file means a writer was

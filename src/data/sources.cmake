@@ -4,6 +4,7 @@ list(APPEND CORE_SOURCES
   data/Clock.h data/Clock.cpp
   data/Regional.h data/Regional.cpp
   data/Amounts.h data/Amounts.cpp
+  data/FileUtil.h data/FileUtil.cpp
   data/SafeFile.h data/SafeFile.cpp
   data/IniFile.h data/IniFile.cpp
   data/uDefinicje.h data/uDefinicje.cpp

@@ -133,6 +133,8 @@ QLineEdit* TEditForm::addField(const QString& name, const QString& label, int wi
 
     auto* field = new QLineEdit(m_fieldArea);
     field->setObjectName(name);
+    // The label names the field for screen readers and in the window's messages.
+    field->setAccessibleName(label);
     if (maxLength > 0)
         field->setMaxLength(maxLength);
     field->setProperty(kTypingLimit, maxLength);
@@ -221,20 +223,13 @@ void TEditForm::focusSelected(QLineEdit* field)
     field->selectAll();
 }
 
-QString TEditForm::labelOf(const QLineEdit* field) const
-{
-    const auto* label =
-        m_fieldArea->findChild<QLabel*>(QStringLiteral("Label") + field->objectName().mid(1));
-    return label ? label->text() : field->objectName();
-}
-
 bool TEditForm::checkIdField(QLineEdit* field)
 {
     if (field->isReadOnly() || ParseIdText(field->text()))
         return true;
     refuseField(field, QStringLiteral("Pole „%1” musi zawierać numer: liczbę całkowitą "
                                       "większą od zera, najwyżej 18 cyfr.")
-                           .arg(labelOf(field)));
+                           .arg(field->accessibleName()));
     return false;
 }
 
@@ -245,7 +240,7 @@ bool TEditForm::checkHundredthsField(QLineEdit* field, const QString& what, cons
         return true;
     refuseField(field, QStringLiteral("Pole „%1” nie zawiera poprawnej %2. Wpisz ją cyframi, "
                                       "najwyżej z dwoma miejscami po przecinku, np. %3.")
-                           .arg(labelOf(field), what, example));
+                           .arg(field->accessibleName(), what, example));
     return false;
 }
 

@@ -72,9 +72,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The text of the field's label, as the user reads it beside the field.
-    QString labelOf(const QLineEdit* field) const;
-
     QWidget* m_fieldArea = nullptr;
     QGridLayout* m_rows = nullptr;
     QHBoxLayout* m_lastRow = nullptr;

@@ -1,5 +1,6 @@
 #include "import/ParadoxConvert.h"
 
+#include "data/FileUtil.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/ParadoxReader.h"
 
@@ -20,21 +21,6 @@ constexpr int kTimeLimitMsPerMb = 1000;
 
 QString g_reader;
 int g_timeLimitMs = 0;
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
-void RemoveFile(const QString& file)
-{
-    std::error_code ignored;
-    for (const char* suffix : {"", "-journal"})
-        std::filesystem::remove(QFile::encodeName(file + QLatin1String(suffix)).toStdString(),
-                                ignored);
-}
 
 // The table's own name, or empty for a file name that is none of the two tables.
 QString TableStem(const QString& tableFile)
@@ -150,9 +136,9 @@ bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
 {
     if (TableStem(tableFile).isEmpty())
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
-    RemoveFile(sqliteFile);
+    RemoveDatabaseFile(sqliteFile);
     if (RunReader(paradoxFile, tableFile, sqliteFile, rows, error))
         return true;
-    RemoveFile(sqliteFile);
+    RemoveDatabaseFile(sqliteFile);
     return false;
 }

@@ -1,5 +1,6 @@
 #include "import/ParadoxReader.h"
 
+#include "data/FileUtil.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/ParadoxConvert.h"
 #include "import/ParadoxTable.h"
@@ -101,21 +102,6 @@ const char* SqlType(Type type)
         return "TEXT";
     }
     return "";
-}
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
-void RemoveFile(const QString& file)
-{
-    std::error_code ignored;
-    for (const char* suffix : {"", "-journal"})
-        std::filesystem::remove(QFile::encodeName(file + QLatin1String(suffix)).toStdString(),
-                                ignored);
 }
 
 // The stored form of a blank, as the program itself writes one.
@@ -363,13 +349,13 @@ bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
     const Table* table = TableOf(tableFile);
     if (!table)
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
-    RemoveFile(sqliteFile);
+    RemoveDatabaseFile(sqliteFile);
     if (IsSqliteFile(paradoxFile))
         return Fail(
             error,
             QStringLiteral("Plik %1 jest już tabelą SQLite, nie tabelą Paradox.").arg(paradoxFile));
     if (Read(paradoxFile, *table, sqliteFile, rows, error))
         return true;
-    RemoveFile(sqliteFile);
+    RemoveDatabaseFile(sqliteFile);
     return false;
 }

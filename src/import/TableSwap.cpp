@@ -1,5 +1,6 @@
 #include "import/TableSwap.h"
 
+#include "data/FileUtil.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
@@ -35,18 +36,6 @@ void Checkpoint()
 {
     if (stepHook())
         stepHook()();
-}
-
-fs::path ToPath(const QString& text)
-{
-    return fs::path(QFile::encodeName(text).toStdString());
-}
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
 }
 
 // Forces a file's or a folder's content to the disk: a rename is only as durable as the data

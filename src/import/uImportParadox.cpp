@@ -1,6 +1,7 @@
 #include "import/uImportParadox.h"
 
 #include "archive/uArchiveStore.h"
+#include "data/FileUtil.h"
 #include "data/uDefinicje.h"
 #include "import/ParadoxConvert.h"
 #include "import/TableSwap.h"
@@ -11,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
 
 QString LiveTable(const QString& name)
 {

@@ -1,0 +1,22 @@
+#include "data/FileUtil.h"
+
+#include <QFile>
+
+std::filesystem::path ToPath(const QString& text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+void RemoveDatabaseCompanions(const QString& file)
+{
+    std::error_code ignored;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        std::filesystem::remove(ToPath(file + QLatin1String(suffix)), ignored);
+}
+
+void RemoveDatabaseFile(const QString& file)
+{
+    std::error_code ignored;
+    std::filesystem::remove(ToPath(file), ignored);
+    RemoveDatabaseCompanions(file);
+}
