@@ -37,11 +37,8 @@ bool Present(const QString& path)
 bool Sync(const QString& path, QString* error)
 {
     ArchiveStep(QStringLiteral("sync ") + path);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return ok || Fail(error, QStringLiteral("Nie można utrwalić %1 na dysku.").arg(path));
+    return SyncPath(path) ||
+           Fail(error, QStringLiteral("Nie można utrwalić %1 na dysku.").arg(path));
 }
 
 // A file that is not there takes no step.

@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 std::filesystem::path ToPath(const QString& text)
 {
     return std::filesystem::path(QFile::encodeName(text).toStdString());
@@ -19,4 +22,14 @@ void RemoveDatabaseFile(const QString& file)
     std::error_code ignored;
     std::filesystem::remove(ToPath(file), ignored);
     RemoveDatabaseCompanions(file);
+}
+
+bool SyncPath(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }

@@ -18,6 +18,10 @@ inline bool Fail(QString* error, const QString& text)
     return false;
 }
 
+// Forces a file's or a folder's content to the disk: a rename is only as durable as the data it
+// names and the folder entry that records it. False when it cannot be told that it was.
+bool SyncPath(const QString& path);
+
 // Removes an SQLite file's journal, write-ahead log and shared-memory file, which SQLite would
 // otherwise roll into whatever file carries the name next; errors are ignored.
 void RemoveDatabaseCompanions(const QString& file);

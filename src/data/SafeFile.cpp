@@ -1,5 +1,7 @@
 #include "data/SafeFile.h"
 
+#include "data/FileUtil.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -171,12 +173,7 @@ bool SafeFile::commit()
     // The folder's entry is made durable as well. Should that fail the new file is already in
     // place, whole, and the caller goes on with it: answering failure now would tell the user
     // that the earlier content is still there when it is not.
-    const QByteArray folder = nativePath(QFileInfo(m_target).absolutePath());
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    SyncPath(QFileInfo(m_target).absolutePath());
     return true;
 }
 

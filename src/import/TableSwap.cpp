@@ -38,17 +38,10 @@ void Checkpoint()
         stepHook()();
 }
 
-// Forces a file's or a folder's content to the disk: a rename is only as durable as the data
-// it names and the folder entry that records it.
-bool SyncPath(const QString& path)
+bool Sync(const QString& path)
 {
     Checkpoint();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    return SyncPath(path);
 }
 
 bool Rename(const QString& from, const QString& to, QString* error)
@@ -148,7 +141,7 @@ public:
         Checkpoint();
         if (!ok || ::fsync(m_fd) != 0)
             return Fail(error, QStringLiteral("Nie można zapisać pliku %1.").arg(m_path));
-        return SyncPath(m_folder) ||
+        return Sync(m_folder) ||
                Fail(error, QStringLiteral("Nie można utrwalić zmian w katalogu %1.").arg(m_folder));
     }
 
@@ -156,7 +149,7 @@ public:
     void remove()
     {
         RemoveFile(m_path);
-        SyncPath(m_folder);
+        Sync(m_folder);
         ::close(m_fd);
         m_fd = -1;
     }
@@ -233,7 +226,7 @@ bool ClearLeftovers(const std::vector<StagedTable>& tables, QString* error)
             any = true;
         }
     }
-    return !any || SyncPath(folder) ||
+    return !any || Sync(folder) ||
            Fail(error, QStringLiteral("Nie można utrwalić zmian w katalogu %1.").arg(folder));
 }
 
@@ -320,7 +313,7 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
             db->disconnect();
     }
     for (const StagedTable& t : tables) {
-        if (ok && !SyncPath(t.staged))
+        if (ok && !Sync(t.staged))
             ok = Fail(&why, QStringLiteral("Nie można utrwalić pliku %1.").arg(t.staged));
     }
     const QString folder = ok ? FolderOf(tables) : QString();
@@ -335,7 +328,7 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
         ok = ok && Hold(t.live, held, &why);
     ok = ok && ClearLeftovers(tables, &why) && marker.write(MarkerText(tables, aside), &why);
     ok = ok && Swap(tables, aside, steps, &why);
-    if (ok && !SyncPath(folder))
+    if (ok && !Sync(folder))
         ok = Fail(&why, QStringLiteral("Nie można utrwalić zmian w katalogu %1.").arg(folder));
     // The names now lead to the new files; the connection below takes their locks itself.
     held.clear();
