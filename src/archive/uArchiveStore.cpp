@@ -1,6 +1,7 @@
 #include "archive/uArchiveStore.h"
 
 #include "data/FileUtil.h"
+#include "import/Duplicates.h"
 #include "import/ParadoxConvert.h"
 #include "import/TableSwap.h"
 
@@ -378,7 +379,8 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
     return PlaceStagedArchive(dir, error) ? CreateOutcome::Created : CreateOutcome::Failed;
 }
 
-bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error)
+bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error,
+                        std::vector<RenumberedEntry>* renumbered)
 {
     RemoveDatabaseFile(staged);
     if (!QFileInfo(archivedFile).isFile())
@@ -387,8 +389,9 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
         return Fail(error, QStringLiteral("Plik %1 ma niezakończony zapis").arg(archivedFile));
     // Archives made by the earlier program hold Paradox tables: converted on the way.
     if (!IsSqliteFile(archivedFile)) {
-        if (!ConvertParadoxTable(archivedFile, QFileInfo(archivedFile).fileName(), staged, nullptr,
-                                 error)) {
+        const QString name = QFileInfo(archivedFile).fileName();
+        if (!ConvertParadoxTable(archivedFile, name, staged, nullptr, error) ||
+            !SettleDuplicates(staged, name, archivedFile, renumbered, error)) {
             RemoveDatabaseFile(staged);
             return false;
         }
@@ -414,7 +417,8 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
     return true;
 }
 
-RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error)
+RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error,
+                              std::vector<RenumberedEntry>* renumbered)
 {
     if (IsDataDirectory(dir)) {
         Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
@@ -437,7 +441,8 @@ RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QStri
             RemoveDatabaseFile(s.staged);
     };
     for (std::size_t i = 0; i < swaps.size(); ++i) {
-        if (!StageArchivedTable(ArchiveFilePath(dir, TableNames[i]), swaps[i].staged, error)) {
+        if (!StageArchivedTable(ArchiveFilePath(dir, TableNames[i]), swaps[i].staged, error,
+                                i == 1 ? renumbered : nullptr)) {
             removeStaged();
             return RestoreOutcome::Refused;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/uArchiveDescription.h"
+#include "import/Duplicates.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,9 +47,12 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
 
 // Produces at staged a verified SQLite table file from the archived one: a copy that opens,
 // passes SQLite's quick check and holds exactly the one expected table with its columns.
-// On failure nothing is left at staged.
+// A Paradox table of the earlier program is converted, its repeated numbers settled (see
+// SettleDuplicates; the renumbered entries listed in renumbered). On failure nothing is left at
+// staged.
 bool StageArchivedTable(const QString& archivedFile, const QString& staged,
-                        QString* error = nullptr);
+                        QString* error = nullptr,
+                        std::vector<RenumberedEntry>* renumbered = nullptr);
 
 enum class RestoreOutcome
 {
@@ -61,6 +65,8 @@ enum class RestoreOutcome
 // beside the live ones first; only then are the data module's views closed, the connection shut,
 // the files swapped by renaming (the earlier ones kept until both are in place) and the connection
 // reopened. An interrupted replacement of the archive is completed first; while it cannot be,
-// nothing is restored. dataModule may be null (no connection to close).
+// nothing is restored. dataModule may be null (no connection to close). renumbered lists the
+// entries of an earlier program's register renumbered on the way.
 RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
-                              QString* error = nullptr);
+                              QString* error = nullptr,
+                              std::vector<RenumberedEntry>* renumbered = nullptr);

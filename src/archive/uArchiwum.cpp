@@ -506,9 +506,12 @@ void TfArchiwum::odtworzClick()
         return;
     }
     QString why;
-    if (RestoreArchive(myDataBase, dir, &why) == RestoreOutcome::Restored) {
-        ShowInfo(QStringLiteral("Informacje"), QStringLiteral("Operacja przebiegła pomyślnie. Dane "
-                                                              "zostały odtworzone z archiwum."));
+    std::vector<RenumberedEntry> renumbered;
+    if (RestoreArchive(myDataBase, dir, &why, &renumbered) == RestoreOutcome::Restored) {
+        const QString done = QStringLiteral("Operacja przebiegła pomyślnie. Dane zostały "
+                                            "odtworzone z archiwum.");
+        ShowInfo(QStringLiteral("Informacje"),
+                 renumbered.empty() ? done : done + u' ' + RenumberedSummary(renumbered));
         return;
     }
     LogError(QStringLiteral("Odtwarzanie z archiwum %1: %2").arg(dir, why));

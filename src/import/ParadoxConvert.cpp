@@ -52,7 +52,7 @@ QString Unreadable(const QString& paradoxFile, const QString& why)
 }
 
 bool RunReader(const QString& paradoxFile, const QString& tableFile, const QString& sqliteFile,
-               qint64* rows, QString* error)
+               int codePage, ReadTable* result, QString* error)
 {
     const QString reader = ParadoxReaderProgram();
     if (reader.isEmpty())
@@ -69,7 +69,10 @@ bool RunReader(const QString& paradoxFile, const QString& tableFile, const QStri
     QProcess process;
     // pxlib's complaints are of no use here, and a full pipe would stop the reader.
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(reader, {tableFile, paradoxFile, sqliteFile});
+    QStringList arguments{tableFile, paradoxFile, sqliteFile};
+    if (codePage != kLikelyCodePage)
+        arguments << QString::number(codePage);
+    process.start(reader, arguments);
     if (!process.waitForStarted())
         return Fail(error, QStringLiteral("Nie można odczytać tabeli %1: nie można uruchomić "
                                           "programu %2 (%3).")
@@ -86,20 +89,24 @@ bool RunReader(const QString& paradoxFile, const QString& tableFile, const QStri
     const QString answer = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     if (process.exitCode() == kParadoxReaderRefused && !answer.isEmpty())
         return Fail(error, answer);
-    bool counted = false;
-    const qint64 written = answer.toLongLong(&counted);
+    const QStringList parts = answer.split(u' ');
+    bool counted = parts.size() == 3;
+    ReadTable read;
+    read.rows = counted ? parts[0].toLongLong(&counted) : 0;
+    read.codePage = counted ? parts[1].toInt(&counted) : 0;
+    read.declaredPage = counted ? parts[2].toInt(&counted) : 0;
     if (process.exitCode() != 0 || !counted)
         return Fail(
             error,
             Unreadable(paradoxFile,
                        QStringLiteral("odczyt zakończył się błędem %1").arg(process.exitCode())));
     // The table file must hold what the reader says it wrote before it may replace anything.
-    if (CountRows(sqliteFile, TableStem(tableFile)) != written)
+    if (CountRows(sqliteFile, TableStem(tableFile)) != read.rows)
         return Fail(
             error,
             QStringLiteral("Nie można zapisać tabeli %1 w pliku %2.").arg(paradoxFile, sqliteFile));
-    if (rows)
-        *rows = written;
+    if (result)
+        *result = read;
     return true;
 }
 
@@ -132,13 +139,25 @@ void SetParadoxReader(const QString& program, int timeLimitMs)
 }
 
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                         const QString& sqliteFile, qint64* rows, QString* error)
+                         const QString& sqliteFile, int codePage, ReadTable* result,
+                         QString* error)
 {
     if (TableStem(tableFile).isEmpty())
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
     RemoveDatabaseFile(sqliteFile);
-    if (RunReader(paradoxFile, tableFile, sqliteFile, rows, error))
+    if (RunReader(paradoxFile, tableFile, sqliteFile, codePage, result, error))
         return true;
     RemoveDatabaseFile(sqliteFile);
     return false;
+}
+
+bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
+                         const QString& sqliteFile, qint64* rows, QString* error)
+{
+    ReadTable read;
+    if (!ConvertParadoxTable(paradoxFile, tableFile, sqliteFile, kLikelyCodePage, &read, error))
+        return false;
+    if (rows)
+        *rows = read.rows;
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/ParadoxReader.h"
+
 #include <QString>
 
 // Turning a Paradox table file of the old program into an SQLite table file of ours.
@@ -11,7 +13,12 @@ bool IsSqliteFile(const QString& path);
 // paradoxFile, as ReadParadoxTable describes, in the reader program: pxlib never runs in this
 // process, so a file that makes it loop or crash costs a refusal, never the program. A reader
 // that outruns its time limit is killed. Refused, with a Polish reason naming the file, on any
-// failure; nothing is then left at sqliteFile.
+// failure; nothing is then left at sqliteFile. Texts are read in codePage (kLikelyCodePage:
+// the one they read best in, see LikelyCodePage).
+bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
+                         const QString& sqliteFile, int codePage, ReadTable* result,
+                         QString* error = nullptr);
+// The same with the likely code page, answering the number of rows.
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, qint64* rows = nullptr,
                          QString* error = nullptr);

@@ -257,12 +257,33 @@ bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& fil
     return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
 }
 
-bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteFile, qint64* rows,
-          QString* error)
+// The page the texts of the first records read best in; enough of a register to tell.
+bool ChooseCodePage(ParadoxTable& px, int* codePage, QString* error)
+{
+    constexpr int kSampleRecords = 20000;
+    HighByteCounts counts{};
+    for (int r = 0, n = qMin(px.recordCount(), kSampleRecords); r < n; ++r) {
+        if (!px.read(r, error))
+            return false;
+        px.countHighBytes(counts);
+    }
+    *codePage = LikelyCodePage(counts, px.codePage());
+    return true;
+}
+
+bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteFile, int codePage,
+          ReadTable* result, QString* error)
 {
     ParadoxTable px;
     if (!px.open(paradoxFile, error))
         return false;
+    if (codePage == kLikelyCodePage && !ChooseCodePage(px, &codePage, error))
+        return false;
+    if (!px.setCodePage(codePage))
+        return Fail(error, QStringLiteral("Nie można odczytać tabeli %1: nieobsługiwana strona "
+                                          "kodowa %2.")
+                               .arg(paradoxFile)
+                               .arg(codePage));
 
     std::vector<int> sources;
     bool anyMatched = false;
@@ -336,15 +357,16 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
     st.reset();
     if (!Exec(raw, table.indexes, error, sqliteFile) || !Exec(raw, "COMMIT", error, sqliteFile))
         return false;
-    if (rows)
-        *rows = count;
+    if (result)
+        *result = {count, codePage == 0 ? 1250 : codePage, px.codePage()};
     return true;
 }
 
 } // namespace
 
 bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                      const QString& sqliteFile, qint64* rows, QString* error)
+                      const QString& sqliteFile, int codePage, ReadTable* result,
+                      QString* error)
 {
     const Table* table = TableOf(tableFile);
     if (!table)
@@ -354,7 +376,7 @@ bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
         return Fail(
             error,
             QStringLiteral("Plik %1 jest już tabelą SQLite, nie tabelą Paradox.").arg(paradoxFile));
-    if (Read(paradoxFile, *table, sqliteFile, rows, error))
+    if (Read(paradoxFile, *table, sqliteFile, codePage, result, error))
         return true;
     RemoveDatabaseFile(sqliteFile);
     return false;

@@ -9,8 +9,19 @@
 // The reader program's file name; the installer puts it beside the program file.
 inline constexpr char kParadoxReaderName[] = "rejestr-paradox";
 // The reader's exit code for a refused file, with the reason on its standard output; it exits
-// with 0 and the number of rows there once the table file is written.
+// with 0 once the table file is written, answering "ROWS PAGE DECLARED": the number of rows,
+// the code page the texts were read in and the one the file declares.
 inline constexpr int kParadoxReaderRefused = 3;
+
+// In place of a code page: the reader picks the page the texts read best in (LikelyCodePage).
+inline constexpr int kLikelyCodePage = -1;
+
+struct ReadTable
+{
+    qint64 rows = 0;
+    int codePage = 0;     // the page the texts were read in
+    int declaredPage = 0; // the page the file's header names, 0 when none
+};
 
 // Writes sqliteFile afresh as the table file tableFile ("kontrahenci.DB" or "rejestr.DB"):
 // one table named after its stem, with the program's columns and indexes, holding every record
@@ -22,6 +33,8 @@ inline constexpr int kParadoxReaderRefused = 3;
 // carried over (memo, binary, time), or holds a value no register can: a number (ID,
 // IDKONTRAHENTA) that is not a whole number from 1 to 18 digits, an amount or rate that is no
 // number or beyond ±10^13, a date code below 0 or beyond eight digits. On failure nothing is
-// left at sqliteFile.
+// left at sqliteFile. Texts are read in codePage (kLikelyCodePage: the one the first records'
+// texts read best in).
 bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                      const QString& sqliteFile, qint64* rows = nullptr, QString* error = nullptr);
+                      const QString& sqliteFile, int codePage, ReadTable* result,
+                      QString* error = nullptr);

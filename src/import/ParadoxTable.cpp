@@ -1,15 +1,12 @@
 #include "import/ParadoxTable.h"
 
-#include "data/Cp1250.h"
 #include "import/ParadoxLayout.h"
 #include "import/Pxlib.h"
 
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <iconv.h>
 
 namespace {
 
@@ -142,51 +139,6 @@ struct ParadoxTable::Doc
     }
 };
 
-// Texts of the declared code page into QString: Windows-1250 through the program's own table,
-// any other code page through iconv.
-struct ParadoxTable::Decoder
-{
-    iconv_t cd = iconv_t(-1);
-
-    bool open(int codePage)
-    {
-        if (codePage == 0 || codePage == 1250)
-            return true;
-        cd = iconv_open("UTF-8", QByteArray("CP" + QByteArray::number(codePage)).constData());
-        return cd != iconv_t(-1);
-    }
-    ~Decoder()
-    {
-        if (cd != iconv_t(-1))
-            iconv_close(cd);
-    }
-
-    QString decode(const char* bytes, int size) const
-    {
-        if (cd == iconv_t(-1))
-            return FromCp1250(QByteArray::fromRawData(bytes, size));
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        QByteArray out(size * 4, Qt::Uninitialized);
-        char* in = const_cast<char*>(bytes);
-        size_t inLeft = size_t(size);
-        char* to = out.data();
-        size_t outLeft = size_t(out.size());
-        while (inLeft > 0 && iconv(cd, &in, &inLeft, &to, &outLeft) == size_t(-1)) {
-            if (errno != EILSEQ && errno != EINVAL)
-                break;
-            // A byte the code page lacks becomes "?", as in the program's own code page table.
-            ++in;
-            --inLeft;
-            if (outLeft > 0) {
-                *to++ = '?';
-                --outLeft;
-            }
-        }
-        out.truncate(to - out.data());
-        return QString::fromUtf8(out);
-    }
-};
-
 ParadoxTable::ParadoxTable() = default;
 ParadoxTable::~ParadoxTable() = default;
 
@@ -286,8 +238,7 @@ bool ParadoxTable::open(const QString& path, QString* error)
         return damaged(error, QStringLiteral("nagłówek jest niespójny"));
 
     m_codePage = m_doc->px->px_head->px_doscodepage;
-    m_decoder = std::make_unique<Decoder>();
-    if (!m_decoder->open(m_codePage))
+    if (!setCodePage(m_codePage))
         return fail(error, QStringLiteral("nieobsługiwana strona kodowa %1").arg(m_codePage));
 
     int offset = 0;
@@ -454,7 +405,7 @@ QString ParadoxTable::text(int field) const
     switch (f.kind) {
     case Kind::Text:
         // Read in place: pxlib's own alpha reader would only copy the same bytes.
-        return m_decoder->decode(data(field), int(qstrnlen(data(field), uint(f.length))));
+        return m_decoder->decode(data(field), textSize(field));
     case Kind::Integer:
     case Kind::Date:
         return QString::number(rawInteger(field));
@@ -464,4 +415,27 @@ QString ParadoxTable::text(int field) const
         break;
     }
     return QString();
+}
+
+bool ParadoxTable::setCodePage(int codePage)
+{
+    auto decoder = std::make_unique<TextDecoder>(codePage);
+    if (!decoder->isValid())
+        return false;
+    m_decoder = std::move(decoder);
+    return true;
+}
+
+void ParadoxTable::countHighBytes(HighByteCounts& counts) const
+{
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].kind != Kind::Text)
+            continue;
+        const char* bytes = data(int(i));
+        for (int k = 0, n = textSize(int(i)); k < n; ++k) {
+            const auto b = static_cast<unsigned char>(bytes[k]);
+            if (b >= 0x80)
+                ++counts[b - 0x80u];
+        }
+    }
 }

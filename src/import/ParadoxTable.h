@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/CodePages.h"
+
 #include <QString>
 
 #include <memory>
@@ -47,8 +49,10 @@ public:
     // Case-insensitive; -1 when the table has no such field.
     int fieldIndex(const QString& name) const;
     int recordCount() const { return m_records; }
-    // The code page the file declares, 0 when none; texts are read in it (Windows-1250 for 0).
+    // The code page the file declares, 0 when none; texts are read in it (Windows-1250 for 0)
+    // until another is set. False for a page this system cannot read.
     int codePage() const { return m_codePage; }
+    bool setCodePage(int codePage);
     static QString typeName(int pxType);
 
     // Loads record recno (0-based; ascending order is fastest). False, with a reason, on a
@@ -62,19 +66,24 @@ public:
     qint64 integer(int field) const;
     double number(int field) const;
     QString text(int field) const;
+    // Adds the bytes from 0x80 up of the loaded record's text fields, for LikelyCodePage.
+    void countHighBytes(HighByteCounts& counts) const;
 
 private:
     struct Doc;
-    struct Decoder;
     bool fail(QString* error, const QString& reason) const;
     bool unreadable(QString* error, const QString& reason) const;
     bool damaged(QString* error, const QString& reason) const;
     const char* data(int field) const { return m_record.data() + m_fields[size_t(field)].offset; }
+    int textSize(int field) const
+    {
+        return int(qstrnlen(data(field), uint(m_fields[size_t(field)].length)));
+    }
     qint64 rawInteger(int field) const;
     double rawNumber(int field) const;
 
     std::unique_ptr<Doc> m_doc;
-    std::unique_ptr<Decoder> m_decoder;
+    std::unique_ptr<TextDecoder> m_decoder;
     QString m_path;
     std::vector<Field> m_fields;
     std::vector<char> m_record;

@@ -18,8 +18,8 @@ QString LiveTable(const QString& name)
     return QDir(DataDirectory()).filePath(name);
 }
 
-// A count with its noun in the form Polish puts after it: one, a few (a last digit of 2 to 4,
-// but not 12 to 14), or many.
+} // namespace
+
 QString Counted(qint64 n, const char* one, const char* few, const char* many)
 {
     const qint64 units = n % 10;
@@ -29,8 +29,6 @@ QString Counted(qint64 n, const char* one, const char* few, const char* many)
                                                                               : many;
     return QString::number(n) + u' ' + QString::fromUtf8(form);
 }
-
-} // namespace
 
 QString ImportSummary(const ImportCounts& counts)
 {
@@ -51,39 +49,90 @@ QString FindTableFile(const QString& dir, const QString& name)
     return {};
 }
 
-bool ImportParadoxTables(TmyDataBase* dataModule, const QString& dir, ImportCounts* counts,
-                         QString* error)
+ParadoxImport::ParadoxImport(const QString& dir)
+    : m_dir(dir)
 {
-    if (IsDataDirectory(dir))
+    for (size_t t = 0; t < tableCount(); ++t) {
+        m_tables[t].name = TableNames[t];
+        m_tables[t].staged = LiveTable(TableNames[t]) + QStringLiteral(".import");
+    }
+}
+
+ParadoxImport::~ParadoxImport()
+{
+    removeStaged();
+}
+
+void ParadoxImport::removeStaged()
+{
+    for (const Table& t : m_tables)
+        RemoveDatabaseFile(t.staged);
+}
+
+bool ParadoxImport::convert(Table& table, int codePage, QString* error)
+{
+    table.renumbered.clear();
+    return ConvertParadoxTable(table.source, table.name, table.staged, codePage, &table.read,
+                               error) &&
+           SettleDuplicates(table.staged, table.name, table.source, &table.renumbered, error);
+}
+
+bool ParadoxImport::stage(QString* error)
+{
+    if (IsDataDirectory(m_dir))
         return Fail(error, QStringLiteral("Wskazany katalog jest katalogiem danych programu."));
-    std::vector<StagedTable> staged;
-    qint64 rows[2] = {0, 0};
-    const auto removeStaged = [&staged] {
-        for (const StagedTable& t : staged)
-            QFile::remove(t.staged);
-    };
-    for (size_t i = 0; i < TableNames.size(); ++i) {
-        const QString& name = TableNames[i];
-        const QString source = FindTableFile(dir, name);
-        if (source.isEmpty()) {
+    for (Table& t : m_tables) {
+        t.source = FindTableFile(m_dir, t.name);
+        if (t.source.isEmpty()) {
             removeStaged();
-            return Fail(error, QStringLiteral("Brak pliku %1.").arg(QDir(dir).filePath(name)));
+            return Fail(error, QStringLiteral("Brak pliku %1.").arg(QDir(m_dir).filePath(t.name)));
         }
-        staged.push_back({LiveTable(name), LiveTable(name) + QStringLiteral(".import")});
-        if (!ConvertParadoxTable(source, name, staged.back().staged, &rows[i], error)) {
+        if (!convert(t, kLikelyCodePage, error)) {
             removeStaged();
             return false;
         }
     }
+    return true;
+}
+
+bool ParadoxImport::restage(size_t t, int codePage, QString* error)
+{
+    return convert(m_tables[t], codePage, error);
+}
+
+TablePreview ParadoxImport::preview(size_t t, int rowLimit) const
+{
+    return ReadTablePreview(m_tables[t].staged, m_tables[t].name, rowLimit);
+}
+
+bool ParadoxImport::commit(TmyDataBase* dataModule, ImportCounts* counts, QString* error)
+{
+    std::vector<StagedTable> staged;
+    for (const Table& t : m_tables) {
+        if (!QFileInfo::exists(t.staged))
+            return Fail(error, QStringLiteral("Tabela %1 nie została przygotowana.").arg(t.source));
+        staged.push_back({LiveTable(t.name), t.staged});
+    }
     if (!SwapInTables(dataModule, staged, error))
         return false;
     if (counts)
-        *counts = {rows[0], rows[1]};
+        *counts = {m_tables[0].read.rows, m_tables[1].read.rows};
+    return true;
+}
+
+bool ImportParadoxTables(TmyDataBase* dataModule, const QString& dir, ImportCounts* counts,
+                         QString* error, std::vector<RenumberedEntry>* renumbered)
+{
+    ParadoxImport import(dir);
+    if (!import.stage(error) || !import.commit(dataModule, counts, error))
+        return false;
+    if (renumbered)
+        *renumbered = import.table(1).renumbered;
     return true;
 }
 
 bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunction& ask,
-                      const InfoFunction& info)
+                      const InfoFunction& info, const PreviewFunction& preview)
 {
     QStringList missing;
     for (const QString& name : TableNames) {
@@ -100,15 +149,24 @@ bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunc
              QStringLiteral("Dotychczasowe dane zostaną zastąpione danymi z tabel Paradox ze "
                             "wskazanego katalogu. Czy mimo to chcesz kontynuować import?")))
         return false;
-    ImportCounts counts;
-    QString why;
-    if (!ImportParadoxTables(dataModule, dir, &counts, &why)) {
+    const auto failed = [&info](const QString& why) {
         info(QStringLiteral("Informacja"),
              QStringLiteral("Nie udało się zaimportować danych. %1 Dotychczasowe dane pozostały "
                             "bez zmian.")
                  .arg(why));
         return false;
-    }
-    info(QStringLiteral("Informacje"), ImportSummary(counts));
+    };
+    ParadoxImport import(dir);
+    ImportCounts counts;
+    QString why;
+    if (!import.stage(&why))
+        return failed(why);
+    if (!preview(import))
+        return false;
+    if (!import.commit(dataModule, &counts, &why))
+        return failed(why);
+    const QString renumbered = RenumberedSummary(import.table(1).renumbered);
+    info(QStringLiteral("Informacje"),
+         renumbered.isEmpty() ? ImportSummary(counts) : ImportSummary(counts) + u' ' + renumbered);
     return true;
 }

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "import/Duplicates.h"
+#include "import/ParadoxReader.h"
+#include "import/TablePreview.h"
+
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <vector>
 
 class TmyDataBase;
 
@@ -20,20 +26,68 @@ struct ImportCounts
     qint64 entries = 0;
 };
 
-// Converts both tables of dir into fresh table files beside the live ones and swaps them in,
-// all or nothing (see SwapInTables). False, with a Polish reason naming the file, when either
-// file is missing or refused, or the swap failed; the live data is then unchanged.
+// Both tables of a folder converted beside the live ones, waiting for the user's yes: the user
+// may see their first rows, read the texts in another code page, and then swap them in.
+// Converted files never swapped in are removed with the object.
+class ParadoxImport
+{
+public:
+    struct Table
+    {
+        QString name;   // "kontrahenci.DB" or "rejestr.DB"
+        QString source; // the Paradox file
+        QString staged; // the converted file beside the live one
+        ReadTable read;
+        std::vector<RenumberedEntry> renumbered; // the register's repeated numbers, settled
+    };
+
+    explicit ParadoxImport(const QString& dir);
+    ~ParadoxImport();
+    ParadoxImport(const ParadoxImport&) = delete;
+    ParadoxImport& operator=(const ParadoxImport&) = delete;
+
+    // Converts both tables, texts in the page they read best in, and settles their repeated
+    // numbers (see SettleDuplicates). False, with a Polish reason naming the file, when either
+    // file is missing or refused.
+    bool stage(QString* error = nullptr);
+    // Converts table t again, its texts read in codePage.
+    bool restage(size_t t, int codePage, QString* error = nullptr);
+    const Table& table(size_t t) const { return m_tables[t]; }
+    static constexpr size_t tableCount() { return 2; }
+    TablePreview preview(size_t t, int rowLimit) const;
+
+    // Swaps both converted tables in, all or nothing (see SwapInTables); the live data is
+    // unchanged on failure.
+    bool commit(TmyDataBase* dataModule, ImportCounts* counts, QString* error = nullptr);
+
+private:
+    bool convert(Table& table, int codePage, QString* error);
+    void removeStaged();
+
+    QString m_dir;
+    std::array<Table, 2> m_tables;
+};
+
+// Converts both tables of dir and swaps them in, all or nothing, without asking: texts in the
+// page they read best in, repeated entry numbers renumbered (listed in renumbered).
 bool ImportParadoxTables(TmyDataBase* dataModule, const QString& dir, ImportCounts* counts,
-                         QString* error = nullptr);
+                         QString* error = nullptr,
+                         std::vector<RenumberedEntry>* renumbered = nullptr);
+
+// A count with its noun in the form Polish puts after it: one, a few (a last digit of 2 to 4,
+// but not 12 to 14), or many: Counted(5, "zapis", "zapisy", "zapisów") is "5 zapisów".
+QString Counted(qint64 n, const char* one, const char* few, const char* many);
 
 // What the import reports, e.g. "Zaimportowano 2 podatników i 3 zapisy rejestru.".
 QString ImportSummary(const ImportCounts& counts);
 
 using AskFunction = std::function<bool(const QString& title, const QString& message)>;
 using InfoFunction = std::function<void(const QString& title, const QString& message)>;
+// Shows the converted tables; answers whether the user accepts them.
+using PreviewFunction = std::function<bool(ParadoxImport& import)>;
 
 // "Administracja" -> "Import danych z tabel Paradox" once a directory is chosen: checks that
-// it holds both tables, asks whether to replace the current data, imports and reports.
-// Answers whether the data was replaced.
+// it holds both tables, asks whether to replace the current data, converts them, shows them,
+// and once accepted swaps them in and reports. Answers whether the data was replaced.
 bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunction& ask,
-                      const InfoFunction& info);
+                      const InfoFunction& info, const PreviewFunction& preview);

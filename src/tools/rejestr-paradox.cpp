@@ -1,7 +1,8 @@
-// rejestr-paradox TABELA PLIK-PARADOX PLIK-SQLITE: the program's reader of Paradox tables, run
-// as a process of its own for every table it imports (see ConvertParadoxTable). Writes the
-// table file and answers on its standard output: the number of rows (exit code 0), or the
-// reason the file was refused (kParadoxReaderRefused).
+// rejestr-paradox TABELA PLIK-PARADOX PLIK-SQLITE [STRONA-KODOWA]: the program's reader of
+// Paradox tables, run as a process of its own for every table it imports (see
+// ConvertParadoxTable). Writes the table file and answers on its standard output: the number of
+// rows and the code pages (exit code 0), or the reason the file was refused
+// (kParadoxReaderRefused). Without a code page it picks the one the texts read best in.
 #include "import/ParadoxReader.h"
 
 #include <QFile>
@@ -39,15 +40,22 @@ int main(int argc, char** argv)
     const rlimit noCore = {0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 
-    if (argc != 4 || answer < 0) {
-        std::fputs("Użycie: rejestr-paradox TABELA PLIK-PARADOX PLIK-SQLITE\n", stderr);
+    bool pageOk = true;
+    const int codePage = argc == 5 ? QByteArray(argv[4]).toInt(&pageOk) : kLikelyCodePage;
+    if (argc < 4 || argc > 5 || !pageOk || (argc == 5 && codePage < 0) || answer < 0) {
+        std::fputs("Użycie: rejestr-paradox TABELA PLIK-PARADOX PLIK-SQLITE [STRONA-KODOWA]\n",
+                   stderr);
         return 2;
     }
-    qint64 rows = 0;
+    ReadTable read;
     QString error;
     const bool ok = ReadParadoxTable(QFile::decodeName(argv[2]), QFile::decodeName(argv[1]),
-                                     QFile::decodeName(argv[3]), &rows, &error);
-    if (!WriteAll(answer, ok ? QByteArray::number(rows) : error.toUtf8()))
+                                     QFile::decodeName(argv[3]), codePage, &read, &error);
+    const QByteArray text = ok ? QByteArray::number(read.rows) + ' ' +
+                                     QByteArray::number(read.codePage) + ' ' +
+                                     QByteArray::number(read.declaredPage)
+                               : error.toUtf8();
+    if (!WriteAll(answer, text))
         return 2;
     return ok ? 0 : kParadoxReaderRefused;
 }

@@ -5,12 +5,17 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
+#include "import/CodePages.h"
 #include "import/ParadoxConvert.h"
 #include "import/Pxlib.h"
 #include "import/TableSwap.h"
 #include "import/uImportParadox.h"
+#include "import/uImportPreview.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QTableWidget>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -142,6 +147,19 @@ void WriteOldTables(const QString& dir)
                                 12.5}}));
 }
 
+// The register with one entry per (number, taxpayer) pair, in that order.
+void WriteEntries(const QString& file, const std::vector<std::pair<qint64, qint64>>& entries)
+{
+    std::vector<PxRow> rows;
+    for (const auto& [number, taxpayer] : entries) {
+        PxRow row(RejestrFields().size());
+        row[0] = number;
+        row[14] = taxpayer;
+        rows.push_back(row);
+    }
+    QVERIFY(WriteParadoxTable(file, RejestrFields(), rows));
+}
+
 } // namespace
 
 class TestParadoxImport : public QObject
@@ -165,6 +183,12 @@ private Q_SLOTS:
     void importSummary();
     void swapWithTheProgramConnected();
     void swapPutsBackEverythingWhenOneFileFails();
+    void codePageOfTheTexts_data();
+    void codePageOfTheTexts();
+    void repeatedEntryNumbersRenumbered();
+    void taxpayersSharingANumberRefused();
+    void previewBeforeAnythingIsReplaced();
+    void previewWindowFollowsTheChosenPage();
     void menuCommand();
     void restoreFromAnOldArchive();
 };
@@ -349,7 +373,7 @@ void TestParadoxImport::refusedImports_data()
         "plik jest uszkodzony (odczyt przerwała awaria)");
     row("reader fails", "kontrahenci.DB", "reader exit 1",
         "plik jest uszkodzony (odczyt zakończył się błędem 1)");
-    row("reader writes nothing", "kontrahenci.DB", "reader echo 2", "Nie można zapisać tabeli");
+    row("reader writes nothing", "kontrahenci.DB", "reader echo 2 1250 1250", "Nie można zapisać tabeli");
     row("reader missing", "kontrahenci.DB", "reader", "nie można uruchomić programu");
 }
 
@@ -548,6 +572,151 @@ void TestParadoxImport::swapPutsBackEverythingWhenOneFileFails()
     QVERIFY(dm.DBFKontrahenci.isEmpty());
 }
 
+void TestParadoxImport::codePageOfTheTexts_data()
+{
+    QTest::addColumn<int>("declared");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("used");
+    QTest::addColumn<QString>("text");
+
+    const QString polish = QStringLiteral("Zażółć gęślą jaźń Łódź");
+    // The same words in the two Polish DOS pages.
+    const QByteArray cp852 = "Za\xBE\xA2\x88\x86 g\xA9\x98l\xA5 ja\xAB\xE4 \x9D\xA2\x64\xAB";
+    const QByteArray mazovia = "Za\xA7\xA2\x92\x8D g\x91\x9El\x86 ja\xA6\xA4 \x9C\xA2\x64\xA6";
+    QTest::newRow("Windows-1250 under a 1252 header")
+        << 1252 << kLettersCp1250 << int(kLikelyCodePage) << 1250 << kLetters;
+    QTest::newRow("CP852 under no page") << 0 << cp852 << int(kLikelyCodePage) << 852 << polish;
+    QTest::newRow("Mazovia under no page")
+        << 0 << mazovia << int(kLikelyCodePage) << int(kMazovia) << polish;
+    QTest::newRow("CP852 as declared") << 852 << cp852 << int(kLikelyCodePage) << 852 << polish;
+    QTest::newRow("a Western table keeps its page")
+        << 1252 << QByteArray("Cr\xE8me br\xFBl\xE9\x65 \xE0 c\xF4t\xE9") << int(kLikelyCodePage)
+        << 1252 << QStringLiteral("Crème brûlée à côté");
+    QTest::newRow("no letters to tell by") << 437 << QByteArray("Kowalski") << int(kLikelyCodePage)
+                                           << 437 << QStringLiteral("Kowalski");
+    QTest::newRow("the page the user chose")
+        << 1252 << kLettersCp1250 << 1252 << 1252
+        << QStringLiteral("Za¿ó³æ gêœl¹ jaŸñ ¥ÆÊ£ÑÓŒ?¯"); // 1252 lacks Ź
+}
+
+void TestParadoxImport::codePageOfTheTexts()
+{
+    QFETCH(int, declared);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, asked);
+    QFETCH(int, used);
+    QFETCH(QString, text);
+
+    const QString path = source(QStringLiteral("kontrahenci.DB"));
+    std::vector<PxRow> rows;
+    for (qint64 id = 1; id <= 3; ++id)
+        rows.push_back({id, bytes, {}, {}, {}, {}, {}, {}, {}});
+    QVERIFY(WriteParadoxTable(path, KontrahenciFields(), rows, declared));
+    const QString file = m_source.filePath(QStringLiteral("out.DB"));
+    ReadTable read;
+    QString error;
+    QVERIFY2(ConvertParadoxTable(path, QStringLiteral("kontrahenci.DB"), file, asked, &read,
+                                 &error),
+             qPrintable(error));
+    QCOMPARE(read.codePage, used);
+    QCOMPARE(read.declaredPage, declared);
+    QCOMPARE(Rows(file, QStringLiteral("kontrahenci")).value(2).section(u'|', 1, 1),
+             text + QStringLiteral(":text"));
+}
+
+void TestParadoxImport::repeatedEntryNumbersRenumbered()
+{
+    TempProgramDir program;
+    WriteEntries(source(QStringLiteral("rejestr.DB")), {{7, 1}, {7, 1}, {9, 1}, {7, 2}, {7, 1}});
+    std::vector<RenumberedEntry> renumbered;
+    QString error;
+    QVERIFY2(ImportParadoxTables(nullptr, m_source.path(), nullptr, &error, &renumbered),
+             qPrintable(error));
+    // The first of each number keeps it; the later ones follow the taxpayer's highest.
+    QCOMPARE(program.sql(QStringLiteral("rejestr.DB"),
+                         QStringLiteral("SELECT group_concat(IDKONTRAHENTA || '/' || ID, ' ') "
+                                        "FROM (SELECT * FROM rejestr ORDER BY rowid)")),
+             QStringLiteral("1/7 1/10 1/9 2/7 1/11"));
+    QCOMPARE(renumbered.size(), size_t(2));
+    QCOMPARE(renumbered[1].record, 5);
+    QCOMPARE(renumbered[1].newNumber, 11);
+    QVERIFY(RenumberedText(renumbered).contains(QStringLiteral("podatnik 1, rekord 2: numer 7 → 10")));
+
+    // An archive of the earlier program is settled the same way, and says so.
+    WriteText(source(QStringLiteral("archiwum.bak")), QByteArray(112, '\0'));
+    renumbered.clear();
+    QCOMPARE(RestoreArchive(nullptr, m_source.path(), &error, &renumbered),
+             RestoreOutcome::Restored);
+    QCOMPARE(renumbered.size(), size_t(2));
+}
+
+void TestParadoxImport::taxpayersSharingANumberRefused()
+{
+    TempProgramDir program;
+    QVERIFY(WriteParadoxTable(source(QStringLiteral("kontrahenci.DB")), KontrahenciFields(),
+                              {{qint64(1), QByteArray("A"), {}, {}, {}, {}, {}, {}, {}},
+                               {qint64(7), QByteArray("B"), {}, {}, {}, {}, {}, {}, {}},
+                               {qint64(1), QByteArray("C"), {}, {}, {}, {}, {}, {}, {}}}));
+    QString error;
+    QVERIFY(!ImportParadoxTables(nullptr, m_source.path(), nullptr, &error));
+    QVERIFY2(error.contains(QStringLiteral("numer 1 mają różni podatnicy (rekordy 1, 3)")),
+             qPrintable(error));
+    QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
+                         QStringLiteral("SELECT count(*) FROM kontrahenci")),
+             QStringLiteral("0"));
+    QVERIFY(QDir(DataDirectory()).entryList({QStringLiteral("*.import")}).isEmpty());
+}
+
+void TestParadoxImport::previewBeforeAnythingIsReplaced()
+{
+    TempProgramDir program;
+    ParadoxImport import(m_source.path());
+    QVERIFY(import.stage());
+    const TablePreview entries = import.preview(1, 2);
+    QCOMPARE(entries.rows.size(), size_t(2));
+    const QStringList first = entries.rows[0];
+    QCOMPARE(first.value(int(entries.columns.indexOf(QStringLiteral("DATAWPISU")))),
+             IntToDateText(20080305));
+    QCOMPARE(first.value(int(entries.columns.indexOf(QStringLiteral("NAZWISKO")))), kLetters);
+    QVERIFY(!entries.columns.contains(QStringLiteral("WARTOSC")));
+
+    // Another page re-reads that table only; nothing live has changed meanwhile.
+    QVERIFY(import.restage(1, 852));
+    QCOMPARE(import.table(1).read.codePage, 852);
+    QVERIFY(import.preview(1, 1).rows[0].join(u'|') != first.join(u'|'));
+    QCOMPARE(import.preview(0, 5).rows.size(), size_t(2));
+    QCOMPARE(program.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+             QStringLiteral("0"));
+}
+
+void TestParadoxImport::previewWindowFollowsTheChosenPage()
+{
+    TempProgramDir program;
+    WriteEntries(source(QStringLiteral("rejestr.DB")), {{3, 1}, {3, 1}});
+    ParadoxImport import(m_source.path());
+    QVERIFY(import.stage());
+    TfImportPreview window(import);
+    auto* pages = window.findChild<QComboBox*>(QStringLiteral("CBStronaKodowa1"));
+    auto* taxpayers = window.findChild<QTableWidget*>(QStringLiteral("GPodglad1"));
+    QVERIFY(pages && taxpayers);
+    const int name = 1;
+    QCOMPARE(taxpayers->item(0, name)->text(), kLetters);
+    QVERIFY(window.findChild<QLabel*>(QStringLiteral("LPrzenumerowane"))
+                ->text()
+                .contains(QStringLiteral("rekord 2: numer 3 → 4")));
+
+    // Read as CP852 the same bytes turn into other letters, in the window and in the file.
+    pages->setCurrentIndex(pages->findData(852));
+    Q_EMIT pages->activated(pages->currentIndex());
+    QCOMPARE(import.table(0).read.codePage, 852);
+    QVERIFY(taxpayers->item(0, name)->text() != kLetters);
+
+    window.show();
+    QTest::keyClick(taxpayers, Qt::Key_Return);
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+}
+
 void TestParadoxImport::menuCommand()
 {
     TempProgramDir program;
@@ -560,19 +729,25 @@ void TestParadoxImport::menuCommand()
     const InfoFunction info = [&](const QString& t, const QString& m) {
         said << QStringLiteral("info ") + t + u'|' + m;
     };
+    bool accepted = true;
+    const PreviewFunction preview = [&](ParadoxImport& import) {
+        said << QStringLiteral("preview %1 %2").arg(import.table(0).read.rows).arg(
+                    import.table(1).read.rows);
+        return accepted;
+    };
 
     // Copies made on Windows may spell the names in capitals.
     QVERIFY(
         QFile::rename(source(QStringLiteral("rejestr.DB")), source(QStringLiteral("REJESTR.db"))));
     QFile::remove(source(QStringLiteral("kontrahenci.DB")));
-    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info, preview));
     QCOMPARE(said, QStringList(QStringLiteral("info Informacje|We wskazanym katalogu nie "
                                               "znaleziono tabel Paradox: kontrahenci.DB.")));
 
     WriteOldTables(m_source.path());
     QFile::remove(source(QStringLiteral("rejestr.DB")));
     said.clear();
-    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info, preview));
     const QString question = QStringLiteral(
         "ask Uwaga|Dotychczasowe dane zostaną zastąpione danymi z tabel Paradox ze wskazanego "
         "katalogu. Czy mimo to chcesz kontynuować import?");
@@ -581,15 +756,25 @@ void TestParadoxImport::menuCommand()
                          QStringLiteral("SELECT count(*) FROM kontrahenci")),
              QStringLiteral("0"));
 
+    // Declined after the preview: nothing replaced, nothing left beside the live tables.
     answer = true;
+    accepted = false;
     said.clear();
-    QVERIFY(RunParadoxImport(nullptr, m_source.path(), ask, info));
-    QCOMPARE(said, QStringList({question, QStringLiteral("info Informacje|Zaimportowano 2 "
-                                                         "podatników i 3 zapisy rejestru.")}));
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info, preview));
+    QCOMPARE(said, QStringList({question, QStringLiteral("preview 2 3")}));
+    QCOMPARE(QDir(DataDirectory()).entryList(QDir::Files),
+             QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
+
+    accepted = true;
+    said.clear();
+    QVERIFY(RunParadoxImport(nullptr, m_source.path(), ask, info, preview));
+    QCOMPARE(said, QStringList({question, QStringLiteral("preview 2 3"),
+                                QStringLiteral("info Informacje|Zaimportowano 2 "
+                                               "podatników i 3 zapisy rejestru.")}));
 
     WriteText(source(QStringLiteral("REJESTR.db")), "nie tabela");
     said.clear();
-    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info));
+    QVERIFY(!RunParadoxImport(nullptr, m_source.path(), ask, info, preview));
     QCOMPARE(said.size(), 2);
     QVERIFY2(said[1].startsWith(QStringLiteral("info Informacja|Nie udało się zaimportować "
                                                "danych. Plik ") +
@@ -602,7 +787,7 @@ void TestParadoxImport::menuCommand()
              QStringLiteral("2"));
 }
 
-QTEST_GUILESS_MAIN(TestParadoxImport)
+QTEST_MAIN(TestParadoxImport)
 #include "test_paradoximport.moc"
 
 // An archive made by the earlier program holds Paradox tables: restoring it converts them, and a
