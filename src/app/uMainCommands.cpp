@@ -38,9 +38,47 @@ bool wholeNumber(const QString& text, qint64& value)
     return ok;
 }
 
+const QString kHasEntries = QStringLiteral("Nie można usunąć podatnika, dla którego istnieją "
+                                           "zapisy w rejestrze. Usuń wpierw jego zapisy.");
+const QString kRemoved = QStringLiteral("Nie znaleziono zapisu do zmiany: mógł zostać usunięty "
+                                        "lub zmieniony w innej kopii programu.");
+const QString kChanged =
+    QStringLiteral("Ten zapis zmieniono w innej kopii programu, odkąd otwarto okno. Okno pokazuje "
+                   "teraz to, co zapisano; wprowadź swoje zmiany ponownie.");
+const QString kTaxpayerGone =
+    QStringLiteral("Podatnika o numerze %1 już nie ma: mógł zostać usunięty lub przenumerowany w "
+                   "innej kopii programu. Zapisu nie dodano.");
+
 void refuseTakenNumber()
 {
     ShowInfo(QStringLiteral("Uwaga"), kTaken);
+}
+
+// What the user is told of a write that was refused; answers whether the window should open
+// again for another try (a number in use), rather than the command end.
+bool tellRefusal(SaveResult::Outcome outcome, qint64 number)
+{
+    switch (outcome) {
+    case SaveResult::Taken:
+        refuseTakenNumber();
+        return true;
+    case SaveResult::LeftOver:
+        ShowInfo(QStringLiteral("Uwaga"), kNumberHasEntries.arg(number));
+        return true;
+    case SaveResult::Changed:
+        ShowInfo(QStringLiteral("Uwaga"), kChanged);
+        return true;
+    case SaveResult::Removed:
+        ShowInfo(QStringLiteral("Uwaga"), kRemoved);
+        return false;
+    case SaveResult::HasEntries:
+        ShowInfo(QStringLiteral("Uwaga"), kHasEntries);
+        return false;
+    case SaveResult::Saved:
+    case SaveResult::Failed:
+        break;
+    }
+    return false;
 }
 
 } // namespace
@@ -62,37 +100,12 @@ qint64 TfMain::currentTaxpayerId() const
 
 void TfMain::LoadKontrahentToForm()
 {
-    const Query& k = myDataBase->DBFKontrahenci;
-    fKontrahent->Load(
-        KontrahentTexts{k.asText(QStringLiteral("ID")), k.asText(QStringLiteral("SKROT")),
-                        k.asText(QStringLiteral("NAZWA")), k.asText(QStringLiteral("NIP")),
-                        k.asText(QStringLiteral("ADRES")), k.asText(QStringLiteral("KODPOCZT")),
-                        k.asText(QStringLiteral("MIEJSCOWOSC")),
-                        k.asText(QStringLiteral("TELEFONY")), k.asText(QStringLiteral("UWAGI"))});
+    fKontrahent->Load(myDataBase->CurrentKontrahent());
 }
 
 void TfMain::LoadRejestrToEdycja()
 {
-    const Query& r = myDataBase->DBFRejestr;
-    const auto date = [&r](const char* name) {
-        return IntToDateText(r.asInteger(QLatin1String(name)));
-    };
-    RejestrEntryTexts e;
-    e.ID = r.asText(QStringLiteral("ID"));
-    e.DATAWPISU = date("DATAWPISU");
-    e.DATADOK = date("DATADOK");
-    e.NRDOK = r.asText(QStringLiteral("NRDOK"));
-    e.IMIE = r.asText(QStringLiteral("IMIE"));
-    e.NAZWISKO = r.asText(QStringLiteral("NAZWISKO"));
-    e.NIP = r.asText(QStringLiteral("NIP"));
-    e.ADRES = r.asText(QStringLiteral("ADRES"));
-    e.KODPOCZT = r.asText(QStringLiteral("KODPOCZT"));
-    e.MIEJSCOWOSC = r.asText(QStringLiteral("MIEJSCOWOSC"));
-    e.NALEZNOSC = FormatAmount(r.asFloat(QStringLiteral("NALEZNOSC")));
-    e.STAWKA = FormatAmount(r.asFloat(QStringLiteral("STAWKA")));
-    e.DATAZAPLATY = date("DATAZAPLATY");
-    e.UWAGI = r.asText(QStringLiteral("UWAGI"));
-    fEdycja->Load(e);
+    fEdycja->Load(myDataBase->CurrentRejestr());
 }
 
 void TfMain::SBPodgladClick()
@@ -146,10 +159,7 @@ void TfMain::SBUsunClick()
     if (activeView().isEmpty())
         return;
     if (!onRegisterTab() && myDataBase->KontrahentHasEntries(currentTaxpayerId())) {
-        // Entries without their taxpayer would be unreachable and reappear under a new one.
-        ShowInfo(QStringLiteral("Uwaga"),
-                 QStringLiteral("Nie można usunąć podatnika, dla którego istnieją zapisy w "
-                                "rejestrze. Usuń wpierw jego zapisy."));
+        ShowInfo(QStringLiteral("Uwaga"), kHasEntries);
         focusActiveGrid();
         return;
     }
@@ -157,12 +167,23 @@ void TfMain::SBUsunClick()
         focusActiveGrid();
         return;
     }
-    if (onRegisterTab()) {
-        if (myDataBase->DeleteRejestr(myDataBase->DBFRejestr.asInteger(QStringLiteral("ID")),
-                                      currentTaxpayerId()))
+    // Another copy may have added an entry or deleted the record since the check above.
+    const SaveResult result =
+        onRegisterTab()
+            ? myDataBase->DeleteRejestr(myDataBase->DBFRejestr.asInteger(QStringLiteral("ID")),
+                                        currentTaxpayerId())
+            : myDataBase->DeleteKontrahent(currentTaxpayerId());
+    if (result.outcome == SaveResult::Removed)
+        ShowInfo(QStringLiteral("Uwaga"),
+                 QStringLiteral("Nie znaleziono zapisu do usunięcia: mógł zostać już usunięty w "
+                                "innej kopii programu."));
+    else
+        tellRefusal(result.outcome, 0);
+    if (result.outcome != SaveResult::Failed) {
+        if (onRegisterTab())
             myDataBase->RefreshRejestr();
-    } else if (myDataBase->DeleteKontrahent(currentTaxpayerId())) {
-        myDataBase->RefreshKontrahenci();
+        else
+            myDataBase->RefreshKontrahenci();
     }
     focusActiveGrid();
 }
@@ -181,19 +202,13 @@ void TfMain::AddKontrahent()
         qint64 id = 0;
         if (!wholeNumber(fKontrahent->fID->text(), id))
             return;
-        if (myDataBase->RecordExists(id, QStringLiteral("kontrahenci"), QStringLiteral("ID"))) {
-            refuseTakenNumber();
-            continue;
-        }
-        if (myDataBase->KontrahentHasEntries(id)) {
-            ShowInfo(QStringLiteral("Uwaga"), kNumberHasEntries.arg(id));
-            continue;
-        }
-        if (myDataBase->InsertKontrahent(fKontrahent->Texts())) {
+        const SaveResult result = myDataBase->InsertKontrahent(fKontrahent->Texts());
+        if (result) {
             myDataBase->RefreshKontrahenci();
             myDataBase->LocateKontrahent(currentTaxpayerId());
         }
-        return;
+        if (!tellRefusal(result.outcome, id))
+            return;
     }
 }
 
@@ -201,6 +216,7 @@ void TfMain::EditKontrahent()
 {
     LoadKontrahentToForm();
     const qint64 oldId = currentTaxpayerId();
+    RecordStamp asRead = myDataBase->CurrentKontrahentStamp();
     for (;;) {
         fKontrahent->exec();
         if (!fKontrahent->saved)
@@ -208,20 +224,19 @@ void TfMain::EditKontrahent()
         qint64 id = 0;
         if (!wholeNumber(fKontrahent->fID->text(), id))
             return;
-        if (fKontrahent->fID->text() != QString::number(oldId) &&
-            myDataBase->RecordExists(id, QStringLiteral("kontrahenci"), QStringLiteral("ID"))) {
-            refuseTakenNumber();
-            continue;
-        }
-        if (id != oldId && myDataBase->KontrahentHasEntries(id)) {
-            ShowInfo(QStringLiteral("Uwaga"), kNumberHasEntries.arg(id));
-            continue;
-        }
-        if (myDataBase->UpdateKontrahent(oldId, fKontrahent->Texts())) {
+        const SaveResult result = myDataBase->UpdateKontrahent(oldId, fKontrahent->Texts(), asRead);
+        if (result || result.outcome == SaveResult::Changed ||
+            result.outcome == SaveResult::Removed) {
             myDataBase->RefreshKontrahenci();
-            myDataBase->LocateKontrahent(id);
+            myDataBase->LocateKontrahent(result ? id : oldId);
         }
-        return;
+        if (!tellRefusal(result.outcome, id))
+            return;
+        if (result.outcome == SaveResult::Changed) {
+            // The window shows what another copy stored, and a save goes over that.
+            LoadKontrahentToForm();
+            asRead = myDataBase->CurrentKontrahentStamp();
+        }
     }
 }
 
@@ -240,16 +255,19 @@ void TfMain::AddRejestr()
         qint64 id = 0;
         if (!wholeNumber(fEdycja->fID->text(), id))
             return;
-        if (myDataBase->RejestrIDExists(id, taxpayer)) {
-            refuseTakenNumber();
-            continue;
-        }
-        if (myDataBase->InsertRejestr(taxpayer, fEdycja->Texts())) {
+        const SaveResult result = myDataBase->InsertRejestr(taxpayer, fEdycja->Texts());
+        if (result) {
             myDataBase->RefreshRejestr();
             myDataBase->LocateRejestr(myDataBase->DBFRejestr.asInteger(QStringLiteral("ID")),
                                       taxpayer);
         }
-        return;
+        if (result.outcome == SaveResult::Removed) {
+            ShowInfo(QStringLiteral("Uwaga"), kTaxpayerGone.arg(taxpayer));
+            ShowReplacedData();
+            return;
+        }
+        if (!tellRefusal(result.outcome, id))
+            return;
     }
 }
 
@@ -258,6 +276,7 @@ void TfMain::EditRejestr()
     const qint64 taxpayer = currentTaxpayerId();
     LoadRejestrToEdycja();
     const qint64 oldId = myDataBase->DBFRejestr.asInteger(QStringLiteral("ID"));
+    RecordStamp asRead = myDataBase->CurrentRejestrStamp();
     for (;;) {
         fEdycja->exec();
         if (!fEdycja->saved)
@@ -265,16 +284,19 @@ void TfMain::EditRejestr()
         qint64 id = 0;
         if (!wholeNumber(fEdycja->fID->text(), id))
             return;
-        if (fEdycja->fID->text() != QString::number(oldId) &&
-            myDataBase->RejestrIDExists(id, taxpayer)) {
-            refuseTakenNumber();
-            continue;
-        }
-        if (myDataBase->UpdateRejestr(oldId, taxpayer, fEdycja->Texts())) {
+        const SaveResult result = myDataBase->UpdateRejestr(oldId, taxpayer, fEdycja->Texts(), asRead);
+        if (result || result.outcome == SaveResult::Changed ||
+            result.outcome == SaveResult::Removed) {
             myDataBase->RefreshRejestr();
-            myDataBase->LocateRejestr(id, taxpayer);
+            myDataBase->LocateRejestr(result ? id : oldId, taxpayer);
         }
-        return;
+        if (!tellRefusal(result.outcome, id))
+            return;
+        if (result.outcome == SaveResult::Changed) {
+            // The window shows what another copy stored, and a save goes over that.
+            LoadRejestrToEdycja();
+            asRead = myDataBase->CurrentRejestrStamp();
+        }
     }
 }
 

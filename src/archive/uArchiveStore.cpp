@@ -389,9 +389,8 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
         return Fail(error, QStringLiteral("Plik %1 ma niezakończony zapis").arg(archivedFile));
     // Archives made by the earlier program hold Paradox tables: converted on the way.
     if (!IsSqliteFile(archivedFile)) {
-        const QString name = QFileInfo(archivedFile).fileName();
-        if (!ConvertParadoxTable(archivedFile, name, staged, nullptr, error) ||
-            !SettleDuplicates(staged, name, archivedFile, renumbered, error)) {
+        if (!ConvertParadoxTable(archivedFile, QFileInfo(archivedFile).fileName(), staged, nullptr,
+                                 error)) {
             RemoveDatabaseFile(staged);
             return false;
         }
@@ -410,7 +409,11 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
                                                             QString::fromStdString(ec.message())));
         }
     }
-    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error)) {
+    // An archive of the earlier program, or one made before the numbers' index was unique, may
+    // repeat a number.
+    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error) ||
+        !SettleDuplicates(staged, QFileInfo(archivedFile).fileName(), archivedFile, renumbered,
+                          error)) {
         RemoveDatabaseFile(staged);
         return false;
     }

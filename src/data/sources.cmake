@@ -7,6 +7,7 @@ list(APPEND CORE_SOURCES
   data/FileUtil.h data/FileUtil.cpp
   data/SafeFile.h data/SafeFile.cpp
   data/IniFile.h data/IniFile.cpp
+  data/UniqueNumbers.h data/UniqueNumbers.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h
   data/uDM.h data/uDM.cpp data/uDMWrite.cpp

@@ -17,6 +17,27 @@ struct RejestrSums
     QString values;
 };
 
+// The stored values of a record as a view read them, to tell at saving whether another copy of
+// the program changed the record since.
+using RecordStamp = QByteArray;
+
+// How a write ended. Anything but Saved wrote nothing.
+struct SaveResult
+{
+    enum Outcome
+    {
+        Saved,
+        Failed,     // a database error, already reported
+        Changed,    // another copy changed the record since the window read it
+        Removed,    // another copy deleted or renumbered the record (or the entry's taxpayer)
+        Taken,      // the number is in use
+        LeftOver,   // entries of a deleted taxpayer remain under the number
+        HasEntries, // a taxpayer with entries cannot be deleted
+    };
+    Outcome outcome = Failed;
+    explicit operator bool() const { return outcome == Saved; }
+};
+
 // The data module: owns the connection and every statement the program sends. Statements are
 // templates of whole lines; run-time values overwrite whole lines (slots), and texts typed by
 // the user travel only as the named parameters PARAM0..PARAM7. Each operation catches the
@@ -75,15 +96,28 @@ public:
     bool RejestrIDExists(qint64 entryId, qint64 taxpayerId);
     bool RecordExists(qint64 value, const QString& table, const QString& column);
 
-    // Write operations: compose the statement, execute it, answer yes; a database error is
-    // reported with the operation's code and answered no.
-    bool InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& entry);
-    bool UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEntryTexts& entry);
-    bool DeleteRejestr(qint64 entryId, qint64 taxpayerId);
-    bool InsertKontrahent(const KontrahentTexts& taxpayer);
+    // The current record of the register or taxpayer view as the edit windows show it, and the
+    // stamp of its stored values.
+    RejestrEntryTexts CurrentRejestr() const;
+    KontrahentTexts CurrentKontrahent() const;
+    RecordStamp CurrentRejestrStamp() const;
+    RecordStamp CurrentKontrahentStamp() const;
+
+    // Write operations. Each checks and writes in one transaction that holds the tables'
+    // write lock, so two copies of the program can never interleave a check and a write: an
+    // edit saves only over the record as asRead stamps it (Changed, Removed), an entry only
+    // under a taxpayer that exists (Removed), a number only when it is free (Taken, LeftOver),
+    // and a taxpayer is deleted only without entries (HasEntries). A database error is
+    // reported with the operation's code (Failed).
+    SaveResult InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& entry);
+    SaveResult UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEntryTexts& entry,
+                             const RecordStamp& asRead);
+    SaveResult DeleteRejestr(qint64 entryId, qint64 taxpayerId);
+    SaveResult InsertKontrahent(const KontrahentTexts& taxpayer);
     // A changed number takes the taxpayer's register entries along, in the same transaction.
-    bool UpdateKontrahent(qint64 oldId, const KontrahentTexts& taxpayer);
-    bool DeleteKontrahent(qint64 taxpayerId);
+    SaveResult UpdateKontrahent(qint64 oldId, const KontrahentTexts& taxpayer,
+                                const RecordStamp& asRead);
+    SaveResult DeleteKontrahent(qint64 taxpayerId);
     // Whether the taxpayer still has register entries (yes when it cannot be told).
     bool KontrahentHasEntries(qint64 taxpayerId);
 
@@ -95,6 +129,12 @@ public:
     static QString SortExpression(const QString& column);
 
 private:
+    template <typename Body>
+    SaveResult inWriteTransaction(qint64 code, Body body);
+    // The stamp of the record the statement selects; empty when there is none.
+    RecordStamp storedStamp(const QString& statement, const QStringList& columns);
+    // Whether the statement selects a row; raises EDBEngineError when it cannot be told.
+    bool exists(const QString& statement);
     void attachDisplayRules();
     void bindRejestrTexts(Query& q, const RejestrEntryTexts& entry);
     void bindKontrahentTexts(Query& q, const KontrahentTexts& taxpayer);

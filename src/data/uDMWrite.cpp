@@ -1,10 +1,10 @@
 // The data module's write operations: inserts, updates and deletes of taxpayers and entries.
 #include "data/uDM.h"
 
+#include "data/Regional.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 
-#include <sqlite3.h>
 
 namespace {
 
@@ -44,13 +44,33 @@ QString dateCode(const QString& text)
     return QString::number(DateTextToInt(text));
 }
 
-// An edit that changed no row was made on a record that another copy of the program deleted or
-// renumbered meanwhile: the user learns the save did not happen instead of being told it did.
-void requireChangedRow(const Database& db)
+// The stored columns of each table, in the order a stamp lists them (never the computed WARTOSC).
+const QStringList kRejestrColumns = {
+    QStringLiteral("ID"),          QStringLiteral("DATAWPISU"),     QStringLiteral("DATADOK"),
+    QStringLiteral("NALEZNOSC"),   QStringLiteral("STAWKA"),        QStringLiteral("DATAZAPLATY"),
+    QStringLiteral("NRDOK"),       QStringLiteral("IMIE"),          QStringLiteral("NAZWISKO"),
+    QStringLiteral("NIP"),         QStringLiteral("ADRES"),         QStringLiteral("KODPOCZT"),
+    QStringLiteral("MIEJSCOWOSC"), QStringLiteral("UWAGI"),         QStringLiteral("IDKONTRAHENTA")};
+const QStringList kKontrahenciColumns = {
+    QStringLiteral("ID"),       QStringLiteral("NAZWA"),       QStringLiteral("NIP"),
+    QStringLiteral("ADRES"),    QStringLiteral("KODPOCZT"),    QStringLiteral("MIEJSCOWOSC"),
+    QStringLiteral("TELEFONY"), QStringLiteral("UWAGI"),       QStringLiteral("SKROT")};
+
+// The stored values of a row exactly as read (floats in their round-trip text), so a stamp
+// taken from a view and one taken from the file now agree unless the record changed.
+RecordStamp StampOf(const Query& q, int row, const QStringList& columns)
 {
-    if (sqlite3_changes(db.handle()) == 0)
-        throw EDBEngineError(QStringLiteral("Nie znaleziono zapisu do zmiany: mógł zostać "
-                                            "usunięty lub zmieniony w innej kopii programu."));
+    RecordStamp stamp;
+    for (const QString& column : columns) {
+        stamp += q.rawTextAt(row, q.field(column)).toUtf8();
+        stamp += '\x1f';
+    }
+    return stamp;
+}
+
+QString Key(qint64 entryId, qint64 taxpayerId)
+{
+    return QStringLiteral(" WHERE IDKONTRAHENTA=%1 AND ID=%2").arg(taxpayerId).arg(entryId);
 }
 
 } // namespace
@@ -71,11 +91,105 @@ void TmyDataBase::bindKontrahentTexts(Query& q, const KontrahentTexts& k)
         q.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
 }
 
-bool TmyDataBase::InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& e)
+template <typename Body>
+SaveResult TmyDataBase::inWriteTransaction(qint64 code, Body body)
 {
+    bool inTransaction = false;
     try {
+        // The write lock first: no other copy can write between the checks and the write.
+        DatabaseMain.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        inTransaction = true;
+        const SaveResult::Outcome outcome = body();
+        DatabaseMain.exec(outcome == SaveResult::Saved ? QStringLiteral("COMMIT")
+                                                       : QStringLiteral("ROLLBACK"));
+        return {outcome};
+    } catch (const EDBEngineError& err) {
+        mySQL.close();
+        if (inTransaction) {
+            try {
+                DatabaseMain.exec(QStringLiteral("ROLLBACK"));
+            } catch (const EDBEngineError&) {
+                // The engine has already rolled back.
+            }
+        }
+        ShowDBError(err, code);
+        return {SaveResult::Failed};
+    }
+}
+
+RecordStamp TmyDataBase::storedStamp(const QString& statement, const QStringList& columns)
+{
+    mySQL.close();
+    mySQL.sql() = QStringList{QStringLiteral("SELECT ") + columns.join(u',') + statement};
+    mySQL.open();
+    const RecordStamp stamp = mySQL.isEmpty() ? RecordStamp() : StampOf(mySQL, 0, columns);
+    mySQL.close();
+    return stamp;
+}
+
+bool TmyDataBase::exists(const QString& statement)
+{
+    mySQL.close();
+    mySQL.sql() = QStringList{statement + QStringLiteral(" LIMIT 1")};
+    mySQL.open();
+    const bool found = !mySQL.isEmpty();
+    mySQL.close();
+    return found;
+}
+
+RejestrEntryTexts TmyDataBase::CurrentRejestr() const
+{
+    const Query& r = DBFRejestr;
+    const auto date = [&r](const char* name) {
+        return IntToDateText(r.asInteger(QLatin1String(name)));
+    };
+    RejestrEntryTexts e;
+    e.ID = r.asText(QStringLiteral("ID"));
+    e.DATAWPISU = date("DATAWPISU");
+    e.DATADOK = date("DATADOK");
+    e.NRDOK = r.asText(QStringLiteral("NRDOK"));
+    e.IMIE = r.asText(QStringLiteral("IMIE"));
+    e.NAZWISKO = r.asText(QStringLiteral("NAZWISKO"));
+    e.NIP = r.asText(QStringLiteral("NIP"));
+    e.ADRES = r.asText(QStringLiteral("ADRES"));
+    e.KODPOCZT = r.asText(QStringLiteral("KODPOCZT"));
+    e.MIEJSCOWOSC = r.asText(QStringLiteral("MIEJSCOWOSC"));
+    e.NALEZNOSC = FormatAmount(r.asFloat(QStringLiteral("NALEZNOSC")));
+    e.STAWKA = FormatAmount(r.asFloat(QStringLiteral("STAWKA")));
+    e.DATAZAPLATY = date("DATAZAPLATY");
+    e.UWAGI = r.asText(QStringLiteral("UWAGI"));
+    return e;
+}
+
+KontrahentTexts TmyDataBase::CurrentKontrahent() const
+{
+    const Query& k = DBFKontrahenci;
+    return {k.asText(QStringLiteral("ID")),         k.asText(QStringLiteral("SKROT")),
+            k.asText(QStringLiteral("NAZWA")),      k.asText(QStringLiteral("NIP")),
+            k.asText(QStringLiteral("ADRES")),      k.asText(QStringLiteral("KODPOCZT")),
+            k.asText(QStringLiteral("MIEJSCOWOSC")), k.asText(QStringLiteral("TELEFONY")),
+            k.asText(QStringLiteral("UWAGI"))};
+}
+
+RecordStamp TmyDataBase::CurrentRejestrStamp() const
+{
+    return DBFRejestr.isEmpty() ? RecordStamp()
+                                : StampOf(DBFRejestr, DBFRejestr.cursor(), kRejestrColumns);
+}
+
+RecordStamp TmyDataBase::CurrentKontrahentStamp() const
+{
+    return DBFKontrahenci.isEmpty()
+               ? RecordStamp()
+               : StampOf(DBFKontrahenci, DBFKontrahenci.cursor(), kKontrahenciColumns);
+}
+
+SaveResult TmyDataBase::InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& e)
+{
+    return inWriteTransaction(kInsertRejestr, [&] {
+        const qint64 id = wholeNumber(e.ID).toLongLong();
         Query& q = DBFInsertRejestr;
-        q.setLine(5, wholeNumber(e.ID));
+        q.setLine(5, QString::number(id));
         q.setLine(7, dateCode(e.DATAWPISU));
         q.setLine(9, dateCode(e.DATADOK));
         q.setLine(11, decimalNumber(e.NALEZNOSC));
@@ -83,19 +197,24 @@ bool TmyDataBase::InsertRejestr(qint64 taxpayerId, const RejestrEntryTexts& e)
         q.setLine(15, dateCode(e.DATAZAPLATY));
         bindRejestrTexts(q, e);
         q.setLine(18, QString::number(taxpayerId));
+        // An entry under a number no taxpayer holds would be lost to every view.
+        if (!exists(QStringLiteral("SELECT ID FROM kontrahenci.DB WHERE ID=") +
+                    QString::number(taxpayerId)))
+            return SaveResult::Removed;
+        if (exists(QStringLiteral("SELECT ID FROM rejestr.DB") + Key(id, taxpayerId)))
+            return SaveResult::Taken;
         q.execute();
-        return true;
-    } catch (const EDBEngineError& err) {
-        ShowDBError(err, kInsertRejestr);
-        return false;
-    }
+        return SaveResult::Saved;
+    });
 }
 
-bool TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEntryTexts& e)
+SaveResult TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEntryTexts& e,
+                                      const RecordStamp& asRead)
 {
-    try {
+    return inWriteTransaction(kUpdateRejestr, [&] {
+        const qint64 id = wholeNumber(e.ID).toLongLong();
         Query& q = DBFUpdateRejestr;
-        q.setLine(2, wholeNumber(e.ID));
+        q.setLine(2, QString::number(id));
         q.setLine(4, dateCode(e.DATAWPISU));
         q.setLine(6, dateCode(e.DATADOK));
         q.setLine(8, decimalNumber(e.NALEZNOSC));
@@ -104,86 +223,88 @@ bool TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const RejestrEn
         bindRejestrTexts(q, e);
         q.setLine(22, QString::number(oldId));
         q.setLine(24, QString::number(taxpayerId));
+        const RecordStamp stored =
+            storedStamp(QStringLiteral(" FROM rejestr.DB") + Key(oldId, taxpayerId),
+                        kRejestrColumns);
+        if (stored.isEmpty())
+            return SaveResult::Removed;
+        if (stored != asRead)
+            return SaveResult::Changed;
+        if (id != oldId && exists(QStringLiteral("SELECT ID FROM rejestr.DB") + Key(id, taxpayerId)))
+            return SaveResult::Taken;
         q.execute();
-        requireChangedRow(DatabaseMain);
-        return true;
-    } catch (const EDBEngineError& err) {
-        ShowDBError(err, kUpdateRejestr);
-        return false;
-    }
+        return SaveResult::Saved;
+    });
 }
 
-bool TmyDataBase::DeleteRejestr(qint64 entryId, qint64 taxpayerId)
+SaveResult TmyDataBase::DeleteRejestr(qint64 entryId, qint64 taxpayerId)
 {
-    try {
+    return inWriteTransaction(kDeleteRejestr, [&] {
         DBFDeleteRejestr.setLine(1, QString::number(entryId));
         DBFDeleteRejestr.setLine(3, QString::number(taxpayerId));
-        DBFDeleteRejestr.execute();
-        return true;
-    } catch (const EDBEngineError& err) {
-        ShowDBError(err, kDeleteRejestr);
-        return false;
-    }
+        return DBFDeleteRejestr.execute() > 0 ? SaveResult::Saved : SaveResult::Removed;
+    });
 }
 
-bool TmyDataBase::InsertKontrahent(const KontrahentTexts& k)
+SaveResult TmyDataBase::InsertKontrahent(const KontrahentTexts& k)
 {
-    try {
-        DBFInsertKontrahenci.setLine(2, wholeNumber(k.ID));
+    return inWriteTransaction(kInsertKontrahent, [&] {
+        const QString id = wholeNumber(k.ID);
+        if (exists(QStringLiteral("SELECT ID FROM kontrahenci.DB WHERE ID=") + id))
+            return SaveResult::Taken;
+        if (exists(QStringLiteral("SELECT ID FROM rejestr.DB WHERE IDKONTRAHENTA=") + id))
+            return SaveResult::LeftOver;
+        DBFInsertKontrahenci.setLine(2, id);
         bindKontrahentTexts(DBFInsertKontrahenci, k);
         DBFInsertKontrahenci.execute();
-        return true;
-    } catch (const EDBEngineError& err) {
-        ShowDBError(err, kInsertKontrahent);
-        return false;
-    }
+        return SaveResult::Saved;
+    });
 }
 
-bool TmyDataBase::UpdateKontrahent(qint64 oldId, const KontrahentTexts& k)
+SaveResult TmyDataBase::UpdateKontrahent(qint64 oldId, const KontrahentTexts& k,
+                                         const RecordStamp& asRead)
 {
-    bool inTransaction = false;
-    try {
+    return inWriteTransaction(kUpdateKontrahent, [&] {
         const QString newId = wholeNumber(k.ID);
+        const QString old = QString::number(oldId);
+        const RecordStamp stored = storedStamp(
+            QStringLiteral(" FROM kontrahenci.DB WHERE ID=") + old, kKontrahenciColumns);
+        if (stored.isEmpty())
+            return SaveResult::Removed;
+        if (stored != asRead)
+            return SaveResult::Changed;
+        if (newId != old) {
+            if (exists(QStringLiteral("SELECT ID FROM kontrahenci.DB WHERE ID=") + newId))
+                return SaveResult::Taken;
+            if (exists(QStringLiteral("SELECT ID FROM rejestr.DB WHERE IDKONTRAHENTA=") + newId))
+                return SaveResult::LeftOver;
+        }
         Query& q = DBFUpdateKontrahenci;
         q.setLine(2, newId);
         bindKontrahentTexts(q, k);
-        q.setLine(11, QString::number(oldId));
-        DatabaseMain.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        inTransaction = true;
+        q.setLine(11, old);
         q.execute();
-        requireChangedRow(DatabaseMain);
-        if (newId != QString::number(oldId)) {
+        if (newId != old) {
             // The entries belong to the taxpayer, not to its old number.
             Query move(&DatabaseMain);
             move.sql() << QStringLiteral("UPDATE rejestr.DB SET IDKONTRAHENTA=") + newId
-                       << QStringLiteral("WHERE IDKONTRAHENTA=") + QString::number(oldId);
+                       << QStringLiteral("WHERE IDKONTRAHENTA=") + old;
             move.execute();
         }
-        DatabaseMain.exec(QStringLiteral("COMMIT"));
-        return true;
-    } catch (const EDBEngineError& err) {
-        if (inTransaction) {
-            try {
-                DatabaseMain.exec(QStringLiteral("ROLLBACK"));
-            } catch (const EDBEngineError&) {
-                // The engine has already rolled back.
-            }
-        }
-        ShowDBError(err, kUpdateKontrahent);
-        return false;
-    }
+        return SaveResult::Saved;
+    });
 }
 
-bool TmyDataBase::DeleteKontrahent(qint64 taxpayerId)
+SaveResult TmyDataBase::DeleteKontrahent(qint64 taxpayerId)
 {
-    try {
-        DBFDeleteKontrahenci.setLine(1, QString::number(taxpayerId));
-        DBFDeleteKontrahenci.execute();
-        return true;
-    } catch (const EDBEngineError& err) {
-        ShowDBError(err, kDeleteKontrahent);
-        return false;
-    }
+    return inWriteTransaction(kDeleteKontrahent, [&] {
+        const QString id = QString::number(taxpayerId);
+        // Entries without their taxpayer would be unreachable and reappear under a new one.
+        if (exists(QStringLiteral("SELECT ID FROM rejestr.DB WHERE IDKONTRAHENTA=") + id))
+            return SaveResult::HasEntries;
+        DBFDeleteKontrahenci.setLine(1, id);
+        return DBFDeleteKontrahenci.execute() > 0 ? SaveResult::Saved : SaveResult::Removed;
+    });
 }
 
 bool TmyDataBase::KontrahentHasEntries(qint64 taxpayerId)

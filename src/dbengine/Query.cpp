@@ -151,7 +151,7 @@ void Query::open()
         Q_EMIT cursorMoved(m_cursor);
 }
 
-void Query::execute()
+int Query::execute()
 {
     SqliteStatementPtr st = prepare();
     m_statementText = m_preparedText;
@@ -160,7 +160,7 @@ void Query::execute()
         const int rc = sqlite3_step(st.get());
         if (rc == SQLITE_DONE) {
             retire(st);
-            return;
+            return sqlite3_changes(m_database->handle());
         }
         if (rc != SQLITE_ROW)
             throw m_database->error();

@@ -45,7 +45,8 @@ public:
 
     // Raise EDBEngineError with the engine's message.
     void open();
-    void execute();
+    // Runs a statement that returns no rows; answers how many rows it changed.
+    int execute();
     void close() noexcept;
     // As close, and also finalises the statement kept for reuse, so nothing of this query holds
     // on to the connection (before the table files are swapped).

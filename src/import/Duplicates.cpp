@@ -1,6 +1,7 @@
 #include "import/Duplicates.h"
 
 #include "data/FileUtil.h"
+#include "data/UniqueNumbers.h"
 #include "dbengine/SqliteHandles.h"
 
 #include <QFile>
@@ -134,10 +135,17 @@ bool SettleDuplicates(const QString& stagedFile, const QString& tableName, const
 {
     if (renumbered)
         renumbered->clear();
-    const Table table(stagedFile);
-    if (tableName.startsWith(QLatin1String("kontrahenci"), Qt::CaseInsensitive))
-        return RefuseSharedTaxpayerNumbers(table, source, error);
-    return RenumberRepeatedEntries(table, source, renumbered, error);
+    {
+        const Table table(stagedFile);
+        const bool settled =
+            tableName.startsWith(QLatin1String("kontrahenci"), Qt::CaseInsensitive)
+                ? RefuseSharedTaxpayerNumbers(table, source, error)
+                : RenumberRepeatedEntries(table, source, renumbered, error);
+        if (!settled)
+            return false;
+    }
+    // From here on the engine itself refuses a repeated number.
+    return EnsureUniqueNumbers(stagedFile, error);
 }
 
 QString RenumberedText(const std::vector<RenumberedEntry>& renumbered)

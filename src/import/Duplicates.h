@@ -20,7 +20,8 @@ struct RenumberedEntry
 // in the register, every entry that repeats the number of an earlier entry of its taxpayer (in
 // the file's order) takes that taxpayer's next free number, and is listed in renumbered; the
 // entries keep their order and every other value. Taxpayers sharing a number are refused, naming
-// the records: which of them the entries under that number belong to, nobody can tell.
+// the records: which of them the entries under that number belong to, nobody can tell. The
+// numbers' index is then made unique (EnsureUniqueNumbers).
 bool SettleDuplicates(const QString& stagedFile, const QString& tableName, const QString& source,
                       std::vector<RenumberedEntry>* renumbered, QString* error = nullptr);
 

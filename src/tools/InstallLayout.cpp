@@ -4,6 +4,7 @@
 #include "data/Cp1250.h"
 #include "data/IniFile.h"
 #include "data/SafeFile.h"
+#include "data/UniqueNumbers.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/ParadoxReader.h"
@@ -21,23 +22,22 @@ namespace {
 struct TableSchema
 {
     const char* file;
-    const char* sql;
+    const char* stem;
+    const char* sql; // the table and its other indexes; the unique one follows
 };
 
 // Indexes serve the views: year and month filters and sums per taxpayer, the next number and
 // every update or delete by number; without them each touches the whole table.
 const TableSchema kTables[] = {
-    {"kontrahenci.DB",
+    {"kontrahenci.DB", "kontrahenci",
      "CREATE TABLE kontrahenci(ID INTEGER, NAZWA TEXT, NIP TEXT, ADRES TEXT, KODPOCZT TEXT,"
-     " MIEJSCOWOSC TEXT, TELEFONY TEXT, UWAGI TEXT, SKROT TEXT);"
-     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
-    {"rejestr.DB",
+     " MIEJSCOWOSC TEXT, TELEFONY TEXT, UWAGI TEXT, SKROT TEXT);"},
+    {"rejestr.DB", "rejestr",
      "CREATE TABLE rejestr(ID INTEGER, DATAWPISU INTEGER, DATADOK INTEGER, NALEZNOSC REAL,"
      " STAWKA REAL, DATAZAPLATY INTEGER, NRDOK TEXT, IMIE TEXT, NAZWISKO TEXT, NIP TEXT,"
      " ADRES TEXT, KODPOCZT TEXT, MIEJSCOWOSC TEXT, UWAGI TEXT, IDKONTRAHENTA INTEGER,"
      " WARTOSC REAL);"
-     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
-     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
+     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"},
 };
 
 bool fail(InstallReport& r, const QString& message)
@@ -196,8 +196,15 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
     // A table missing after a restore or import cut short is put back, never made anew empty.
     FinishInterruptedSwap(root.filePath(QStringLiteral("db")));
     for (const TableSchema& t : kTables) {
-        if (!createTable(r, root.filePath(QStringLiteral("db/") + QLatin1String(t.file)), t.sql))
+        const QString path = root.filePath(QStringLiteral("db/") + QLatin1String(t.file));
+        const QByteArray sql = t.sql + UniqueNumbersIndexSql(QLatin1String(t.stem)).toLatin1();
+        if (!createTable(r, path, sql.constData()))
             return r;
+        // A table made before its numbers' index was unique gets one, unless numbers repeat:
+        // that is told and the file left alone.
+        QString why;
+        if (!EnsureUniqueNumbers(path, &why))
+            r.warnings << why;
     }
     if (!writeSettings(r, root.filePath(kSettingsFile)))
         return r;

@@ -25,6 +25,8 @@ int main(int argc, char** argv)
     const InstallReport report = InstallProgramDir(args.at(1), program);
     for (const QString& path : report.created)
         out << "utworzono " << path << "\n";
+    for (const QString& warning : report.warnings)
+        err << "Uwaga: " << warning << "\n";
     if (!report.ok) {
         err << report.error << "\n";
         return 1;

@@ -212,6 +212,41 @@ private Q_SLOTS:
         QCOMPARE(p.dm->DBFRejestr.asInteger(QStringLiteral("ID")), 7);
     }
 
+    // Another copy saves the entry while its window is open here: the save is refused, the
+    // window opens again with what is stored now, and a second save goes over that.
+    void editOvertakenByAnotherCopy()
+    {
+        Program p;
+        p.addTaxpayers(QStringLiteral("(1,'A','')"));
+        p.sql(QStringLiteral("rejestr.DB"),
+              QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NRDOK,IDKONTRAHENTA) VALUES "
+                             "(1,20261201,'FV 1',1)"));
+        p.openRegisterOf(1);
+        ModalDriver driver;
+        driver.onNextModal([&p](QWidget* w) {
+            p.sql(QStringLiteral("rejestr.DB"),
+                  QStringLiteral("UPDATE rejestr SET NRDOK='FV 1 poprawiona', NALEZNOSC=500"));
+            retype(w, "fUWAGI", QStringLiteral("moja uwaga"));
+            pressEnterIn(w, "fUWAGI");
+        });
+        QString message;
+        answerInfo(driver, &message);
+        QStringList seen;
+        driver.onNextModal([&seen](QWidget* w) {
+            seen << fieldText(w, "fNRDOK") << fieldText(w, "fUWAGI");
+            retype(w, "fUWAGI", QStringLiteral("moja uwaga"));
+            pressEnterIn(w, "fUWAGI");
+        });
+        p.main->SBEdytujClick();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QVERIFY2(message.startsWith(QStringLiteral("Ten zapis zmieniono w innej kopii programu")),
+                 qPrintable(message));
+        QCOMPARE(seen, (QStringList{QStringLiteral("FV 1 poprawiona"), QString()}));
+        QCOMPARE(p.sql(QStringLiteral("rejestr.DB"),
+                       QStringLiteral("SELECT NRDOK||'|'||NALEZNOSC||'|'||UWAGI FROM rejestr")),
+                 QStringLiteral("FV 1 poprawiona|500.0|moja uwaga"));
+    }
+
     void copyThenCancelThenAdd()
     {
         Program p;

@@ -426,7 +426,8 @@ private Q_SLOTS:
         QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why), RestoreOutcome::Restored);
         for (const QString& t : kTables)
             QVERIFY2(QFileInfo(live(t)).permissions() & QFile::WriteOwner, qPrintable(t));
-        QVERIFY(m_dm->DeleteRejestr(1, 1));
+        QVERIFY(m_dm->InsertKontrahent(
+            {QStringLiteral("999999"), {}, QStringLiteral("Nowy"), {}, {}, {}, {}, {}, {}}));
     }
 };
 

@@ -37,6 +37,14 @@ QStringList query(const QString& file, const char* sql)
     return out;
 }
 
+bool run(const QString& file, const char* sql)
+{
+    sqlite3* raw = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &raw);
+    SqliteConnectionPtr db(raw);
+    return sqlite3_exec(raw, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 } // namespace
 
 class TestInstall : public QObject
@@ -115,6 +123,53 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir + QStringLiteral("/rejestr.ini")),
                  QByteArray("[REGISTER]\r\nkey=zmienione\r\n"));
         QCOMPARE(readAll(dir + QStringLiteral("/rejestr.frf")), QByteArray("własny szablon"));
+    }
+
+    void numbersBecomeUniqueUnlessTheyRepeat_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("rows"); // inserted into the table before the install
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("taxpayers") << "kontrahenci" << "(ID) VALUES (1),(2)" << "";
+        QTest::newRow("entries") << "rejestr" << "(IDKONTRAHENTA,ID) VALUES (1,7),(2,7)" << "";
+        QTest::newRow("a repeated taxpayer")
+            << "kontrahenci" << "(ID) VALUES (1),(2),(1)" << "numer 1 powtarza się 2 razy";
+        QTest::newRow("a repeated entry") << "rejestr"
+                                          << "(IDKONTRAHENTA,ID) VALUES (1,7),(1,7),(1,7),(2,7)"
+                                          << "numer 1/7 powtarza się 3 razy";
+    }
+
+    // A table made before its numbers' index was unique: the installer makes it unique, or,
+    // where numbers repeat, says so and leaves the file exactly as it was.
+    void numbersBecomeUniqueUnlessTheyRepeat()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, rows);
+        QFETCH(QString, warning);
+        QTemporaryDir tmp;
+        QVERIFY(InstallProgramDir(tmp.path()).ok);
+        const QString path = tmp.filePath(QStringLiteral("db/") + file + QStringLiteral(".DB"));
+        const QByteArray index = file == QLatin1String("rejestr")
+                                     ? "rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID)"
+                                     : "kontrahenci_id ON kontrahenci(ID)";
+        QVERIFY(run(path, "DROP INDEX " + index.left(index.indexOf(' ')) + "; CREATE INDEX " +
+                              index + "; INSERT INTO " + file.toLatin1() + rows.toLatin1()));
+        const QByteArray before = readAll(path);
+
+        const InstallReport report = InstallProgramDir(tmp.path());
+        QVERIFY(report.ok);
+        // The first row once more.
+        const QByteArray duplicate = "INSERT INTO " + file.toLatin1() +
+                                     rows.toLatin1().left(rows.indexOf(QLatin1String("),")) + 1);
+        if (warning.isEmpty()) {
+            QVERIFY(report.warnings.isEmpty());
+            QVERIFY(!run(path, duplicate.constData())); // the engine refuses it now
+        } else {
+            QCOMPARE(report.warnings.size(), 1);
+            QVERIFY2(report.warnings[0].contains(warning) && report.warnings[0].contains(path),
+                     qPrintable(report.warnings[0]));
+            QCOMPARE(readAll(path), before);
+        }
     }
 
     // A template exactly as an earlier build shipped it gives way to the new default (which
