@@ -120,6 +120,7 @@ bool TfMain::FormShow()
     CBCurrentMonthChange();
     if (myDataBase)
         myDataBase->RefreshKontrahenci();
+    showSortOrders();
     kontrahenciGrid->setFocus();
     return true;
 }
@@ -238,13 +239,22 @@ void TfMain::DTPFiltrDoChange()
 void TfMain::RejestrGridTitleClick(const QString& field)
 {
     myDataBase->SortRejestrBy(field);
-    RejestrGrid->highlightTitle(field);
+    showSortOrders();
 }
 
 void TfMain::kontrahenciGridTitleClick(const QString& field)
 {
     myDataBase->SortKontrahenciBy(field);
-    kontrahenciGrid->highlightTitle(field);
+    showSortOrders();
+}
+
+void TfMain::showSortOrders()
+{
+    if (!myDataBase)
+        return;
+    kontrahenciGrid->showSortOrder(myDataBase->kontrahenciSortField,
+                                   myDataBase->kontrahenciSortAsc);
+    RejestrGrid->showSortOrder(myDataBase->rejestrSortField, myDataBase->rejestrSortAsc);
 }
 
 void TfMain::Zakocz1Click()

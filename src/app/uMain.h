@@ -124,6 +124,8 @@ private:
     void carryContextMenu(QWidget* w);
     void setFilterColours(bool rangeActive);
     void focusActiveGrid();
+    // Both grids' titles show the order the data module sorts their views by.
+    void showSortOrders();
     // After the data files may have been replaced: the views brought up to date.
     void ShowReplacedData();
 
