@@ -1,6 +1,7 @@
 // Layout of the main window: banner, left strip, the two tabs, the command buttons, the menus.
 #include "app/uDBGrid.h"
 #include "app/uMain.h"
+#include "app/uSearchField.h"
 #include "app/uWindows.h"
 #include "data/Regional.h"
 #include "data/ViewModel.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -129,6 +131,8 @@ void TfMain::buildUi()
     kontrahenciGrid->setObjectName(QStringLiteral("kontrahenciGrid"));
     auto* kl = new QVBoxLayout(kontrahenci);
     kl->setContentsMargins(2, 2, 2, 2);
+    kl->setSpacing(2);
+    kl->addWidget(buildSearchRow());
     kl->addWidget(kontrahenciGrid);
 
     RejestrGrid = new TDBGrid(&myDataBase->DBFRejestr, RejestrColumns(), rejestr);
@@ -154,6 +158,10 @@ void TfMain::buildUi()
     connect(Zakladki, &QTabWidget::currentChanged, this, &TfMain::ZakladkiChange);
     connect(RejestrGrid, &TDBGrid::titleClicked, this, &TfMain::RejestrGridTitleClick);
     connect(kontrahenciGrid, &TDBGrid::titleClicked, this, &TfMain::kontrahenciGridTitleClick);
+    connect(fSzukaj, &QLineEdit::textChanged, this, &TfMain::fSzukajChange);
+    connect(fSzukaj, &TSearchField::leaveToList, this, [this] { kontrahenciGrid->setFocus(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, &TfMain::FocusSearch);
     for (QComboBox* combo : {CBCurrentMonth, CBcurrentYear}) {
         connect(combo, &QComboBox::currentIndexChanged, this, &TfMain::CBCurrentMonthChange);
         // A choice made in an open list arrives while the list is still open; apply it once
@@ -286,6 +294,24 @@ QWidget* TfMain::buildRegisterPanel()
     setTabOrder(filtrOd, filtrDo);
     setTabOrder(filtrDo, RejestrGrid);
     return panel;
+}
+
+QWidget* TfMain::buildSearchRow()
+{
+    auto* row = new QWidget(kontrahenci);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(4);
+    auto* label = new QLabel(QStringLiteral("Szukaj:"), row);
+    fSzukaj = new TSearchField(row);
+    fSzukaj->setObjectName(QStringLiteral("fSzukaj"));
+    fSzukaj->setPlaceholderText(QStringLiteral("skrót, nazwa, NIP lub miejscowość"));
+    setHint(fSzukaj, QStringLiteral("Szukaj podatnika (Ctrl+F). Esc czyści pole, Enter lub "
+                                    "strzałka w dół przechodzi do listy"));
+    label->setBuddy(fSzukaj);
+    layout->addWidget(label);
+    layout->addWidget(fSzukaj, 1);
+    return row;
 }
 
 QWidget* TfMain::buildButtonRow()
