@@ -1,5 +1,6 @@
 // Layout of the main window: banner, left strip, the two tabs, the command buttons, the menus.
 #include "app/uDBGrid.h"
+#include "app/uElidedLabel.h"
 #include "app/uMain.h"
 #include "app/uSearchField.h"
 #include "app/uWindows.h"
@@ -39,9 +40,10 @@ void setHint(QWidget* w, const QString& hint)
     w->setStatusTip(hint);
 }
 
-QLabel* whiteBoldLabel(const QString& text, QWidget* parent)
+template <typename Label = QLabel> Label* whiteBoldLabel(const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new Label(parent);
+    label->setText(text);
     QFont f = label->font();
     f.setBold(true);
     f.setPointSize(10);
@@ -216,11 +218,9 @@ QWidget* TfMain::buildRegisterPanel()
     QWidget* panel = colouredStrip(kBannerColour, rejestr);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(6, 3, 6, 3);
-    nazwaKontrahenta = whiteBoldLabel(QString(), panel);
+    // A long name is cut with an ellipsis at the panel's edge rather than widening the window.
+    nazwaKontrahenta = whiteBoldLabel<TElidedLabel>(QString(), panel);
     nazwaKontrahenta->setObjectName(QStringLiteral("nazwaKontrahenta"));
-    // A long name is cut at the panel's edge rather than widening the window past the screen.
-    nazwaKontrahenta->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    nazwaKontrahenta->setTextFormat(Qt::PlainText);
     layout->addWidget(nazwaKontrahenta, 1);
 
     auto* filters = new QGridLayout;

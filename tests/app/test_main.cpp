@@ -3,6 +3,7 @@
 
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
+#include "app/uElidedLabel.h"
 #include "app/uFilters.h"
 #include "app/uMain.h"
 #include "app/uSingleInstance.h"
@@ -236,6 +237,17 @@ private Q_SLOTS:
         QCOMPARE(m.nazwaKontrahenta->text(), name);
         QCOMPARE(m.nazwaKontrahenta->toolTip(), name);
         QCOMPARE(m.minimumSizeHint().width(), width);
+        // Shown cut, with an ellipsis that says so; a short name whole.
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        auto* label = qobject_cast<TElidedLabel*>(m.nazwaKontrahenta);
+        QVERIFY(label);
+        QVERIFY(label->shownText().endsWith(QChar(0x2026)));
+        QVERIFY(name.startsWith(label->shownText().chopped(1)));
+        m.Zakladki->setCurrentWidget(m.kontrahenci);
+        p.dm->LocateKontrahent(1);
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QCOMPARE(label->shownText(), QStringLiteral("P1"));
     }
 
     void emptyTaxpayerListSendsTheUserBack()
