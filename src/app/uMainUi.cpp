@@ -167,9 +167,10 @@ void TfMain::buildUi()
     for (QComboBox* combo : {CBCurrentMonth, CBcurrentYear}) {
         connect(combo, &QComboBox::currentIndexChanged, this, &TfMain::CBCurrentMonthChange);
         // A choice made in an open list arrives while the list is still open; apply it once
-        // the list has closed.
+        // the list has closed. Picking the item already chosen changes nothing in the list but
+        // still means "this period", so it ends a date range.
         connect(combo, &QComboBox::activated, this, [this] {
-            if (m_comboApplyPending)
+            if (m_comboApplyPending || DateRangeActive())
                 CBCurrentMonthChange();
         });
         combo->installEventFilter(this);

@@ -293,6 +293,25 @@ private Q_SLOTS:
                  QStringLiteral("AND DATAWPISU > 19700000AND DATAWPISU < 19701300"));
     }
 
+    // Picking the year already chosen in the open list ends a date range at once.
+    void pickingTheChosenYearEndsTheDateRange()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.show();
+        const QString yearFilter = p.dateFilter();
+        m.filtrOd->setText(QStringLiteral("01-11-2026"));
+        m.ApplyDateRange();
+        QVERIFY(m.DateRangeActive());
+        m.CBcurrentYear->showPopup();
+        QTRY_VERIFY(m.CBcurrentYear->view()->isVisible());
+        QTest::keyClick(m.CBcurrentYear->view(), Qt::Key_Return);
+        QTRY_VERIFY(!m.CBcurrentYear->view()->isVisible());
+        QVERIFY(!m.DateRangeActive());
+        QCOMPARE(p.dateFilter(), yearFilter);
+    }
+
     void anOpenListDoesNotRerunTheView()
     {
         Program p;
