@@ -246,16 +246,11 @@ private Q_SLOTS:
         const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
-        const QString documents = home.filePath(QStringLiteral("Dokumenty"));
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".config"))));
-        QVERIFY(QDir().mkpath(documents));
-        QFile dirs(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Dokumenty\"\n");
-        dirs.close();
+        const QString documents = home.filePath(QStringLiteral("Documents"));
         const QString csvFolder = home.filePath(QStringLiteral("csv"));
         const QString pdfFolder = home.filePath(QStringLiteral("pdf"));
-        QVERIFY(QDir().mkpath(csvFolder) && QDir().mkpath(pdfFolder));
+        for (const QString& folder : {documents, csvFolder, pdfFolder})
+            QVERIFY(QDir().mkpath(folder));
 
         MainProgram p;
         SetInfoHandler([](const QString&, const QString&) {});

@@ -23,10 +23,6 @@ class TestSearch : public QObject
                              "(1,'KN Centrum','Kancelaria','123-456-78-90','Łódź'),"
                              "(2,'Żółw','Żółw i Syn','5261040828','Kraków'),"
                              "(3,'Adam','Adam Kowalski','','Gdańsk')"));
-        p.sql(QStringLiteral("rejestr.DB"),
-              QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) SELECT column1,"
-                             "CAST(strftime('%Y','now','localtime') AS INTEGER)*10000+101,"
-                             "column2 FROM (VALUES (1,2),(2,2),(1,3))"));
         p.dm->RefreshKontrahenci();
     }
 
@@ -51,7 +47,6 @@ private Q_SLOTS:
         // Typing into the list goes on in the search field.
         QTest::keyClicks(m.kontrahenciGrid, QStringLiteral("zo"));
         QTRY_COMPARE(QApplication::focusWidget(), m.fSzukaj);
-        QCOMPARE(m.fSzukaj->text(), QStringLiteral("zo"));
         QTest::keyClicks(m.fSzukaj, QStringLiteral("lw"));
         QCOMPARE(listed(m), QStringList{QStringLiteral("2")});
         // The sums of the tab count what the list shows.
@@ -62,7 +57,6 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), m.kontrahenciGrid);
         m.Zakladki->setCurrentWidget(m.rejestr);
         QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=2"));
-        QCOMPARE(m.RejestrGrid->model()->rowCount(), 2);
 
         // Ctrl+F from the register: back on the list, in the field, its text ready to replace.
         QTest::keyClick(m.RejestrGrid, Qt::Key_F, Qt::ControlModifier);
@@ -78,30 +72,6 @@ private Q_SLOTS:
         QTest::keyClick(m.fSzukaj, Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), m.kontrahenciGrid);
         QCOMPARE(listed(m), QStringList{QStringLiteral("3")});
-    }
-
-    // Keys that move or act in the list do not start a search.
-    void commandKeysDoNotStartASearch_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::newRow("a letter with Ctrl") << int(Qt::Key_A) << int(Qt::ControlModifier);
-        QTest::newRow("next row") << int(Qt::Key_Down) << int(Qt::NoModifier);
-        QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier);
-    }
-
-    void commandKeysDoNotStartASearch()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        MainProgram p;
-        addClerksTaxpayers(p);
-        TfMain& m = *p.main;
-        m.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m));
-        m.kontrahenciGrid->setFocus();
-        QTest::keyClick(m.kontrahenciGrid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(m.fSzukaj->text(), QString());
     }
 };
 
