@@ -244,6 +244,7 @@ private Q_SLOTS:
         QTemporaryDir home;
         const QByteArray oldHome = qgetenv("HOME");
         const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        // No user-dirs.dirs there: the documents folder is ~/Documents.
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
         const QString documents = home.filePath(QStringLiteral("Documents"));
