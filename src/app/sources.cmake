@@ -11,4 +11,7 @@ list(APPEND UI_SOURCES
   app/uWindows.h
   app/uMain.h app/uMain.cpp app/uMainUi.cpp app/uMainCommands.cpp app/uMainExport.cpp
   app/uDBGrid.h app/uDBGrid.cpp
+  app/uElidedLabel.h app/uElidedLabel.cpp
+  app/uSearchField.h app/uSearchField.cpp
+  app/uTranslations.h app/uTranslations.cpp
 )

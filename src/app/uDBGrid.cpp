@@ -42,6 +42,9 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     h->setHighlightSections(false);
     h->setSectionResizeMode(QHeaderView::Interactive);
     h->setDefaultAlignment(Qt::AlignCenter);
+    // Only drawn: the data module sorts, the grid never reorders rows itself.
+    h->setSortIndicatorShown(true);
+    h->setSortIndicator(-1, Qt::AscendingOrder);
     h->setPalette(pal);
     QHeaderView* v = verticalHeader();
     v->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -88,7 +91,7 @@ void TDBGrid::applyWidths()
     }
 }
 
-void TDBGrid::highlightTitle(const QString& field)
+void TDBGrid::showSortOrder(const QString& field, bool ascending)
 {
     const auto& cols = m_model->columns();
     int section = -1;
@@ -97,6 +100,8 @@ void TDBGrid::highlightTitle(const QString& field)
             section = i;
     }
     m_model->setHighlightedColumn(section);
+    horizontalHeader()->setSortIndicator(section,
+                                         ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* event)

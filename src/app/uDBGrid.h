@@ -18,8 +18,9 @@ public:
     ViewModel* viewModel() const { return m_model; }
     Query* view() const { return m_view; }
 
-    // The title drawn white: the column last sorted by (by field name).
-    void highlightTitle(const QString& field);
+    // Marks the column the rows are sorted by (by field name): its title stands out and its
+    // header shows the arrow of the direction.
+    void showSortOrder(const QString& field, bool ascending);
 
 Q_SIGNALS:
     void editRequested();

@@ -4,6 +4,7 @@
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uFilters.h"
+#include "app/uSearchField.h"
 #include "app/uStartup.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
@@ -120,6 +121,7 @@ bool TfMain::FormShow()
     CBCurrentMonthChange();
     if (myDataBase)
         myDataBase->RefreshKontrahenci();
+    showSortOrders();
     kontrahenciGrid->setFocus();
     return true;
 }
@@ -238,13 +240,38 @@ void TfMain::DTPFiltrDoChange()
 void TfMain::RejestrGridTitleClick(const QString& field)
 {
     myDataBase->SortRejestrBy(field);
-    RejestrGrid->highlightTitle(field);
+    showSortOrders();
 }
 
 void TfMain::kontrahenciGridTitleClick(const QString& field)
 {
     myDataBase->SortKontrahenciBy(field);
-    kontrahenciGrid->highlightTitle(field);
+    showSortOrders();
+}
+
+void TfMain::showSortOrders()
+{
+    if (!myDataBase)
+        return;
+    kontrahenciGrid->showSortOrder(myDataBase->kontrahenciSortField,
+                                   myDataBase->kontrahenciSortAsc);
+    RejestrGrid->showSortOrder(myDataBase->rejestrSortField, myDataBase->rejestrSortAsc);
+}
+
+void TfMain::fSzukajChange()
+{
+    myDataBase->kontrahenciSearch = fSzukaj->text();
+    myDataBase->RefreshKontrahenci();
+}
+
+void TfMain::FocusSearch()
+{
+    Zakladki->setCurrentWidget(kontrahenci);
+    // After the tab change, which hands the keyboard to the list.
+    QTimer::singleShot(0, this, [this] {
+        fSzukaj->setFocus(Qt::ShortcutFocusReason);
+        fSzukaj->selectAll();
+    });
 }
 
 void TfMain::Zakocz1Click()
@@ -271,6 +298,14 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event)
             PopupMenu1->popup(w->mapToGlobal(at.isNull() ? QPoint(10, 10) : at));
             return true;
         }
+    }
+    // Typing into the taxpayer list starts a search.
+    if (watched == kontrahenciGrid && !key->text().isEmpty() && key->text().at(0).isPrint() &&
+        !key->text().at(0).isSpace() &&
+        (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::NoModifier) {
+        fSzukaj->setFocus(Qt::OtherFocusReason);
+        fSzukaj->insert(key->text());
+        return true;
     }
     if (enter && (watched == CBCurrentMonth || watched == CBcurrentYear)) {
         CBCurrentMonthChange();

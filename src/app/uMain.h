@@ -18,6 +18,7 @@ class QStatusBar;
 class QTabWidget;
 class TDBGrid;
 class TDatePicker;
+class TSearchField;
 
 // The main window: the taxpayer list and, on the second tab, the register of the taxpayer that
 // was current when the tab was entered, with its period filters and sorting; the command buttons
@@ -46,6 +47,7 @@ public:
     QTabWidget* Zakladki = nullptr;
     QWidget* kontrahenci = nullptr;
     QWidget* rejestr = nullptr;
+    TSearchField* fSzukaj = nullptr;
     TDBGrid* kontrahenciGrid = nullptr;
     TDBGrid* RejestrGrid = nullptr;
     QLabel* nazwaKontrahenta = nullptr;
@@ -88,6 +90,10 @@ public Q_SLOTS:
     void ApplyDateRange();
     void RejestrGridTitleClick(const QString& field);
     void kontrahenciGridTitleClick(const QString& field);
+    // The taxpayer list narrowed to what the search field holds.
+    void fSzukajChange();
+    // Ctrl+F: the search field of the taxpayer list.
+    void FocusSearch();
     void DTPFiltrOdChange();
     void DTPFiltrDoChange();
     void Zakocz1Click();
@@ -119,11 +125,14 @@ private:
     void buildUi();
     QWidget* buildBanner();
     QWidget* buildRegisterPanel();
+    QWidget* buildSearchRow();
     QWidget* buildButtonRow();
     void buildMenus();
     void carryContextMenu(QWidget* w);
     void setFilterColours(bool rangeActive);
     void focusActiveGrid();
+    // Both grids' titles show the order the data module sorts their views by.
+    void showSortOrders();
     // After the data files may have been replaced: the views brought up to date.
     void ShowReplacedData();
 

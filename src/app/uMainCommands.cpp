@@ -320,6 +320,7 @@ void TfMain::SBSumaClick()
 void TfMain::ShowReplacedData()
 {
     myDataBase->RefreshKontrahenci();
+    showSortOrders();
     {
         // The tab change below runs once, not also from the tab signal.
         const QSignalBlocker block(Zakladki);

@@ -1,6 +1,7 @@
 // The CSV export of the grid shown on the main window.
 #include "app/uDBGrid.h"
 #include "app/uMain.h"
+#include "data/ExportFolder.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Query.h"
@@ -34,12 +35,14 @@ void TfMain::SBcsvClick()
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setNameFilters(
         {QStringLiteral("Arkusz .CSV (*.csv)"), QStringLiteral("Wszystkie pliki (*.*)")});
+    dialog.setDirectory(ExportFolder());
     dialog.selectFile(Zakladki->tabText(Zakladki->currentIndex()) + QStringLiteral(".csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         focusActiveGrid();
         return;
     }
     const QString fileName = dialog.selectedFiles().constFirst();
+    RememberExportFolder(fileName);
     const bool existed = QFileInfo::exists(fileName);
     QString error;
     if (ExportActiveGrid(fileName, &error)) {

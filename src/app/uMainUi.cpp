@@ -1,6 +1,8 @@
 // Layout of the main window: banner, left strip, the two tabs, the command buttons, the menus.
 #include "app/uDBGrid.h"
+#include "app/uElidedLabel.h"
 #include "app/uMain.h"
+#include "app/uSearchField.h"
 #include "app/uWindows.h"
 #include "data/Regional.h"
 #include "data/ViewModel.h"
@@ -19,6 +21,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -37,9 +40,10 @@ void setHint(QWidget* w, const QString& hint)
     w->setStatusTip(hint);
 }
 
-QLabel* whiteBoldLabel(const QString& text, QWidget* parent)
+template <typename Label = QLabel> Label* whiteBoldLabel(const QString& text, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new Label(parent);
+    label->setText(text);
     QFont f = label->font();
     f.setBold(true);
     f.setPointSize(10);
@@ -129,6 +133,8 @@ void TfMain::buildUi()
     kontrahenciGrid->setObjectName(QStringLiteral("kontrahenciGrid"));
     auto* kl = new QVBoxLayout(kontrahenci);
     kl->setContentsMargins(2, 2, 2, 2);
+    kl->setSpacing(2);
+    kl->addWidget(buildSearchRow());
     kl->addWidget(kontrahenciGrid);
 
     RejestrGrid = new TDBGrid(&myDataBase->DBFRejestr, RejestrColumns(), rejestr);
@@ -154,12 +160,17 @@ void TfMain::buildUi()
     connect(Zakladki, &QTabWidget::currentChanged, this, &TfMain::ZakladkiChange);
     connect(RejestrGrid, &TDBGrid::titleClicked, this, &TfMain::RejestrGridTitleClick);
     connect(kontrahenciGrid, &TDBGrid::titleClicked, this, &TfMain::kontrahenciGridTitleClick);
+    connect(fSzukaj, &QLineEdit::textChanged, this, &TfMain::fSzukajChange);
+    connect(fSzukaj, &TSearchField::leaveToList, this, [this] { kontrahenciGrid->setFocus(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, &TfMain::FocusSearch);
     for (QComboBox* combo : {CBCurrentMonth, CBcurrentYear}) {
         connect(combo, &QComboBox::currentIndexChanged, this, &TfMain::CBCurrentMonthChange);
         // A choice made in an open list arrives while the list is still open; apply it once
-        // the list has closed.
+        // the list has closed. Picking the item already chosen changes nothing in the list but
+        // still means "this period", so it ends a date range.
         connect(combo, &QComboBox::activated, this, [this] {
-            if (m_comboApplyPending)
+            if (m_comboApplyPending || DateRangeActive())
                 CBCurrentMonthChange();
         });
         combo->installEventFilter(this);
@@ -208,11 +219,9 @@ QWidget* TfMain::buildRegisterPanel()
     QWidget* panel = colouredStrip(kBannerColour, rejestr);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(6, 3, 6, 3);
-    nazwaKontrahenta = whiteBoldLabel(QString(), panel);
+    // A long name is cut with an ellipsis at the panel's edge rather than widening the window.
+    nazwaKontrahenta = whiteBoldLabel<TElidedLabel>(QString(), panel);
     nazwaKontrahenta->setObjectName(QStringLiteral("nazwaKontrahenta"));
-    // A long name is cut at the panel's edge rather than widening the window past the screen.
-    nazwaKontrahenta->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    nazwaKontrahenta->setTextFormat(Qt::PlainText);
     layout->addWidget(nazwaKontrahenta, 1);
 
     auto* filters = new QGridLayout;
@@ -286,6 +295,24 @@ QWidget* TfMain::buildRegisterPanel()
     setTabOrder(filtrOd, filtrDo);
     setTabOrder(filtrDo, RejestrGrid);
     return panel;
+}
+
+QWidget* TfMain::buildSearchRow()
+{
+    auto* row = new QWidget(kontrahenci);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(4);
+    auto* label = new QLabel(QStringLiteral("Szukaj:"), row);
+    fSzukaj = new TSearchField(row);
+    fSzukaj->setObjectName(QStringLiteral("fSzukaj"));
+    fSzukaj->setPlaceholderText(QStringLiteral("skrót, nazwa, NIP lub miejscowość"));
+    setHint(fSzukaj, QStringLiteral("Szukaj podatnika (Ctrl+F). Esc czyści pole, Enter lub "
+                                    "strzałka w dół przechodzi do listy"));
+    label->setBuddy(fSzukaj);
+    layout->addWidget(label);
+    layout->addWidget(fSzukaj, 1);
+    return row;
 }
 
 QWidget* TfMain::buildButtonRow()

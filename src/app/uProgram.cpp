@@ -3,6 +3,7 @@
 #include "access/uLogin.h"
 #include "app/uApplication.h"
 #include "app/uMain.h"
+#include "app/uTranslations.h"
 #include "app/uWindows.h"
 #include "archive/uArchiwum.h"
 #include "data/Regional.h"
@@ -22,7 +23,6 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QStyleFactory>
-#include <QTranslator>
 
 #include <memory>
 
@@ -53,16 +53,6 @@ void setUpLook(TApplication& app)
     app.setFont(font);
 }
 
-// The toolkit's own texts (file dialog, standard buttons) in Polish.
-void loadTranslations(TApplication& app)
-{
-    auto* qt = new QTranslator(&app);
-    if (qt->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"),
-                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(qt);
-    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
-}
-
 } // namespace
 
 int RunProgram(int argc, char** argv)
@@ -71,7 +61,7 @@ int RunProgram(int argc, char** argv)
     // The title only as the name: a display name would be appended to every window's caption.
     app.setApplicationName(QStringLiteral("rejestr TARV"));
     setUpLook(app);
-    loadTranslations(app);
+    InstallPolishTranslations(app);
     SetRegional(SystemRegionalSettings());
     SetInfoHandler([](const QString& title, const QString& message) { ShowInfo(title, message); });
     WatchApplicationQuit();

@@ -240,7 +240,7 @@ QLineEdit* TfArchiwum::addDateField(QGroupBox* group, const char* name, const ch
     pickerOut->setFixedSize(21, kFieldHeight);
     pickerOut->move(48 + width, top);
 
-    QLabel* format = caption(group, QStringLiteral("DD-MM-RRRR"), QPoint(48 + width + 27, top));
+    QLabel* format = caption(group, DateHintText(), QPoint(48 + width + 27, top));
     QPalette grey = format->palette();
     grey.setColor(QPalette::WindowText, kFormatCaption);
     format->setPalette(grey);

@@ -98,7 +98,8 @@ QVariant ViewModel::headerData(int section, Qt::Orientation orientation, int rol
         return f;
     }
     case Qt::ForegroundRole:
-        return section == m_highlighted ? QColor(Qt::white) : QColor(Qt::black);
+        // Dark on the light header, so the sorted column's title stays readable.
+        return section == m_highlighted ? QColor(0, 0, 160) : QColor(Qt::black);
     default:
         return {};
     }

@@ -34,7 +34,7 @@ public:
     const QList<GridColumn>& columns() const { return m_columns; }
     Query* view() const { return m_view; }
 
-    // The title drawn in white marks the column last sorted by; -1 for none.
+    // The title drawn in its own colour marks the column the rows are sorted by; -1 for none.
     void setHighlightedColumn(int column);
     int highlightedColumn() const { return m_highlighted; }
 

@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
   data/Regional.h data/Regional.cpp
   data/Amounts.h data/Amounts.cpp
   data/FileUtil.h data/FileUtil.cpp
+  data/ExportFolder.h data/ExportFolder.cpp
   data/SafeFile.h data/SafeFile.cpp
   data/IniFile.h data/IniFile.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp

@@ -4,6 +4,7 @@
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PolishText.h"
 #include "dbengine/Session.h"
 #include "import/TableSwap.h"
 
@@ -148,6 +149,11 @@ void TmyDataBase::DMCreate()
 void TmyDataBase::OpenTables()
 {
     DatabaseMain.connect();
+    m_textColumns.clear();
+    for (const QString& table : {QStringLiteral("rejestr"), QStringLiteral("kontrahenci")}) {
+        for (const QString& column : DatabaseMain.textColumns(table))
+            m_textColumns.insert(column.toUpper());
+    }
 
     kontrahenciSortField = QStringLiteral("ID");
     kontrahenciSortAsc = true;
@@ -158,12 +164,24 @@ void TmyDataBase::OpenTables()
     RefreshKontrahenci();
 }
 
-QString TmyDataBase::SortExpression(const QString& column)
+QString TmyDataBase::SortExpression(const QString& column) const
 {
     // The stored WARTOSC stays empty; order by what the grid shows instead.
     if (column.compare(QLatin1String("WARTOSC"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("NALEZNOSC*STAWKA");
+    // Only texts: a collation on a number column would keep the planner off its index.
+    if (m_textColumns.contains(column.toUpper()))
+        return column + QStringLiteral(" COLLATE ") + QLatin1String(kPolishCollation);
     return column;
+}
+
+void TmyDataBase::putSearch(Query& q) const
+{
+    const QString needle = kontrahenciSearch.trimmed();
+    q.setLine(1, needle.isEmpty()
+                     ? QString()
+                     : QStringLiteral("AND SZUKAJ(:PARAM0,NIP,SKROT,NAZWA,MIEJSCOWOSC)"));
+    q.setParam(QStringLiteral("PARAM0"), needle);
 }
 
 void TmyDataBase::attachDisplayRules()
@@ -211,7 +229,8 @@ void TmyDataBase::RefreshKontrahenci()
     try {
         for (int line = 1; line <= 3; ++line)
             DBFKontrahenci.setLine(line, QString());
-        DBFKontrahenci.setLine(5, kontrahenciSortField);
+        putSearch(DBFKontrahenci);
+        DBFKontrahenci.setLine(5, SortExpression(kontrahenciSortField));
         DBFKontrahenci.setLine(6, direction(kontrahenciSortAsc));
         DBFKontrahenci.close();
         DBFKontrahenci.open();
@@ -391,6 +410,7 @@ std::optional<QString> TmyDataBase::CountKontrahenci()
         DBFKontrahenciSUMA.close();
         for (int line = 1; line <= 3; ++line)
             DBFKontrahenciSUMA.setLine(line, QString());
+        putSearch(DBFKontrahenciSUMA);
         DBFKontrahenciSUMA.open();
         const QString count = DBFKontrahenciSUMA.textAt(0, 0);
         DBFKontrahenciSUMA.close();

@@ -5,6 +5,7 @@
 #include "dbengine/Query.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <optional>
 
@@ -76,6 +77,9 @@ public:
     bool rejestrSortAsc = true;
     QString kontrahenciSortField = QStringLiteral("ID");
     bool kontrahenciSortAsc = true;
+    // What the search field above the taxpayer list holds: the taxpayer view and its count hold
+    // only the taxpayers it finds (by abbreviation, name, NIP or town); empty: all of them.
+    QString kontrahenciSearch;
 
     void RefreshRejestr();
     void RefreshKontrahenci();
@@ -125,8 +129,9 @@ public:
     std::optional<QString> CountKontrahenci();
     QString BDEVersion();
 
-    // The ORDER BY expression for a grid column: the tax value is computed, never stored.
-    static QString SortExpression(const QString& column);
+    // The ORDER BY expression for a grid column: the tax value is computed, never stored; a
+    // text column sorts in Polish alphabetical order.
+    QString SortExpression(const QString& column) const;
 
 private:
     template <typename Body>
@@ -136,10 +141,15 @@ private:
     // Whether the statement selects a row; raises EDBEngineError when it cannot be told.
     bool exists(const QString& statement);
     void attachDisplayRules();
+    // The taxpayer view's line 1 and its parameter, on the view or its count.
+    void putSearch(Query& q) const;
     void bindRejestrTexts(Query& q, const RejestrEntryTexts& entry);
     void bindKontrahentTexts(Query& q, const KontrahentTexts& taxpayer);
     qint64 scalarId(const QString& statement);
     bool hasRow(const QString& statement);
+
+    // Columns the tables declare TEXT, read when the tables are opened.
+    QSet<QString> m_textColumns;
 };
 
 // The one data module of the running program (null until start-up creates it).

@@ -94,6 +94,12 @@ void BuildDateTexts()
         QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy");
 }
 
+QString DateHintText()
+{
+    const QChar sep = Regional().dateSeparator;
+    return QStringLiteral("DD") + sep + QStringLiteral("MM") + sep + QStringLiteral("RRRR");
+}
+
 void ReadSettings()
 {
     IniFile ini(ProgramPath(kSettingsFile));

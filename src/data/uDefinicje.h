@@ -27,6 +27,8 @@ void SetTableNames();
 extern QString EmptyDateText;
 extern QString DateDisplayFormat;
 void BuildDateTexts();
+// The grey caption beside a date field: "DD-MM-RRRR" with the field's separator.
+QString DateHintText();
 
 // The enciphered program password as last read from or written to the settings file.
 extern QByteArray storedPassword;

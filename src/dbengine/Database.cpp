@@ -1,6 +1,7 @@
 #include "dbengine/Database.h"
 
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PolishText.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +107,22 @@ QString Database::damagedTable() const
     return {};
 }
 
+QStringList Database::textColumns(const QString& table) const
+{
+    QStringList columns;
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdentifier(table)).toUtf8();
+    if (!m_db || sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr) != SQLITE_OK)
+        return columns;
+    SqliteStatementPtr st(raw);
+    for (int c = 0; c < sqlite3_column_count(raw); ++c) {
+        const char* declared = sqlite3_column_decltype(raw, c);
+        if (declared && qstricmp(declared, "TEXT") == 0)
+            columns << QString::fromUtf8(sqlite3_column_name(raw, c));
+    }
+    return columns;
+}
+
 void Database::exec(const QString& sql)
 {
     if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -129,6 +146,7 @@ void Database::connect()
     static quint64 connections = 0;
     m_generation = ++connections;
     sqlite3_extended_result_codes(raw, 0);
+    RegisterPolishText(raw);
     m_db = std::move(db);
 
     try {

@@ -45,6 +45,9 @@ public:
     // Raises EDBEngineError when not connected.
     sqlite3* handle() const;
 
+    // The columns a table declares TEXT (none when it cannot be read).
+    QStringList textColumns(const QString& table) const;
+
     // Runs one statement without rows or parameters (pragmas, transaction control).
     void exec(const QString& sql);
 

@@ -3,6 +3,7 @@ list(APPEND CORE_SOURCES
   dbengine/EDBEngineError.h
   dbengine/SqliteHandles.h
   dbengine/SqlNormalizer.h dbengine/SqlNormalizer.cpp
+  dbengine/PolishText.h dbengine/PolishText.cpp
   dbengine/RowCache.h dbengine/RowCache.cpp
   dbengine/Session.h dbengine/Session.cpp
   dbengine/Database.h dbengine/Database.cpp

@@ -90,8 +90,7 @@ QLineEdit* TfEdycja::addDateField(const QString& column, const QString& label, c
     picker->setObjectName(QStringLiteral("fDTP") + column);
     picker->setFixedSize(pickerSide, pickerSide);
     addBeside(picker, 2);
-    addCaption(QStringLiteral("LabelFormat") + column, QStringLiteral("DD-MM-RRRR"),
-               formatCaptionColour, 6);
+    addCaption(QStringLiteral("LabelFormat") + column, DateHintText(), formatCaptionColour, 6);
     return edit;
 }
 

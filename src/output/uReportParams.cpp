@@ -57,7 +57,7 @@ TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFla
     fDTPDATA->setObjectName(QStringLiteral("fDTPDATA"));
     fDTPDATA->setGeometry(182, 49, 18, 21);
     fDTPDATA->setFocusPolicy(Qt::NoFocus);
-    Label15 = label("Label15", QStringLiteral("DD-MM-RRRR"), QRect(206, 52, 80, 16));
+    Label15 = label("Label15", DateHintText(), QRect(206, 52, 80, 16));
     QPalette grey = Label15->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
     Label15->setPalette(grey);

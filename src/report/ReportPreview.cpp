@@ -1,5 +1,6 @@
 #include "report/ReportPreview.h"
 
+#include "data/ExportFolder.h"
 #include "data/uDefinicje.h"
 #include "report/ReportPageView.h"
 #include "report/ReportPainter.h"
@@ -36,7 +37,7 @@ constexpr double kZoomEpsilon = 0.005;
 TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      m_document(document), m_pdfDir(QDir::homePath())
+      m_document(document)
 {
     setObjectName(QStringLiteral("TReportPreview"));
     setWindowTitle(document.title);
@@ -351,14 +352,15 @@ bool TReportPreview::saveAsPdf(const QString& path)
 
 void TReportPreview::savePdf()
 {
-    QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Zapisz raport jako PDF"),
-        QDir(m_pdfDir).filePath(QStringLiteral("raport.pdf")), QStringLiteral("Pliki PDF (*.pdf)"));
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz raport jako PDF"),
+                                     QDir(ExportFolder()).filePath(QStringLiteral("raport.pdf")),
+                                     QStringLiteral("Pliki PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    m_pdfDir = QFileInfo(path).absolutePath();
+    RememberExportFolder(path);
     saveAsPdf(path);
 }
 

@@ -80,5 +80,4 @@ private:
     Fit m_fit = Fit::PageWidth;
     QList<ReportMatch> m_matches;
     int m_current = -1;
-    QString m_pdfDir;
 };

@@ -6,7 +6,9 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uInfoForm.h"
 #include "output/uVtExportToCSV.h"
+#include "report/ReportPreview.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -233,6 +235,52 @@ private Q_SLOTS:
         QCOMPARE(message, QStringLiteral("Eksport zakończony poprawnie"));
         QVERIFY2(QFile::exists(target + QStringLiteral(".csv")), // the default suffix was added
                  qPrintable(QDir(dir.path()).entryList(QDir::Files).join(u',')));
+    }
+
+    // The CSV and PDF save dialogs open in one folder: the documents folder at first, then
+    // wherever the last file of either kind was saved.
+    void saveDialogsShareOneRememberedFolder()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        // No user-dirs.dirs there: the documents folder is ~/Documents.
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+        const QString documents = home.filePath(QStringLiteral("Documents"));
+        const QString csvFolder = home.filePath(QStringLiteral("csv"));
+        const QString pdfFolder = home.filePath(QStringLiteral("pdf"));
+        for (const QString& folder : {documents, csvFolder, pdfFolder})
+            QVERIFY(QDir().mkpath(folder));
+
+        MainProgram p;
+        SetInfoHandler([](const QString&, const QString&) {});
+        QStringList opened;
+        const auto saveAs = [&opened](const QString& file) {
+            return [&opened, file](QWidget* w) {
+                auto* dialog = qobject_cast<QFileDialog*>(w);
+                QVERIFY(dialog);
+                opened << dialog->directory().absolutePath();
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            };
+        };
+        const auto answer = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); };
+        ModalDriver driver;
+        driver.onNextModal(saveAs(csvFolder + QStringLiteral("/lista.csv"))).onNextModal(answer);
+        p.main->SBcsvClick();
+        ReportDocument doc;
+        doc.pages.append(ReportPage());
+        TReportPreview preview(doc);
+        driver.onNextModal(saveAs(pdfFolder + QStringLiteral("/raport.pdf")));
+        preview.savePdf();
+        driver.onNextModal(saveAs(csvFolder + QStringLiteral("/drugi.csv"))).onNextModal(answer);
+        p.main->SBcsvClick();
+        SetInfoHandler({});
+        qputenv("HOME", oldHome);
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QCOMPARE(opened, (QStringList{documents, csvFolder, pdfFolder}));
     }
 };
 

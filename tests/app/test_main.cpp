@@ -3,6 +3,7 @@
 
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
+#include "app/uElidedLabel.h"
 #include "app/uFilters.h"
 #include "app/uMain.h"
 #include "app/uSingleInstance.h"
@@ -219,6 +220,17 @@ private Q_SLOTS:
         QCOMPARE(m.nazwaKontrahenta->text(), name);
         QCOMPARE(m.nazwaKontrahenta->toolTip(), name);
         QCOMPARE(m.minimumSizeHint().width(), width);
+        // Shown cut, with an ellipsis that says so; a short name whole.
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        auto* label = qobject_cast<TElidedLabel*>(m.nazwaKontrahenta);
+        QVERIFY(label);
+        QVERIFY(label->shownText().endsWith(QChar(0x2026)));
+        QVERIFY(name.startsWith(label->shownText().chopped(1)));
+        m.Zakladki->setCurrentWidget(m.kontrahenci);
+        p.dm->LocateKontrahent(1);
+        m.Zakladki->setCurrentWidget(m.rejestr);
+        QCOMPARE(label->shownText(), QStringLiteral("P1"));
     }
 
     void emptyTaxpayerListSendsTheUserBack()
@@ -262,6 +274,25 @@ private Q_SLOTS:
         QTest::keyClick(m.CBcurrentYear, Qt::Key_Down);
         QCOMPARE(p.dateFilter(),
                  QStringLiteral("AND DATAWPISU > 19700000AND DATAWPISU < 19701300"));
+    }
+
+    // Picking the year already chosen in the open list ends a date range at once.
+    void pickingTheChosenYearEndsTheDateRange()
+    {
+        Program p;
+        QVERIFY(p.start());
+        TfMain& m = *p.main;
+        m.show();
+        const QString yearFilter = p.dateFilter();
+        m.filtrOd->setText(QStringLiteral("01-11-2026"));
+        m.ApplyDateRange();
+        QVERIFY(m.DateRangeActive());
+        m.CBcurrentYear->showPopup();
+        QTRY_VERIFY(m.CBcurrentYear->view()->isVisible());
+        QTest::keyClick(m.CBcurrentYear->view(), Qt::Key_Return);
+        QTRY_VERIFY(!m.CBcurrentYear->view()->isVisible());
+        QVERIFY(!m.DateRangeActive());
+        QCOMPARE(p.dateFilter(), yearFilter);
     }
 
     void anOpenListDoesNotRerunTheView()
@@ -326,14 +357,21 @@ private Q_SLOTS:
         QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("NAZWA"));
         QVERIFY(!p.dm->kontrahenciSortAsc);
         QCOMPARE(m.kontrahenciGrid->viewModel()->highlightedColumn(), 2);
-        QCOMPARE(m.kontrahenciGrid->model()
-                     ->headerData(2, Qt::Horizontal, Qt::ForegroundRole)
-                     .value<QColor>(),
-                 QColor(Qt::white));
-        QCOMPARE(m.kontrahenciGrid->model()
-                     ->headerData(0, Qt::Horizontal, Qt::ForegroundRole)
-                     .value<QColor>(),
-                 QColor(Qt::black));
+        // The arrow stands in the sorted column and follows the direction.
+        QCOMPARE(header->sortIndicatorSection(), 2);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        Q_EMIT header->sectionClicked(2);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        // Both the sorted title and the others stand out from the header's light background.
+        const qreal background = header->palette().color(QPalette::Button).lightnessF();
+        for (const int section : {0, 2})
+            QVERIFY(background - m.kontrahenciGrid->model()
+                                     ->headerData(section, Qt::Horizontal, Qt::ForegroundRole)
+                                     .value<QColor>()
+                                     .lightnessF() >
+                    0.4);
+        QVERIFY(m.kontrahenciGrid->model()->headerData(2, Qt::Horizontal, Qt::ForegroundRole) !=
+                m.kontrahenciGrid->model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole));
 
         p.dm->LocateKontrahent(3);
         m.Zakladki->setCurrentWidget(m.rejestr);

@@ -11,10 +11,12 @@
 #include <QAbstractItemModelTester>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 
 class TestDataModule : public QObject
@@ -53,6 +55,15 @@ class TestDataModule : public QObject
         QList<qint64> result;
         for (q.first(); !q.eof(); q.next())
             result << q.asInteger(QStringLiteral("ID"));
+        return result;
+    }
+
+    static QStringList column(Query& q, const QString& name)
+    {
+        QStringList result;
+        q.fetchAll();
+        for (q.first(); !q.eof(); q.next())
+            result << q.asText(name);
         return result;
     }
 
@@ -435,6 +446,121 @@ private Q_SLOTS:
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));
         dm.DBFRejestr.close();
         QCOMPARE(checked.rowCount(), 0);
+    }
+
+    // Polish alphabetical order of the grids and the taxpayer search.
+    void textColumnsSortInPolishOrder_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("ordered");
+        QTest::newRow("surnames") << "rejestr"
+                                  << "NAZWISKO"
+                                  << QStringList{"Adam",   "adam",    "Bogdan", "Cezary", "ćma",
+                                                 "Łukasz", "Ślusarz", "Zenon",  "Żabka"};
+        QTest::newRow("first names") << "rejestr"
+                                     << "IMIE" << QStringList{"Anna", "Józef", "Łukasz", "Marek"};
+        QTest::newRow("letters inside words")
+            << "kontrahenci"
+            << "NAZWA"
+            << QStringList{"kon", "koń", "kot", "Laska", "Lis", "Łabędź", "łania", "Mazur"};
+        QTest::newRow("abbreviations")
+            << "kontrahenci"
+            << "SKROT"
+            << QStringList{"KN Abc", "KN Łoś", "KN Mazur", "KN Zenon", "KN Źródło", "KN Żak"};
+        QTest::newRow("case alone: binary order")
+            << "kontrahenci"
+            << "MIEJSCOWOSC" << QStringList{"", "1 Maja", "Ełk", "EWA", "Ewa", "ewa"};
+        QTest::newRow("foreign accents with their letter")
+            << "rejestr"
+            << "UWAGI" << QStringList{"Cafe", "Café", "Émile", "Ewa", "Mueller", "Müller"};
+    }
+
+    void textColumnsSortInPolishOrder()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        QFETCH(QStringList, ordered);
+        TempProgramDir dir;
+        QStringList shuffled = ordered;
+        std::shuffle(shuffled.begin(), shuffled.end(), *QRandomGenerator::global());
+        const bool onRegister = table == QLatin1String("rejestr");
+        for (int i = 0; i < shuffled.size(); ++i)
+            dir.sql(table + QStringLiteral(".DB"),
+                    QStringLiteral("INSERT INTO %1(%2%3) VALUES (%4%5,'%6')")
+                        .arg(table, onRegister ? QStringLiteral("IDKONTRAHENTA,ID,") : "ID,", field,
+                             onRegister ? QStringLiteral("1,") : QString(), QString::number(i + 1),
+                             shuffled[i]));
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
+        Query& view = onRegister ? dm.DBFRejestr : dm.DBFKontrahenci;
+        for (int click = 0; click < 2; ++click) {
+            if (onRegister)
+                dm.SortRejestrBy(field);
+            else
+                dm.SortKontrahenciBy(field);
+            QCOMPARE(column(view, field), ordered);
+            std::reverse(ordered.begin(), ordered.end());
+        }
+        // The files name no collation of the program's: any SQLite tool can still use them.
+        QCOMPARE(dir.sql(table + QStringLiteral(".DB"),
+                         QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE sql LIKE "
+                                        "'%COLLATE%'")),
+                 QStringLiteral("0"));
+    }
+
+    void searchNarrowsTheTaxpayers_data()
+    {
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("nothing typed") << "" << QStringList{"1", "2", "3"};
+        QTest::newRow("town without diacritics") << "lodz" << QStringList{"1"};
+        QTest::newRow("capitals with diacritics") << "ŁÓDŹ" << QStringList{"1"};
+        QTest::newRow("abbreviation without diacritics") << "zolw" << QStringList{"2"};
+        QTest::newRow("name in another case") << "kowalski" << QStringList{"3"};
+        QTest::newRow("NIP typed without dashes") << "1234567890" << QStringList{"1"};
+        QTest::newRow("NIP stored without dashes") << "526-104" << QStringList{"2"};
+        QTest::newRow("blanks around") << "  krakow " << QStringList{"2"};
+        QTest::newRow("the address is not searched") << "lodzka" << QStringList{};
+        QTest::newRow("a quote is only text") << "x' OR 1=1 --" << QStringList{};
+    }
+
+    void searchNarrowsTheTaxpayers()
+    {
+        QFETCH(QString, needle);
+        QFETCH(QStringList, found);
+        TempProgramDir dir;
+        dir.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("INSERT INTO kontrahenci(ID,SKROT,NAZWA,NIP,ADRES,MIEJSCOWOSC) "
+                               "VALUES (1,'KN','Kancelaria','123-456-78-90','Rynek 1','Łódź'),"
+                               "(2,'Żółw Sp.','Żółw i Syn','5261040828','Rynek 2','Kraków'),"
+                               "(3,'Adam','ADAM KOWALSKI','','ul. Łódzka 5','Gdańsk')"));
+        TmyDataBase dm;
+        dm.DMCreate();
+        dm.kontrahenciSearch = needle;
+        dm.SortKontrahenciBy(QStringLiteral("NAZWA"));
+        dm.SortKontrahenciBy(QStringLiteral("ID"));
+        QCOMPARE(column(dm.DBFKontrahenci, QStringLiteral("ID")), found);
+        // The taxpayer tab's sums count what the list shows.
+        QCOMPARE(dm.CountKontrahenci().value_or(QString()), QString::number(found.size()));
+    }
+
+    void searchFindsOneAmongTenThousand()
+    {
+        TempProgramDir dir;
+        dir.sql(QStringLiteral("kontrahenci.DB"),
+                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                               "WHERE i<10000) INSERT INTO kontrahenci(ID,NIP,MIEJSCOWOSC) "
+                               "SELECT i,printf('%03d-%03d-%02d-%02d',i%1000,i/10,i%100,i%97),"
+                               "iif(i=9999,'Żółkiewka','Warszawa') FROM n"));
+        TmyDataBase dm;
+        dm.DMCreate();
+        for (const char* needle : {"zolkiew", "99999999"}) {
+            dm.kontrahenciSearch = QLatin1String(needle);
+            dm.RefreshKontrahenci();
+            QCOMPARE(column(dm.DBFKontrahenci, QStringLiteral("ID")), QStringList{"9999"});
+        }
     }
 };
 
