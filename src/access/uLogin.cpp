@@ -6,7 +6,6 @@
 #include "data/Cp1250.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uDialogPictures.h"
-#include "tools/InstallLayout.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -6,6 +6,9 @@
 // The stored form of the program password: its cipher text, kept as raw bytes in rejestr.ini,
 // section REGISTER, key "key".
 
+// The password a new installation starts with.
+inline const QString kDefaultPassword = QStringLiteral("kestu");
+
 // Whether a cipher text read back from rejestr.ini would be these very bytes and would be taken
 // for a password by the login. Refused: byte 0, CR or LF anywhere (they end or break the line for
 // INI readers); a blank or tab at either end (readers cut them); a value enclosed in a pair of

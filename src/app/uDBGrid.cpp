@@ -1,6 +1,7 @@
 #include "app/uDBGrid.h"
 
 #include "dbengine/Query.h"
+#include "dialogs/uWindowLook.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,8 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-const QColor kWindowColour(192, 192, 208);
 
 } // namespace
 
@@ -28,8 +27,8 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
 
     QPalette pal = palette();
     pal.setColor(QPalette::Base, Qt::white);
-    pal.setColor(QPalette::Button, kWindowColour);
-    pal.setColor(QPalette::Window, kWindowColour);
+    pal.setColor(QPalette::Button, kWindowBackground);
+    pal.setColor(QPalette::Window, kWindowBackground);
     // The current row stays visible when the grid loses the focus.
     pal.setColor(QPalette::Inactive, QPalette::Highlight,
                  pal.color(QPalette::Active, QPalette::Highlight));

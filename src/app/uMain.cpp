@@ -12,6 +12,7 @@
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Session.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 
@@ -220,21 +221,8 @@ void TfMain::CBCurrentMonthChange()
 void TfMain::ApplyDateRange()
 {
     setFilterColours(true);
-    myDataBase->rejestrDateFilter = DateRangeFilter(filtrOd->displayText().replace(u'_', u' '),
-                                                    filtrDo->displayText().replace(u'_', u' '));
+    myDataBase->rejestrDateFilter = DateRangeFilter(filtrOd->dateText(), filtrDo->dateText());
     myDataBase->RefreshRejestr();
-}
-
-void TfMain::DTPFiltrOdChange()
-{
-    filtrOd->setText(DTPFiltrOd->date().toString(DateDisplayFormat));
-    ApplyDateRange();
-}
-
-void TfMain::DTPFiltrDoChange()
-{
-    filtrDo->setText(DTPFiltrDo->date().toString(DateDisplayFormat));
-    ApplyDateRange();
 }
 
 void TfMain::RejestrGridTitleClick(const QString& field)

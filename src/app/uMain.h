@@ -17,6 +17,7 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class TDBGrid;
+class TDateEdit;
 class TDatePicker;
 class TSearchField;
 
@@ -53,8 +54,8 @@ public:
     QLabel* nazwaKontrahenta = nullptr;
     QComboBox* CBCurrentMonth = nullptr;
     QComboBox* CBcurrentYear = nullptr;
-    QLineEdit* filtrOd = nullptr;
-    QLineEdit* filtrDo = nullptr;
+    TDateEdit* filtrOd = nullptr;
+    TDateEdit* filtrDo = nullptr;
     TDatePicker* DTPFiltrOd = nullptr;
     TDatePicker* DTPFiltrDo = nullptr;
     QPushButton* SBPodglad = nullptr;
@@ -94,8 +95,6 @@ public Q_SLOTS:
     void fSzukajChange();
     // Ctrl+F: the search field of the taxpayer list.
     void FocusSearch();
-    void DTPFiltrOdChange();
-    void DTPFiltrDoChange();
     void Zakocz1Click();
     void Zmianahasaprogramu1Click();
     void Archiwizacjabazydanych1Click();

@@ -8,7 +8,9 @@
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
+#include "dialogs/uWindowLook.h"
 #include "output/uRaporty.h"
 
 #include <QAction>
@@ -31,14 +33,7 @@
 
 namespace {
 
-const QColor kWindowColour(192, 192, 208);
 const QColor kBannerColour(128, 128, 144);
-
-void setHint(QWidget* w, const QString& hint)
-{
-    w->setToolTip(hint);
-    w->setStatusTip(hint);
-}
 
 template <typename Label = QLabel> Label* whiteBoldLabel(const QString& text, QWidget* parent)
 {
@@ -92,7 +87,7 @@ QPushButton* commandButton(const QString& name, const QString& caption, const QS
     b->setFlat(true);
     b->setFocusPolicy(Qt::NoFocus); // the keyboard stays in the grid
     b->setMinimumHeight(30);
-    setHint(b, hint);
+    SetHint(b, hint);
     return b;
 }
 
@@ -102,7 +97,7 @@ void TfMain::buildUi()
 {
     resize(722, 496);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWindowColour);
+    pal.setColor(QPalette::Window, kWindowBackground);
     setPalette(pal);
 
     auto* central = new QWidget(this);
@@ -195,8 +190,9 @@ void TfMain::buildUi()
     connect(ZapiszdoCSV2, &QAction::triggered, this, &TfMain::SBcsvClick);
     for (TDBGrid* grid : {kontrahenciGrid, RejestrGrid})
         connect(grid, &TDBGrid::editRequested, this, &TfMain::SBEdytujClick);
-    connect(DTPFiltrOd, &TDatePicker::datePicked, this, &TfMain::DTPFiltrOdChange);
-    connect(DTPFiltrDo, &TDatePicker::datePicked, this, &TfMain::DTPFiltrDoChange);
+    // A picked day applies the range at once, as Enter in the field does.
+    connect(filtrOd, &TDateEdit::datePicked, this, &TfMain::ApplyDateRange);
+    connect(filtrDo, &TDateEdit::datePicked, this, &TfMain::ApplyDateRange);
 }
 
 QWidget* TfMain::buildBanner()
@@ -243,36 +239,28 @@ QWidget* TfMain::buildRegisterPanel()
          QStringLiteral("Czerwiec"), QStringLiteral("Lipiec"), QStringLiteral("Sierpień"),
          QStringLiteral("Wrzesień"), QStringLiteral("Październik"), QStringLiteral("Listopad"),
          QStringLiteral("Grudzień")});
-    setHint(CBCurrentMonth,
+    SetHint(CBCurrentMonth,
             QStringLiteral("Pokaż dane na miesiąc... Wybór zatwierdź klawiszem ENTER"));
     CBcurrentYear = new QComboBox(panel);
     CBcurrentYear->setObjectName(QStringLiteral("CBcurrentYear"));
     CBcurrentYear->addItem(QStringLiteral("(Wszystkie)"));
     CBcurrentYear->setMaxVisibleItems(20);
-    setHint(CBcurrentYear, QStringLiteral("Pokaż dane na rok... Wybór zatwierdź klawiszem ENTER"));
+    SetHint(CBcurrentYear, QStringLiteral("Pokaż dane na rok... Wybór zatwierdź klawiszem ENTER"));
 
-    const QChar sep = Regional().dateSeparator;
-    const QString mask =
-        QStringLiteral("00") + sep + QStringLiteral("00") + sep + QStringLiteral("0000;_");
     const QString rangeHint =
         QStringLiteral("Dane z okresu (od-do). Wybór zatwierdź klawiszem ENTER");
-    auto makeDateEdit = [&](const QString& name) {
-        auto* e = new QLineEdit(panel);
+    auto makeDateEdit = [&](const QString& name, TDatePicker*& picker) {
+        auto* e = new TDateEdit(panel);
         e->setObjectName(name);
-        e->setInputMask(mask);
         e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00-00-00000")) + 12);
-        setHint(e, rangeHint);
+        SetHint(e, rangeHint);
+        picker = new TDatePicker(panel);
+        picker->setObjectName(QStringLiteral("DTP") + name.left(1).toUpper() + name.mid(1));
+        e->attachPicker(picker);
         return e;
     };
-    auto makePicker = [&](const QString& name) {
-        auto* p = new TDatePicker(panel);
-        p->setObjectName(name);
-        return p;
-    };
-    filtrOd = makeDateEdit(QStringLiteral("filtrOd"));
-    DTPFiltrOd = makePicker(QStringLiteral("DTPFiltrOd"));
-    filtrDo = makeDateEdit(QStringLiteral("filtrDo"));
-    DTPFiltrDo = makePicker(QStringLiteral("DTPFiltrDo"));
+    filtrOd = makeDateEdit(QStringLiteral("filtrOd"), DTPFiltrOd);
+    filtrDo = makeDateEdit(QStringLiteral("filtrDo"), DTPFiltrDo);
     auto* dash = new QLabel(QStringLiteral(" - "), panel);
 
     filters->addWidget(forLabel, 0, 0, Qt::AlignRight);
@@ -307,7 +295,7 @@ QWidget* TfMain::buildSearchRow()
     fSzukaj = new TSearchField(row);
     fSzukaj->setObjectName(QStringLiteral("fSzukaj"));
     fSzukaj->setPlaceholderText(QStringLiteral("skrót, nazwa, NIP lub miejscowość"));
-    setHint(fSzukaj, QStringLiteral("Szukaj podatnika (Ctrl+F). Esc czyści pole, Enter lub "
+    SetHint(fSzukaj, QStringLiteral("Szukaj podatnika (Ctrl+F). Esc czyści pole, Enter lub "
                                     "strzałka w dół przechodzi do listy"));
     label->setBuddy(fSzukaj);
     layout->addWidget(label);

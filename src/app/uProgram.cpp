@@ -14,6 +14,7 @@
 #include "dialogs/uPromptForm.h"
 #include "dialogs/uQuestionForm.h"
 #include "dialogs/uShuttingDown.h"
+#include "dialogs/uWindowLook.h"
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
@@ -42,8 +43,8 @@ void setUpLook(TApplication& app)
 {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QPalette pal = app.palette();
-    pal.setColor(QPalette::Window, QColor(192, 192, 208));
-    pal.setColor(QPalette::Button, QColor(192, 192, 208));
+    pal.setColor(QPalette::Window, kWindowBackground);
+    pal.setColor(QPalette::Button, kWindowBackground);
     // Disabled captions stay readable on the grey-blue background.
     for (const auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
         pal.setColor(QPalette::Disabled, role, QColor(120, 120, 136));

@@ -9,6 +9,7 @@
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uDialogPictures.h"
 #include "dialogs/uInfoForm.h"
@@ -35,7 +36,6 @@ namespace {
 
 const QSize kClientSize(548, 276);
 const int kTreeWidth = 265;
-const QColor kBackground(192, 192, 208);
 const QColor kInactiveField(187, 187, 187);
 const QColor kFormatCaption(144, 144, 160);
 const int kFieldHeight = 21;
@@ -48,12 +48,6 @@ const QString kDataDirectoryMessage = QStringLiteral(
     "Wskazany katalog zawiera bieżące dane programu, więc nie może być miejscem archiwum: "
     "archiwum nie zostanie w nim stworzone, usunięte ani z niego odtworzone. "
     "Wskaż inny katalog.");
-
-void setHint(QWidget* w, const QString& hint)
-{
-    w->setToolTip(hint);
-    w->setStatusTip(hint);
-}
 
 void paintBase(QWidget* w, const QColor& colour)
 {
@@ -72,7 +66,7 @@ QPushButton* flatButton(QWidget* parent, const char* name, const QString& text, 
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoDefault(false);
     b->setGeometry(area);
-    setHint(b, hint);
+    SetHint(b, hint);
     return b;
 }
 
@@ -95,7 +89,7 @@ TfArchiwum::TfArchiwum(QWidget* parent)
     setWindowTitle(QStringLiteral("Praca z Archiwum"));
     setModal(true);
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, kBackground);
+    colours.setColor(QPalette::Window, kWindowBackground);
     setPalette(colours);
     setAutoFillBackground(true);
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -133,12 +127,12 @@ TfArchiwum::TfArchiwum(QWidget* parent)
     aDir->sortByColumn(0, Qt::AscendingOrder);
     aDir->setEditTriggers(QAbstractItemView::NoEditTriggers);
     aDir->setAutoFillBackground(true);
-    setHint(aDir, kDirHint);
+    SetHint(aDir, kDirHint);
 
     aDrive = new QComboBox(this);
     aDrive->setObjectName(QStringLiteral("aDrive"));
     aDrive->setGeometry(8, 189, left, 22);
-    setHint(aDrive, kDirHint);
+    SetHint(aDrive, kDirHint);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Znalezione archiwum "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -203,8 +197,6 @@ TfArchiwum::TfArchiwum(QWidget* parent)
     connect(zapisz, &QPushButton::clicked, this, &TfArchiwum::zapiszClick);
     connect(usun, &QPushButton::clicked, this, &TfArchiwum::usunClick);
     connect(odtworz, &QPushButton::clicked, this, &TfArchiwum::odtworzClick);
-    connect(oDTPdata, &TDatePicker::datePicked, this, &TfArchiwum::oDTPdataChange);
-    connect(nDTPdata, &TDatePicker::datePicked, this, &TfArchiwum::nDTPdataChange);
     connect(SpeedButton2, &QPushButton::clicked, this, &TfArchiwum::SpeedButton2Click);
 
     fillDrives();
@@ -221,35 +213,26 @@ QLineEdit* TfArchiwum::addNameField(QGroupBox* group, const char* name, int top)
     return edit;
 }
 
-QLineEdit* TfArchiwum::addDateField(QGroupBox* group, const char* name, const char* picker, int top,
+TDateEdit* TfArchiwum::addDateField(QGroupBox* group, const char* name, const char* picker, int top,
                                     TDatePicker*& pickerOut)
 {
     caption(group, QStringLiteral("Data"), QPoint(8, top));
-    auto* edit = new QLineEdit(group);
+    auto* edit = new TDateEdit(group);
     edit->setObjectName(QLatin1String(name));
-    // Digits only, the regional separator fixed in place, "_" where nothing is typed yet.
-    const QString sep = QStringLiteral("\\") + Regional().dateSeparator;
-    edit->setInputMask(QStringLiteral("00") + sep + QStringLiteral("00") + sep +
-                       QStringLiteral("0000;_"));
-    const int width =
-        qMax(78, edit->fontMetrics().horizontalAdvance(QStringLiteral("00-00-0000")) + 14);
+    const int width = qMax(78, edit->fittingWidth());
     edit->setGeometry(48, top, width, kFieldHeight);
 
     pickerOut = new TDatePicker(group);
     pickerOut->setObjectName(QLatin1String(picker));
     pickerOut->setFixedSize(21, kFieldHeight);
     pickerOut->move(48 + width, top);
+    edit->attachPicker(pickerOut);
 
     QLabel* format = caption(group, DateHintText(), QPoint(48 + width + 27, top));
     QPalette grey = format->palette();
     grey.setColor(QPalette::WindowText, kFormatCaption);
     format->setPalette(grey);
     return edit;
-}
-
-QString TfArchiwum::DateFieldText(const QLineEdit* field)
-{
-    return field->displayText().replace(u'_', u' ');
 }
 
 QString TfArchiwum::SelectedDirectory() const
@@ -352,7 +335,7 @@ void TfArchiwum::FormShow()
 {
     nNazwa->clear();
     nData->setText(Now().date().toString(DateDisplayFormat));
-    nDTPdata->setDate(DateTextToDate(DateFieldText(nData)).date());
+    nData->showDateInPicker();
     // Volumes come and go between openings (a memory stick).
     fillDrives();
     followDrive(SelectedDirectory());
@@ -370,9 +353,9 @@ bool TfArchiwum::refuseDataDirectory()
     return true;
 }
 
-bool TfArchiwum::refuseDate(QLineEdit* field)
+bool TfArchiwum::refuseDate(TDateEdit* field)
 {
-    const QString text = DateFieldText(field);
+    const QString text = field->dateText();
     if (text == EmptyDateText || IsDateText(text))
         return false;
     ShowInfo(QStringLiteral("Uwaga"), kDateMessage);
@@ -432,7 +415,7 @@ void TfArchiwum::stworzClick()
                         : nullptr;
     QString why;
     const CreateOutcome outcome =
-        CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), DateFieldText(nData)}, &why);
+        CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), nData->dateText()}, &why);
     if (outcome != CreateOutcome::Created) {
         LogError(QStringLiteral("Archiwum %1: %2").arg(dir, why));
         if (outcome == CreateOutcome::Damaged)
@@ -457,7 +440,7 @@ void TfArchiwum::zapiszClick()
     // A replacement still to be completed would bring back the description it carries.
     FinishInterruptedArchive(dir);
     if (WriteDescription(ArchiveFilePath(dir, kDescriptionFileName),
-                         ArchiveDescription{oNazwa->text(), DateFieldText(oData)}))
+                         ArchiveDescription{oNazwa->text(), oData->dateText()}))
         ShowInfo(QStringLiteral("Informacja"),
                  QStringLiteral("Zmiany w opisie archiwum zapisano."));
     else
@@ -519,16 +502,6 @@ void TfArchiwum::odtworzClick()
              QStringLiteral("Nie udało się odtworzyć danych z archiwum. Spróbuj wykonać operację "
                             "ponownie. Aplikacja może zacząć działać niestabilnie. Do momentu "
                             "poprawnego odtworzenia danych."));
-}
-
-void TfArchiwum::oDTPdataChange()
-{
-    oData->setText(oDTPdata->date().toString(DateDisplayFormat));
-}
-
-void TfArchiwum::nDTPdataChange()
-{
-    nData->setText(nDTPdata->date().toString(DateDisplayFormat));
 }
 
 void TfArchiwum::SpeedButton2Click()

@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class QTreeView;
+class TDateEdit;
 class TDatePicker;
 class TFileOperation;
 
@@ -41,21 +42,20 @@ public:
     QPushButton* SpeedButton6 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLineEdit* oNazwa = nullptr;
-    QLineEdit* oData = nullptr;
+    TDateEdit* oData = nullptr;
     TDatePicker* oDTPdata = nullptr;
     QPushButton* zapisz = nullptr;
     QPushButton* usun = nullptr;
     QPushButton* odtworz = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLineEdit* nNazwa = nullptr;
-    QLineEdit* nData = nullptr;
+    TDateEdit* nData = nullptr;
     TDatePicker* nDTPdata = nullptr;
     QPushButton* stworz = nullptr;
     QPushButton* SpeedButton2 = nullptr;
 
     // The text of a masked date field with its unfilled places as blanks, so an untouched field
     // reads as EmptyDateText.
-    static QString DateFieldText(const QLineEdit* field);
 
 public Q_SLOTS:
     void aDirChange();
@@ -64,8 +64,6 @@ public Q_SLOTS:
     void zapiszClick();
     void usunClick();
     void odtworzClick();
-    void oDTPdataChange();
-    void nDTPdataChange();
     void SpeedButton2Click();
 
 protected:
@@ -74,7 +72,7 @@ protected:
 
 private:
     void FormShow();
-    QLineEdit* addDateField(QGroupBox* group, const char* name, const char* picker, int top,
+    TDateEdit* addDateField(QGroupBox* group, const char* name, const char* picker, int top,
                             TDatePicker*& pickerOut);
     QLineEdit* addNameField(QGroupBox* group, const char* name, int top);
     void fillDrives();
@@ -86,7 +84,7 @@ private:
     // true to go on.
     bool askToReplace(const QString& dir);
     // The date message with the focus to the field; true when the text is refused.
-    bool refuseDate(QLineEdit* field);
+    bool refuseDate(TDateEdit* field);
 
     QFileSystemModel* m_model = nullptr;
     QTimer* m_scroll = nullptr;

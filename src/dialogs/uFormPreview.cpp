@@ -1,4 +1,5 @@
 #include "dialogs/uFormPreview.h"
+#include "dialogs/uWindowLook.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -24,12 +25,6 @@ bool IsDatePicker(const QWidget* widget)
             return true;
     }
     return false;
-}
-
-void SetHint(QWidget* widget, const QString& hint)
-{
-    widget->setToolTip(hint);
-    widget->setStatusTip(hint);
 }
 
 void SetCommandButton(QAbstractButton* button, bool editable)

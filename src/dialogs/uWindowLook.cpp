@@ -43,3 +43,9 @@ QLabel* AddHeaderBand(QWidget* window, const QString& title, int width, int heig
     header->setFont(font);
     return header;
 }
+
+void SetHint(QWidget* control, const QString& hint)
+{
+    control->setToolTip(hint);
+    control->setStatusTip(hint);
+}

@@ -15,6 +15,9 @@ inline constexpr Qt::WindowFlags kToolWindowFlags = Qt::Tool | Qt::CustomizeWind
                                                     Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                                     Qt::WindowCloseButtonHint;
 
+// The hint of a control: its tool tip, and the status bar's text while the pointer is over it.
+void SetHint(QWidget* control, const QString& hint);
+
 // Background RGB 192,192,208 and the system's sans-serif at 8 points.
 void ApplyWindowLook(QWidget* window);
 

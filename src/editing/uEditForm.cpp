@@ -34,12 +34,6 @@ const int areaTop = 8;
 const int barHeight = 41;
 const int buttonHeight = 25;
 
-void SetHint(QWidget* widget, const QString& hint)
-{
-    widget->setToolTip(hint);
-    widget->setStatusTip(hint);
-}
-
 } // namespace
 
 TEditForm::TEditForm(const QString& className, const QString& caption, QSize clientSize,
@@ -120,7 +114,8 @@ TEditForm::TEditForm(const QString& className, const QString& caption, QSize cli
     layout->addWidget(bar);
 }
 
-QLineEdit* TEditForm::addField(const QString& name, const QString& label, int width, int maxLength)
+QLineEdit* TEditForm::addField(const QString& name, const QString& label, int width, int maxLength,
+                               QLineEdit* field)
 {
     // An empty grid already counts one row.
     const int row = m_lastField ? m_rows->rowCount() : 0;
@@ -131,7 +126,9 @@ QLineEdit* TEditForm::addField(const QString& name, const QString& label, int wi
     caption->setFixedHeight(fieldHeight);
     m_rows->addWidget(caption, row, 0);
 
-    auto* field = new QLineEdit(m_fieldArea);
+    if (!field)
+        field = new QLineEdit(m_fieldArea);
+    field->setParent(m_fieldArea);
     field->setObjectName(name);
     // The label names the field for screen readers and in the window's messages.
     field->setAccessibleName(label);

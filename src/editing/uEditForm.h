@@ -37,7 +37,8 @@ protected:
 
     // Appends a row: a right-aligned label and a single-line field of the given width; the
     // field joins the tab order after the fields before it. maxLength 0 means no limit.
-    QLineEdit* addField(const QString& name, const QString& label, int width, int maxLength);
+    QLineEdit* addField(const QString& name, const QString& label, int width, int maxLength,
+                        QLineEdit* field = nullptr);
     // Appends a control to the right of the last row's field, gap pixels after what is there.
     void addBeside(QWidget* control, int gap);
     // Appends a caption in the given colour to the last row.

@@ -2,6 +2,7 @@
 
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 #include "editing/uNumberText.h"
@@ -65,23 +66,14 @@ TfEdycja::TfEdycja(QWidget* parent)
                                 QStringLiteral("Data zapłaty"), fDTPDATAZAPLATY);
     fUWAGI =
         field(QStringLiteral("fUWAGI"), QStringLiteral("Uwagi"), 473, 254, QStringLiteral("Uwagi"));
-
-    connect(fDTPDATAWPISU, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATAWPISUChange);
-    connect(fDTPDATADOK, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATADOKChange);
-    connect(fDTPDATAZAPLATY, &TDatePicker::datePicked, this, &TfEdycja::fDTPDATAZAPLATYChange);
 }
 
-QLineEdit* TfEdycja::addDateField(const QString& column, const QString& label, const QString& hint,
+TDateEdit* TfEdycja::addDateField(const QString& column, const QString& label, const QString& hint,
                                   TDatePicker*& picker)
 {
+    auto* edit = new TDateEdit(fieldArea());
     // 65 pixels, or what a wider system font needs to show the whole date.
-    const int width =
-        qMax(dateWidth, fontMetrics().horizontalAdvance(QStringLiteral("00-00-0000")) + 14);
-    QLineEdit* edit = addField(QStringLiteral("f") + column, label, width, 0);
-    // Digits only, the regional separator fixed in place, "_" where nothing is typed yet.
-    const QString separator = QStringLiteral("\\") + Regional().dateSeparator;
-    edit->setInputMask(QStringLiteral("00") + separator + QStringLiteral("00") + separator +
-                       QStringLiteral("0000;_"));
+    addField(QStringLiteral("f") + column, label, qMax(dateWidth, edit->fittingWidth()), 0, edit);
     // Of all fields only the dates show their hint as a tool tip.
     edit->setToolTip(hint);
     edit->setStatusTip(hint);
@@ -90,14 +82,16 @@ QLineEdit* TfEdycja::addDateField(const QString& column, const QString& label, c
     picker->setObjectName(QStringLiteral("fDTP") + column);
     picker->setFixedSize(pickerSide, pickerSide);
     addBeside(picker, 2);
+    edit->attachPicker(picker);
     addCaption(QStringLiteral("LabelFormat") + column, DateHintText(), formatCaptionColour, 6);
     return edit;
 }
 
 void TfEdycja::Clear()
 {
-    for (QLineEdit* field : {fID, fDATAWPISU, fDATADOK, fNRDOK, fIMIE, fNAZWISKO, fNIP, fADRES,
-                             fKODPOCZT, fMIEJSCOWOSC, fNALEZNOSC, fSTAWKA, fDATAZAPLATY, fUWAGI})
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{
+             fID, fDATAWPISU, fDATADOK, fNRDOK, fIMIE, fNAZWISKO, fNIP, fADRES, fKODPOCZT,
+             fMIEJSCOWOSC, fNALEZNOSC, fSTAWKA, fDATAZAPLATY, fUWAGI})
         showStored(field, QString());
 }
 
@@ -119,17 +113,11 @@ void TfEdycja::Load(const RejestrEntryTexts& texts)
     showStored(fUWAGI, texts.UWAGI);
 }
 
-QString TfEdycja::DateFieldText(const QLineEdit* field)
-{
-    // text() drops the unfilled places; the displayed text keeps them, as "_".
-    return field->displayText().replace(u'_', u' ');
-}
-
 RejestrEntryTexts TfEdycja::Texts() const
 {
     return RejestrEntryTexts{fID->text(),
-                             DateFieldText(fDATAWPISU),
-                             DateFieldText(fDATADOK),
+                             fDATAWPISU->dateText(),
+                             fDATADOK->dateText(),
                              fNRDOK->text(),
                              fIMIE->text(),
                              fNAZWISKO->text(),
@@ -139,7 +127,7 @@ RejestrEntryTexts TfEdycja::Texts() const
                              fMIEJSCOWOSC->text(),
                              fNALEZNOSC->text(),
                              fSTAWKA->text(),
-                             DateFieldText(fDATAZAPLATY),
+                             fDATAZAPLATY->dateText(),
                              fUWAGI->text()};
 }
 
@@ -147,17 +135,16 @@ void TfEdycja::FormShow()
 {
     saved = false;
     // A text naming no calendar day (31-04-2008) opens its calendar on today.
-    fDTPDATAWPISU->setDate(DateTextToDate(DateFieldText(fDATAWPISU)).date());
-    fDTPDATADOK->setDate(DateTextToDate(DateFieldText(fDATADOK)).date());
-    fDTPDATAZAPLATY->setDate(DateTextToDate(DateFieldText(fDATAZAPLATY)).date());
+    for (TDateEdit* field : {fDATAWPISU, fDATADOK, fDATAZAPLATY})
+        field->showDateInPicker();
     focusSelected(fID);
 }
 
-QLineEdit* TfEdycja::unusableDateField() const
+TDateEdit* TfEdycja::unusableDateField() const
 {
-    for (QLineEdit* field : {fDATAWPISU, fDATADOK, fDATAZAPLATY}) {
+    for (TDateEdit* field : {fDATAWPISU, fDATADOK, fDATAZAPLATY}) {
         // In preview nothing is written and nothing could be mended.
-        if (!field->isReadOnly() && IsUnusableDate(DateFieldText(field)))
+        if (!field->isReadOnly() && IsUnusableDate(field->dateText()))
             return field;
     }
     return nullptr;
@@ -165,7 +152,7 @@ QLineEdit* TfEdycja::unusableDateField() const
 
 void TfEdycja::SpeedButton4Click()
 {
-    if (QLineEdit* field = unusableDateField()) {
+    if (TDateEdit* field = unusableDateField()) {
         ShowInfo(QStringLiteral("Uwaga"), QStringLiteral("Nie poprawny format daty. Popraw pole"));
         // After the message, which hands the focus back to where it was.
         field->setFocus(Qt::OtherFocusReason);
@@ -190,26 +177,4 @@ void TfEdycja::fieldLeft(QLineEdit* field)
 {
     if (field == fNALEZNOSC || field == fSTAWKA)
         field->setText(NormalizeAmountText(field->text()));
-}
-
-void TfEdycja::datePicked(QLineEdit* field, const QDate& date)
-{
-    field->setText(date.toString(DateDisplayFormat));
-    // So that Enter right after picking saves, as in any field.
-    field->setFocus(Qt::OtherFocusReason);
-}
-
-void TfEdycja::fDTPDATAWPISUChange(const QDate& date)
-{
-    datePicked(fDATAWPISU, date);
-}
-
-void TfEdycja::fDTPDATADOKChange(const QDate& date)
-{
-    datePicked(fDATADOK, date);
-}
-
-void TfEdycja::fDTPDATAZAPLATYChange(const QDate& date)
-{
-    datePicked(fDATAZAPLATY, date);
 }

@@ -3,7 +3,7 @@
 #include "data/uRecords.h"
 #include "editing/uEditForm.h"
 
-class QDate;
+class TDateEdit;
 class TDatePicker;
 
 // The register entry window: the caller fills it (Clear, Load, fID), shows it modally and, when
@@ -17,9 +17,9 @@ public:
     explicit TfEdycja(QWidget* parent = nullptr);
 
     QLineEdit* fID = nullptr;
-    QLineEdit* fDATAWPISU = nullptr;
+    TDateEdit* fDATAWPISU = nullptr;
     TDatePicker* fDTPDATAWPISU = nullptr;
-    QLineEdit* fDATADOK = nullptr;
+    TDateEdit* fDATADOK = nullptr;
     TDatePicker* fDTPDATADOK = nullptr;
     QLineEdit* fNRDOK = nullptr;
     QLineEdit* fIMIE = nullptr;
@@ -30,7 +30,7 @@ public:
     QLineEdit* fMIEJSCOWOSC = nullptr;
     QLineEdit* fNALEZNOSC = nullptr;
     QLineEdit* fSTAWKA = nullptr;
-    QLineEdit* fDATAZAPLATY = nullptr;
+    TDateEdit* fDATAZAPLATY = nullptr;
     TDatePicker* fDTPDATAZAPLATY = nullptr;
     QLineEdit* fUWAGI = nullptr;
 
@@ -42,25 +42,18 @@ public:
     // The fourteen field texts in the record's order; a date field reads with blanks for its
     // unfilled places, so an untouched one reads EmptyDateText.
     RejestrEntryTexts Texts() const;
-    // A date field's text as the record takes it.
-    static QString DateFieldText(const QLineEdit* field);
 
     // Refuses a date field that is neither empty nor a calendar date (message, focus to it);
     // otherwise normalises the ID, the amount and the rate, saved = yes, closes.
     void SpeedButton4Click() override;
-
-    void fDTPDATAWPISUChange(const QDate& date);
-    void fDTPDATADOKChange(const QDate& date);
-    void fDTPDATAZAPLATYChange(const QDate& date);
 
 protected:
     void FormShow() override;
     void fieldLeft(QLineEdit* field) override;
 
 private:
-    QLineEdit* addDateField(const QString& column, const QString& label, const QString& hint,
+    TDateEdit* addDateField(const QString& column, const QString& label, const QString& hint,
                             TDatePicker*& picker);
-    void datePicked(QLineEdit* field, const QDate& date);
     // The first date field that could not be stored faithfully, or none.
-    QLineEdit* unusableDateField() const;
+    TDateEdit* unusableDateField() const;
 };

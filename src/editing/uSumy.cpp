@@ -1,6 +1,7 @@
 #include "editing/uSumy.h"
 
 #include "dialogs/uDialogPictures.h"
+#include "dialogs/uWindowLook.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 
 namespace {
 
-const QColor kWindowColour(192, 192, 208);
 const QColor kHeaderColour(176, 176, 192);
 
 } // namespace
@@ -40,7 +40,7 @@ void TSumyGrid::setCell(int column, int row, const QString& text)
 void TSumyGrid::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), kWindowColour);
+    p.fillRect(rect(), kWindowBackground);
     const int blank = fontMetrics().horizontalAdvance(u' ');
     for (int c = 0; c < colCount(); ++c) {
         const QRect header(c * kColumnWidth, 0, kColumnWidth, kRowHeight);
@@ -70,7 +70,7 @@ TfSumy::TfSumy() : QDialog(nullptr)
     setModal(false);
     setFixedSize(744, 72);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWindowColour);
+    pal.setColor(QPalette::Window, kWindowBackground);
     setPalette(pal);
 
     SumyGrid = new TSumyGrid(this);

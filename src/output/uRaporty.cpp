@@ -9,6 +9,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dialogs/uDateEdit.h"
 #include "editing/uNumberText.h"
 #include "output/uReportParams.h"
 #include "report/ReportError.h"
@@ -185,8 +186,8 @@ void TDMRaporty::frReport2GetValue(const QString& ParName, QString& ParValue)
 QString TDMRaporty::PeriodText() const
 {
     if (fMain->DateRangeActive())
-        return QStringLiteral("od ") + fMain->filtrOd->displayText().replace(u'_', u' ') +
-               QStringLiteral(" do ") + fMain->filtrDo->displayText().replace(u'_', u' ');
+        return QStringLiteral("od ") + fMain->filtrOd->dateText() + QStringLiteral(" do ") +
+               fMain->filtrDo->dateText();
     QString period;
     if (fMain->CBCurrentMonth->currentIndex() > 0)
         period = fMain->CBCurrentMonth->currentText() + u' ';

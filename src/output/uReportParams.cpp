@@ -4,6 +4,7 @@
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uDialogPictures.h"
 
@@ -17,12 +18,6 @@ namespace {
 
 const QSize kClientSize(300, 150);
 const int kHeaderHeight = 34;
-
-void setHint(QWidget* w, const QString& hint)
-{
-    w->setToolTip(hint);
-    w->setStatusTip(hint);
-}
 
 } // namespace
 
@@ -46,17 +41,15 @@ TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFla
         return l;
     };
     Label2 = label("Label2", QStringLiteral("Data raportu"), QRect(16, 52, 84, 16));
-    fDATA = new QLineEdit(this);
+    fDATA = new TDateEdit(this);
     fDATA->setObjectName(QStringLiteral("fDATA"));
-    const QChar sep = Regional().dateSeparator;
-    fDATA->setInputMask(QStringLiteral("00") + sep + QStringLiteral("00") + sep +
-                        QStringLiteral("0000;_"));
     fDATA->setGeometry(104, 49, 78, 21);
-    setHint(fDATA, QStringLiteral("Data raportu"));
+    SetHint(fDATA, QStringLiteral("Data raportu"));
     fDTPDATA = new TDatePicker(this);
     fDTPDATA->setObjectName(QStringLiteral("fDTPDATA"));
     fDTPDATA->setGeometry(182, 49, 18, 21);
     fDTPDATA->setFocusPolicy(Qt::NoFocus);
+    fDATA->attachPicker(fDTPDATA);
     Label15 = label("Label15", DateHintText(), QRect(206, 52, 80, 16));
     QPalette grey = Label15->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
@@ -66,7 +59,7 @@ TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFla
     fMIEJSCOWOSC = new QLineEdit(this);
     fMIEJSCOWOSC->setObjectName(QStringLiteral("fMIEJSCOWOSC"));
     fMIEJSCOWOSC->setGeometry(104, 79, 180, 21);
-    setHint(fMIEJSCOWOSC, QStringLiteral("Miejscowość"));
+    SetHint(fMIEJSCOWOSC, QStringLiteral("Miejscowość"));
 
     SpeedButton2 = new QPushButton(OkGlyph(), QStringLiteral("&OK"), this);
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
@@ -75,29 +68,23 @@ TfReportParams::TfReportParams(QWidget* parent) : QDialog(parent, kToolWindowFla
     // Keys stay in the edits, whose handler closes the window on Enter and Escape.
     SpeedButton2->setFocusPolicy(Qt::NoFocus);
     SpeedButton2->setAutoDefault(false);
-    setHint(SpeedButton2, QStringLiteral("Ok"));
+    SetHint(SpeedButton2, QStringLiteral("Ok"));
 
     setTabOrder(fDATA, fMIEJSCOWOSC);
     fDATA->installEventFilter(this);
     fMIEJSCOWOSC->installEventFilter(this);
-    connect(fDTPDATA, &TDatePicker::datePicked, this, &TfReportParams::fDTPDATAChange);
     connect(SpeedButton2, &QPushButton::clicked, this, &TfReportParams::SpeedButton2Click);
 }
 
 QString TfReportParams::DateText() const
 {
-    return fDATA->displayText().replace(u'_', u' ');
+    return fDATA->dateText();
 }
 
 void TfReportParams::FormShow()
 {
     fDTPDATA->setDate(Now().date());
     fDATA->setFocus();
-}
-
-void TfReportParams::fDTPDATAChange(const QDate& date)
-{
-    fDATA->setText(date.toString(DateDisplayFormat));
 }
 
 void TfReportParams::SpeedButton2Click()

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TDateEdit;
 class TDatePicker;
 
 // The report parameters window: the report date and the town, shown modally before every
@@ -18,7 +19,7 @@ public:
 
     QLabel* Header = nullptr;
     QLabel* Label2 = nullptr;
-    QLineEdit* fDATA = nullptr;
+    TDateEdit* fDATA = nullptr;
     TDatePicker* fDTPDATA = nullptr;
     QLabel* Label15 = nullptr;
     QLabel* Label1 = nullptr;
@@ -30,7 +31,6 @@ public:
     QString DateText() const;
 
     void FormShow();
-    void fDTPDATAChange(const QDate& date);
     void SpeedButton2Click();
 
 protected:

@@ -1,5 +1,6 @@
 #include "tools/InstallLayout.h"
 
+#include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
 #include "data/IniFile.h"

@@ -11,13 +11,10 @@
 struct InstallReport
 {
     bool ok = true;
-    QStringList created; // paths made by this run
-    QString error;       // first failure, in Polish, when !ok
+    QStringList created;  // paths made by this run
+    QString error;        // first failure, in Polish, when !ok
     QStringList warnings; // what was found wrong and left alone (repeated numbers in a table)
 };
 
 // programFile may be empty (tests lay out data only).
 InstallReport InstallProgramDir(const QString& dir, const QString& programFile = {});
-
-// The default password a new installation starts with.
-inline const QString kDefaultPassword = QStringLiteral("kestu");

@@ -8,6 +8,7 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uInfoForm.h"
 #include "dialogs/uQuestionForm.h"
 #include "editing/uEdycja.h"

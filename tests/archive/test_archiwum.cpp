@@ -8,6 +8,7 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 
 #include <QAbstractItemView>
@@ -118,7 +119,7 @@ void checkFound(const TfArchiwum& w, bool found, const QString& name, const QStr
                                                       w.usun, w.odtworz})
         QCOMPARE(c->isEnabled(), found);
     QCOMPARE(w.oNazwa->text(), name);
-    QCOMPARE(TfArchiwum::DateFieldText(w.oData), date);
+    QCOMPARE(w.oData->dateText(), date);
     QCOMPARE(w.oDTPdata->date(), picker);
     const QColor base = found ? QColor(Qt::white) : QColor(187, 187, 187);
     QCOMPARE(w.oNazwa->palette().color(QPalette::Base), base);
@@ -154,7 +155,7 @@ private Q_SLOTS:
                    QDate(2026, 4, 5));
         // Only picking a date writes the field.
         Q_EMIT f.w->oDTPdata->calendar()->clicked(QDate(2026, 12, 24));
-        QCOMPARE(TfArchiwum::DateFieldText(f.w->oData), QStringLiteral("24-12-2026"));
+        QCOMPARE(f.w->oData->dateText(), QStringLiteral("24-12-2026"));
         QVERIFY(dir("b", QByteArray()));
         checkFound(*f.w, false, QString(), EmptyDateText, kToday);
         QVERIFY(dir("c", QByteArray("")));
@@ -173,7 +174,7 @@ private Q_SLOTS:
         f.w->hide();
         f.w->show();
         QCOMPARE(f.w->nNazwa->text(), QString());
-        QCOMPARE(TfArchiwum::DateFieldText(f.w->nData), QStringLiteral("07-12-2026"));
+        QCOMPARE(f.w->nData->dateText(), QStringLiteral("07-12-2026"));
         QCOMPARE(f.w->nDTPdata->date(), kToday);
         QCOMPARE(f.w->SelectedDirectory(), QStringLiteral("/"));
     }
@@ -235,7 +236,7 @@ private Q_SLOTS:
         checkFound(*f.w, true, QStringLiteral("Archiwum łódzkie"), QStringLiteral("15-12-2026"),
                    QDate(2026, 12, 15));
         QCOMPARE(f.w->nNazwa->text(), QString());
-        QCOMPARE(TfArchiwum::DateFieldText(f.w->nData), EmptyDateText);
+        QCOMPARE(f.w->nData->dateText(), EmptyDateText);
     }
 
     // 4 KiB overwritten in the middle of the live rejestr.DB: the user is told which file, and

@@ -2,6 +2,7 @@
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uFormPreview.h"
 #include "editing/uEdycja.h"
@@ -540,7 +541,7 @@ private Q_SLOTS:
         auto typeAndSave = [&](QWidget*) {
             date->setFocus();
             QTest::keyClicks(date, typed);
-            QCOMPARE(TfEdycja::DateFieldText(date), read);
+            QCOMPARE(qobject_cast<TDateEdit*>(date)->dateText(), read);
             QTest::keyClick(edycja->fUWAGI, Qt::Key_Return);
         };
         QString shown;

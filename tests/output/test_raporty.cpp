@@ -9,6 +9,7 @@
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "editing/uNumberText.h"
 #include "output/uRaporty.h"

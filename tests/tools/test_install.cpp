@@ -1,3 +1,4 @@
+#include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
 #include "dbengine/SqliteHandles.h"
@@ -130,10 +131,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("rows"); // inserted into the table before the install
         QTest::addColumn<QString>("warning");
-        QTest::newRow("taxpayers") << "kontrahenci" << "(ID) VALUES (1),(2)" << "";
-        QTest::newRow("entries") << "rejestr" << "(IDKONTRAHENTA,ID) VALUES (1,7),(2,7)" << "";
-        QTest::newRow("a repeated taxpayer")
-            << "kontrahenci" << "(ID) VALUES (1),(2),(1)" << "numer 1 powtarza się 2 razy";
+        QTest::newRow("taxpayers") << "kontrahenci"
+                                   << "(ID) VALUES (1),(2)"
+                                   << "";
+        QTest::newRow("entries") << "rejestr"
+                                 << "(IDKONTRAHENTA,ID) VALUES (1,7),(2,7)"
+                                 << "";
+        QTest::newRow("a repeated taxpayer") << "kontrahenci"
+                                             << "(ID) VALUES (1),(2),(1)"
+                                             << "numer 1 powtarza się 2 razy";
         QTest::newRow("a repeated entry") << "rejestr"
                                           << "(IDKONTRAHENTA,ID) VALUES (1,7),(1,7),(1,7),(2,7)"
                                           << "numer 1/7 powtarza się 3 razy";
