@@ -25,7 +25,7 @@ namespace {
 constexpr int kTaxpayers = 5;
 constexpr int kEntriesEach = 20;
 
-const char* const kOutcomeNames[] = {"zapisano",   "błąd",      "zmieniony",   "usunięty",
+const char* const kOutcomeNames[] = {"zapisano",     "błąd",      "zmieniony", "usunięty",
                                      "numer zajęty", "pozostałe", "ma zapisy"};
 
 // Moves the view's cursor to a random row among its first `among`; false on an empty view.
@@ -128,10 +128,8 @@ int main(int argc, char** argv)
     for (int t = 1; t <= kTaxpayers; ++t) {
         taxpayers += QStringLiteral("%1(%2,'Podatnik %2')").arg(t > 1 ? "," : "").arg(t);
         for (int e = 1; e <= kEntriesEach; ++e)
-            entries += QStringLiteral("%1(%2,%3,0,2)")
-                           .arg(entries.isEmpty() ? "" : ",")
-                           .arg(e)
-                           .arg(t);
+            entries +=
+                QStringLiteral("%1(%2,%3,0,2)").arg(entries.isEmpty() ? "" : ",").arg(e).arg(t);
     }
     Scalar(QStringLiteral("kontrahenci.DB"),
            qPrintable(QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES ") + taxpayers));

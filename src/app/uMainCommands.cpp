@@ -284,7 +284,8 @@ void TfMain::EditRejestr()
         qint64 id = 0;
         if (!wholeNumber(fEdycja->fID->text(), id))
             return;
-        const SaveResult result = myDataBase->UpdateRejestr(oldId, taxpayer, fEdycja->Texts(), asRead);
+        const SaveResult result =
+            myDataBase->UpdateRejestr(oldId, taxpayer, fEdycja->Texts(), asRead);
         if (result || result.outcome == SaveResult::Changed ||
             result.outcome == SaveResult::Removed) {
             myDataBase->RefreshRejestr();

@@ -67,6 +67,5 @@ enum class RestoreOutcome
 // reopened. An interrupted replacement of the archive is completed first; while it cannot be,
 // nothing is restored. dataModule may be null (no connection to close). renumbered lists the
 // entries of an earlier program's register renumbered on the way.
-RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
-                              QString* error = nullptr,
+RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error = nullptr,
                               std::vector<RenumberedEntry>* renumbered = nullptr);

@@ -50,11 +50,10 @@ bool IsUnique(sqlite3* db, const Numbers& n)
 // The first repeated number, e.g. "3/17" for taxpayer 3's entry 17, with how often it appears.
 QString FirstRepeated(sqlite3* db, const Numbers& n, int* times)
 {
-    const QByteArray sql = QByteArray("SELECT ") +
-                           (QByteArray(n.columns).contains(',') ? "IDKONTRAHENTA || '/' || ID"
-                                                                : "ID") +
-                           ", count(*) FROM " + n.stem + " GROUP BY " + n.columns +
-                           " HAVING count(*) > 1 LIMIT 1";
+    const QByteArray sql =
+        QByteArray("SELECT ") +
+        (QByteArray(n.columns).contains(',') ? "IDKONTRAHENTA || '/' || ID" : "ID") +
+        ", count(*) FROM " + n.stem + " GROUP BY " + n.columns + " HAVING count(*) > 1 LIMIT 1";
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr);
     const SqliteStatementPtr st(raw);

@@ -134,8 +134,7 @@ public:
     QString SortExpression(const QString& column) const;
 
 private:
-    template <typename Body>
-    SaveResult inWriteTransaction(qint64 code, Body body);
+    template <typename Body> SaveResult inWriteTransaction(qint64 code, Body body);
     // The stamp of the record the statement selects; empty when there is none.
     RecordStamp storedStamp(const QString& statement, const QStringList& columns);
     // Whether the statement selects a row; raises EDBEngineError when it cannot be told.

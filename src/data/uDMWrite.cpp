@@ -5,7 +5,6 @@
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 
-
 namespace {
 
 enum Code : qint64
@@ -46,15 +45,15 @@ QString dateCode(const QString& text)
 
 // The stored columns of each table, in the order a stamp lists them (never the computed WARTOSC).
 const QStringList kRejestrColumns = {
-    QStringLiteral("ID"),          QStringLiteral("DATAWPISU"),     QStringLiteral("DATADOK"),
-    QStringLiteral("NALEZNOSC"),   QStringLiteral("STAWKA"),        QStringLiteral("DATAZAPLATY"),
-    QStringLiteral("NRDOK"),       QStringLiteral("IMIE"),          QStringLiteral("NAZWISKO"),
-    QStringLiteral("NIP"),         QStringLiteral("ADRES"),         QStringLiteral("KODPOCZT"),
-    QStringLiteral("MIEJSCOWOSC"), QStringLiteral("UWAGI"),         QStringLiteral("IDKONTRAHENTA")};
+    QStringLiteral("ID"),          QStringLiteral("DATAWPISU"), QStringLiteral("DATADOK"),
+    QStringLiteral("NALEZNOSC"),   QStringLiteral("STAWKA"),    QStringLiteral("DATAZAPLATY"),
+    QStringLiteral("NRDOK"),       QStringLiteral("IMIE"),      QStringLiteral("NAZWISKO"),
+    QStringLiteral("NIP"),         QStringLiteral("ADRES"),     QStringLiteral("KODPOCZT"),
+    QStringLiteral("MIEJSCOWOSC"), QStringLiteral("UWAGI"),     QStringLiteral("IDKONTRAHENTA")};
 const QStringList kKontrahenciColumns = {
-    QStringLiteral("ID"),       QStringLiteral("NAZWA"),       QStringLiteral("NIP"),
-    QStringLiteral("ADRES"),    QStringLiteral("KODPOCZT"),    QStringLiteral("MIEJSCOWOSC"),
-    QStringLiteral("TELEFONY"), QStringLiteral("UWAGI"),       QStringLiteral("SKROT")};
+    QStringLiteral("ID"),       QStringLiteral("NAZWA"),    QStringLiteral("NIP"),
+    QStringLiteral("ADRES"),    QStringLiteral("KODPOCZT"), QStringLiteral("MIEJSCOWOSC"),
+    QStringLiteral("TELEFONY"), QStringLiteral("UWAGI"),    QStringLiteral("SKROT")};
 
 // The stored values of a row exactly as read (floats in their round-trip text), so a stamp
 // taken from a view and one taken from the file now agree unless the record changed.
@@ -91,8 +90,7 @@ void TmyDataBase::bindKontrahentTexts(Query& q, const KontrahentTexts& k)
         q.setParam(QStringLiteral("PARAM%1").arg(i), texts[i]);
 }
 
-template <typename Body>
-SaveResult TmyDataBase::inWriteTransaction(qint64 code, Body body)
+template <typename Body> SaveResult TmyDataBase::inWriteTransaction(qint64 code, Body body)
 {
     bool inTransaction = false;
     try {
@@ -164,9 +162,9 @@ RejestrEntryTexts TmyDataBase::CurrentRejestr() const
 KontrahentTexts TmyDataBase::CurrentKontrahent() const
 {
     const Query& k = DBFKontrahenci;
-    return {k.asText(QStringLiteral("ID")),         k.asText(QStringLiteral("SKROT")),
-            k.asText(QStringLiteral("NAZWA")),      k.asText(QStringLiteral("NIP")),
-            k.asText(QStringLiteral("ADRES")),      k.asText(QStringLiteral("KODPOCZT")),
+    return {k.asText(QStringLiteral("ID")),          k.asText(QStringLiteral("SKROT")),
+            k.asText(QStringLiteral("NAZWA")),       k.asText(QStringLiteral("NIP")),
+            k.asText(QStringLiteral("ADRES")),       k.asText(QStringLiteral("KODPOCZT")),
             k.asText(QStringLiteral("MIEJSCOWOSC")), k.asText(QStringLiteral("TELEFONY")),
             k.asText(QStringLiteral("UWAGI"))};
 }
@@ -223,14 +221,14 @@ SaveResult TmyDataBase::UpdateRejestr(qint64 oldId, qint64 taxpayerId, const Rej
         bindRejestrTexts(q, e);
         q.setLine(22, QString::number(oldId));
         q.setLine(24, QString::number(taxpayerId));
-        const RecordStamp stored =
-            storedStamp(QStringLiteral(" FROM rejestr.DB") + Key(oldId, taxpayerId),
-                        kRejestrColumns);
+        const RecordStamp stored = storedStamp(
+            QStringLiteral(" FROM rejestr.DB") + Key(oldId, taxpayerId), kRejestrColumns);
         if (stored.isEmpty())
             return SaveResult::Removed;
         if (stored != asRead)
             return SaveResult::Changed;
-        if (id != oldId && exists(QStringLiteral("SELECT ID FROM rejestr.DB") + Key(id, taxpayerId)))
+        if (id != oldId &&
+            exists(QStringLiteral("SELECT ID FROM rejestr.DB") + Key(id, taxpayerId)))
             return SaveResult::Taken;
         q.execute();
         return SaveResult::Saved;

@@ -4,8 +4,7 @@
 #include "data/uDefinicje.h"
 #include "dialogs/uDatePicker.h"
 
-TDateEdit::TDateEdit(QWidget* parent)
-    : QLineEdit(parent)
+TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
 {
     const QString separator = QStringLiteral("\\") + Regional().dateSeparator;
     setInputMask(QStringLiteral("00") + separator + QStringLiteral("00") + separator +

@@ -82,8 +82,7 @@ bool IsHarmless(char16_t c)
 
 } // namespace
 
-TextDecoder::TextDecoder(int codePage)
-    : m_codePage(codePage == 0 ? kWindows1250 : codePage)
+TextDecoder::TextDecoder(int codePage) : m_codePage(codePage == 0 ? kWindows1250 : codePage)
 {
     if (m_codePage == kWindows1250) {
         m_valid = true;

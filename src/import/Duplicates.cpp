@@ -17,8 +17,7 @@ public:
     explicit Table(const QString& file)
     {
         sqlite3* raw = nullptr;
-        sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READWRITE,
-                        nullptr);
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
         m_db.reset(raw);
         m_file = file;
     }
@@ -33,8 +32,7 @@ public:
 
     bool exec(const char* sql, QString* error) const
     {
-        return sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK ||
-               fail(error);
+        return sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK || fail(error);
     }
 
     bool fail(QString* error) const
@@ -87,9 +85,8 @@ bool RenumberRepeatedEntries(const Table& table, const QString& source,
     std::vector<RenumberedEntry> found;
     int rc;
     while ((rc = sqlite3_step(later.get())) == SQLITE_ROW)
-        found.push_back({sqlite3_column_int64(later.get(), 1),
-                         sqlite3_column_int64(later.get(), 2), 0,
-                         sqlite3_column_int64(later.get(), 0)});
+        found.push_back({sqlite3_column_int64(later.get(), 1), sqlite3_column_int64(later.get(), 2),
+                         0, sqlite3_column_int64(later.get(), 0)});
     if (rc != SQLITE_DONE)
         return table.fail(error);
     if (found.empty())
@@ -137,10 +134,9 @@ bool SettleDuplicates(const QString& stagedFile, const QString& tableName, const
         renumbered->clear();
     {
         const Table table(stagedFile);
-        const bool settled =
-            tableName.startsWith(QLatin1String("kontrahenci"), Qt::CaseInsensitive)
-                ? RefuseSharedTaxpayerNumbers(table, source, error)
-                : RenumberRepeatedEntries(table, source, renumbered, error);
+        const bool settled = tableName.startsWith(QLatin1String("kontrahenci"), Qt::CaseInsensitive)
+                                 ? RefuseSharedTaxpayerNumbers(table, source, error)
+                                 : RenumberRepeatedEntries(table, source, renumbered, error);
         if (!settled)
             return false;
     }

@@ -139,8 +139,7 @@ void SetParadoxReader(const QString& program, int timeLimitMs)
 }
 
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                         const QString& sqliteFile, int codePage, ReadTable* result,
-                         QString* error)
+                         const QString& sqliteFile, int codePage, ReadTable* result, QString* error)
 {
     if (TableStem(tableFile).isEmpty())
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));

@@ -365,8 +365,7 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
 } // namespace
 
 bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                      const QString& sqliteFile, int codePage, ReadTable* result,
-                      QString* error)
+                      const QString& sqliteFile, int codePage, ReadTable* result, QString* error)
 {
     const Table* table = TableOf(tableFile);
     if (!table)

@@ -49,8 +49,7 @@ QString FindTableFile(const QString& dir, const QString& name)
     return {};
 }
 
-ParadoxImport::ParadoxImport(const QString& dir)
-    : m_dir(dir)
+ParadoxImport::ParadoxImport(const QString& dir) : m_dir(dir)
 {
     for (size_t t = 0; t < tableCount(); ++t) {
         m_tables[t].name = TableNames[t];

@@ -18,8 +18,7 @@
 #include <QVBoxLayout>
 
 TfImportPreview::TfImportPreview(ParadoxImport& import, QWidget* parent)
-    : QDialog(parent)
-    , m_import(import)
+    : QDialog(parent), m_import(import)
 {
     setObjectName(QStringLiteral("fImportPreview"));
     setWindowTitle(QStringLiteral("Import danych z tabel Paradox"));
@@ -49,8 +48,9 @@ TfImportPreview::TfImportPreview(ParadoxImport& import, QWidget* parent)
         const int declared = table.read.declaredPage;
         for (const int page : CodePageChoices(declared)) {
             const bool fromFile = page == (declared == 0 ? 1250 : declared);
-            m_pages[t]->addItem(fromFile ? CodePageName(page) + QStringLiteral(" – zapisana w pliku")
-                                         : CodePageName(page),
+            m_pages[t]->addItem(fromFile
+                                    ? CodePageName(page) + QStringLiteral(" – zapisana w pliku")
+                                    : CodePageName(page),
                                 page);
         }
         m_pages[t]->setCurrentIndex(m_pages[t]->findData(table.read.codePage));

@@ -234,8 +234,8 @@ private Q_SLOTS:
             SaveResult::Changed, "1Nowa,3C|1/7:1.0");
         row("edit of a renumbered entry", Race::RenumbersTheTaxpayer, Save::StaleEntry,
             SaveResult::Removed, "2A,3C|2/7:1.0");
-        row("edit of a deleted entry", Race::DeletesTheEntry, Save::StaleEntry,
-            SaveResult::Removed, "1A,3C|");
+        row("edit of a deleted entry", Race::DeletesTheEntry, Save::StaleEntry, SaveResult::Removed,
+            "1A,3C|");
         row("orphan under a renumbered taxpayer", Race::RenumbersTheTaxpayer, Save::NewEntry,
             SaveResult::Removed, "2A,3C|2/7:1.0");
         row("orphan under a deleted taxpayer", Race::DeletesAnEmptyTaxpayer,
@@ -340,10 +340,9 @@ private Q_SLOTS:
         dm.DMCreate();
         QCOMPARE(dm.UpdateRejestr(12, 3, entry(QStringLiteral("12")), {}).outcome,
                  SaveResult::Removed);
-        QCOMPARE(
-            dm.UpdateKontrahent(5, taxpayer(QStringLiteral("6"), QStringLiteral("Gmina")), {})
-                .outcome,
-            SaveResult::Removed);
+        QCOMPARE(dm.UpdateKontrahent(5, taxpayer(QStringLiteral("6"), QStringLiteral("Gmina")), {})
+                     .outcome,
+                 SaveResult::Removed);
         QCOMPARE(dm.DeleteRejestr(12, 3).outcome, SaveResult::Removed);
         QVERIFY(m_shown.isEmpty());
         QCOMPARE(

@@ -14,9 +14,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTableWidget>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -373,7 +373,8 @@ void TestParadoxImport::refusedImports_data()
         "plik jest uszkodzony (odczyt przerwała awaria)");
     row("reader fails", "kontrahenci.DB", "reader exit 1",
         "plik jest uszkodzony (odczyt zakończył się błędem 1)");
-    row("reader writes nothing", "kontrahenci.DB", "reader echo 2 1250 1250", "Nie można zapisać tabeli");
+    row("reader writes nothing", "kontrahenci.DB", "reader echo 2 1250 1250",
+        "Nie można zapisać tabeli");
     row("reader missing", "kontrahenci.DB", "reader", "nie można uruchomić programu");
 }
 
@@ -616,9 +617,9 @@ void TestParadoxImport::codePageOfTheTexts()
     const QString file = m_source.filePath(QStringLiteral("out.DB"));
     ReadTable read;
     QString error;
-    QVERIFY2(ConvertParadoxTable(path, QStringLiteral("kontrahenci.DB"), file, asked, &read,
-                                 &error),
-             qPrintable(error));
+    QVERIFY2(
+        ConvertParadoxTable(path, QStringLiteral("kontrahenci.DB"), file, asked, &read, &error),
+        qPrintable(error));
     QCOMPARE(read.codePage, used);
     QCOMPARE(read.declaredPage, declared);
     QCOMPARE(Rows(file, QStringLiteral("kontrahenci")).value(2).section(u'|', 1, 1),
@@ -641,7 +642,8 @@ void TestParadoxImport::repeatedEntryNumbersRenumbered()
     QCOMPARE(renumbered.size(), size_t(2));
     QCOMPARE(renumbered[1].record, 5);
     QCOMPARE(renumbered[1].newNumber, 11);
-    QVERIFY(RenumberedText(renumbered).contains(QStringLiteral("podatnik 1, rekord 2: numer 7 → 10")));
+    QVERIFY(
+        RenumberedText(renumbered).contains(QStringLiteral("podatnik 1, rekord 2: numer 7 → 10")));
 
     // An archive of the earlier program is settled the same way, and says so.
     WriteText(source(QStringLiteral("archiwum.bak")), QByteArray(112, '\0'));
@@ -686,8 +688,9 @@ void TestParadoxImport::previewBeforeAnythingIsReplaced()
     QCOMPARE(import.table(1).read.codePage, 852);
     QVERIFY(import.preview(1, 1).rows[0].join(u'|') != first.join(u'|'));
     QCOMPARE(import.preview(0, 5).rows.size(), size_t(2));
-    QCOMPARE(program.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
-             QStringLiteral("0"));
+    QCOMPARE(
+        program.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+        QStringLiteral("0"));
 }
 
 void TestParadoxImport::previewWindowFollowsTheChosenPage()
@@ -731,8 +734,9 @@ void TestParadoxImport::menuCommand()
     };
     bool accepted = true;
     const PreviewFunction preview = [&](ParadoxImport& import) {
-        said << QStringLiteral("preview %1 %2").arg(import.table(0).read.rows).arg(
-                    import.table(1).read.rows);
+        said << QStringLiteral("preview %1 %2")
+                    .arg(import.table(0).read.rows)
+                    .arg(import.table(1).read.rows);
         return accepted;
     };
 
