@@ -416,12 +416,15 @@ private Q_SLOTS:
         QCOMPARE(model.index(0, 10).data().toString(), QStringLiteral("1,50"));
         QCOMPARE(model.index(0, 12).data().toString(), QStringLiteral("0,03"));
         QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("01-01-2008"));
-        const int before = model.rowCount();
-        model.fetchMore({});
-        QVERIFY(model.rowCount() > before);
-        dm.LocateRejestr(2999, 7); // the scan reads on; the model shows the rows it read
-        QCOMPARE(model.rowCount(), dm.DBFRejestr.fetchedCount());
+        model.fetchMore({}); // the count, once the first screen is shown
+        QCOMPARE(model.rowCount(), 3000);
+        QVERIFY(!model.canFetchMore({}));
+        QCOMPARE(model.index(2999, 0).data().toString(), QStringLiteral("3000"));
+        dm.LocateRejestr(2999, 7);
         QCOMPARE(dm.DBFRejestr.cursor(), 2998);
+        QCOMPARE(dm.DBFRejestr.asInteger(QStringLiteral("ID")), 2999);
+        dm.LocateRejestr(5000, 7); // no such entry: the last row
+        QCOMPARE(dm.DBFRejestr.cursor(), 2999);
         dm.SortRejestrBy(QStringLiteral("ID"));
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("3000"));
         QVERIFY(model.rowCount() < 3000);
@@ -432,7 +435,10 @@ private Q_SLOTS:
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         dm.RefreshRejestr();
         dm.LocateRejestr(1500, 7);
+        QCoreApplication::processEvents();
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));
+        checked.fetchMore({});
+        QCOMPARE(checked.index(0, 0).data().toString(), QStringLiteral("3000")); // the highest value
         dm.DBFRejestr.close();
         QCOMPARE(checked.rowCount(), 0);
     }
