@@ -132,7 +132,9 @@ QVariant ViewModel::headerData(int section, Qt::Orientation orientation, int rol
 
 bool ViewModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && !m_fetchFailed && m_view->isOpen() && !m_view->rowCountKnown();
+    // Also while a count taken through another model of the same view is still to come here.
+    return !parent.isValid() && !m_fetchFailed && m_view->isOpen() &&
+           (!m_view->rowCountKnown() || m_view->rowCount() != m_rows);
 }
 
 void ViewModel::fetchMore(const QModelIndex& parent)
