@@ -31,10 +31,9 @@ const char* const kOutcomeNames[] = {"zapisano",     "błąd",      "zmieniony",
 // Moves the view's cursor to a random row among its first `among`; false on an empty view.
 bool PickRow(Query& view, std::mt19937& random, int among = 1 << 30)
 {
-    view.fetchAll();
     if (view.isEmpty())
         return false;
-    view.setCursor(int(random() % unsigned(qMin(among, view.fetchedCount()))));
+    view.setCursor(int(random() % unsigned(qMin(among, view.countRows()))));
     return true;
 }
 

@@ -24,9 +24,10 @@
 namespace {
 
 constexpr int kTaxpayers = 10000;
-constexpr int kEntries = 1000000;
+// Set from the command line (--entries, --big); these are the defaults.
+int g_entries = 1000000;
 constexpr int kBigTaxpayer = 1;
-constexpr int kBigTaxpayerEntries = 100000;
+int g_bigEntries = 100000;
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2026;
 
@@ -398,7 +399,7 @@ bool writeEntries(const QString& file, Random& rnd, const std::vector<Office>& o
     // Entries are written in the order they were made: by date across all offices, so the
     // rows of one office lie scattered through the file as in a register kept for years.
     std::vector<Entry> entries;
-    entries.reserve(kEntries);
+    entries.reserve(g_entries);
     for (int id = 1; id <= kTaxpayers; ++id) {
         const Office& o = offices[std::size_t(id)];
         std::uniform_int_distribution<qint64> day(o.firstDay, o.lastDay);
@@ -511,7 +512,7 @@ std::vector<Office> planOffices(Random& rnd)
         o.town = rnd.uniform(0, int(std::size(kTowns)) - 1);
         if (id == kBigTaxpayer) {
             o.town = 2; // Łódź
-            o.entries = kBigTaxpayerEntries;
+            o.entries = g_bigEntries;
             o.firstDay = first;
             o.lastDay = last;
             continue;
@@ -522,7 +523,7 @@ std::vector<Office> planOffices(Random& rnd)
         weights[std::size_t(id)] = weightOf(rnd.engine());
         total += weights[std::size_t(id)];
     }
-    const int rest = kEntries - kBigTaxpayerEntries;
+    const int rest = g_entries - g_bigEntries;
     int given = 0;
     for (int id = 1; id <= kTaxpayers; ++id) {
         if (id == kBigTaxpayer)
@@ -544,12 +545,30 @@ std::vector<Office> planOffices(Random& rnd)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: bench_generate DIR\n");
+    QStringList args = app.arguments().mid(1);
+    const auto usage = [] {
+        std::fprintf(stderr, "usage: bench_generate [--entries N] [--big N] DIR\n"
+                             "  --entries N: register entries in all (1000000)\n"
+                             "  --big N: entries of taxpayer 1 (100000), at most --entries\n");
         return 2;
+    };
+    while (args.size() > 1 && args.first().startsWith(QLatin1String("--"))) {
+        bool ok = false;
+        const int n = args.value(1).toInt(&ok);
+        if (!ok || n < 1)
+            return usage();
+        if (args.first() == QLatin1String("--entries"))
+            g_entries = n;
+        else if (args.first() == QLatin1String("--big"))
+            g_bigEntries = n;
+        else
+            return usage();
+        args.remove(0, 2);
     }
-    const QString dir = QDir(args.at(1)).absolutePath();
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) ||
+        g_bigEntries > g_entries)
+        return usage();
+    const QString dir = QDir(args.at(0)).absolutePath();
     QElapsedTimer timer;
     timer.start();
 
@@ -598,7 +617,7 @@ int main(int argc, char** argv)
     sqlite3_bind_int(st, 2, kLastYear);
     sqlite3_step(st);
     std::printf("%s: %d taxpayers, %d register entries in %.1f s\n", qPrintable(dir), kTaxpayers,
-                kEntries, double(timer.elapsed()) / 1000.0);
+                g_entries, double(timer.elapsed()) / 1000.0);
     std::printf("taxpayer %d: %lld entries (IDs 1..%lld), %lld of them in %d\n", kBigTaxpayer,
                 sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 2),
                 sqlite3_column_int64(st, 1), kLastYear);

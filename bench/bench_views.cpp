@@ -3,6 +3,7 @@
 // code, against the same SQL on the bare SQLite C API (same connection) and the sqlite3 shell
 // with LIMIT 60, both its statement timer and its whole run. It measures and prints; it never
 // judges by exit code.
+#include "app/uDBGrid.h"
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/ViewModel.h"
@@ -12,7 +13,9 @@
 #include "dbengine/SqlNormalizer.h"
 #include "dbengine/SqliteHandles.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -304,6 +307,49 @@ qint64 warmPageCache(const QString& dbDir)
     return bytes;
 }
 
+// The statements the program runs, with their bound values, as SQLite starts each of them.
+struct Trace
+{
+    std::vector<QByteArray> statements;
+    bool on = false;
+};
+
+int traceStatement(unsigned, void* context, void* statement, void*)
+{
+    auto* trace = static_cast<Trace*>(context);
+    if (!trace->on)
+        return 0;
+    if (char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement))) {
+        trace->statements.emplace_back(sql);
+        sqlite3_free(sql);
+    }
+    return 0;
+}
+
+// What `action` sends to the engine on the program's connection.
+std::vector<QByteArray> traced(sqlite3* db, const std::function<void()>& action)
+{
+    Trace trace;
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, traceStatement, &trace);
+    trace.on = true;
+    action();
+    trace.on = false;
+    sqlite3_trace_v2(db, 0, nullptr, nullptr);
+    return trace.statements;
+}
+
+// The C floor: each statement prepared, stepped to its end reading every column by type,
+// finalised, one after another; rows counted.
+BareResult floorRun(sqlite3* db, const std::vector<QByteArray>& statements)
+{
+    BareResult all;
+    const Stopwatch t;
+    for (const QByteArray& sql : statements)
+        all.rows += bareRun(db, sql, BareStop{1 << 30}).rows;
+    all.time = t.elapsed();
+    return all;
+}
+
 struct Path
 {
     const char* name;
@@ -365,6 +411,209 @@ void printTable(const std::vector<Figures>& table, double Times::*kind)
     }
 }
 
+// The grid as the user drives it: keys and the scrollbar, each followed by a paint.
+void press(TDBGrid& grid, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&grid, &event);
+}
+
+void paint(TDBGrid& grid)
+{
+    grid.viewport()->repaint();
+}
+
+// The register view's parts as the data module composes them, for the floors' statements.
+QByteArray registerFrom(const TmyDataBase& dm)
+{
+    return NormalizeSql(QStringLiteral(" FROM rejestr.DB WHERE 1=1 ") + dm.rejestrDateFilter +
+                        u' ' + dm.rejestrTaxpayerFilter)
+        .toUtf8();
+}
+
+QByteArray countSql(const TmyDataBase& dm)
+{
+    return "SELECT COUNT(*)" + registerFrom(dm);
+}
+
+// The last screen: the view's order reversed, tie-break too, LIMIT 60.
+QByteArray lastScreenSql(const TmyDataBase& dm)
+{
+    return "SELECT *" + registerFrom(dm) + " ORDER BY " +
+           dm.SortExpression(dm.rejestrSortField).toUtf8() +
+           (dm.rejestrSortAsc ? " DESC" : " ASC") + ", rowid DESC LIMIT 60";
+}
+
+struct Goal
+{
+    QByteArray name;
+    Times program;
+    Times floor;
+    double goal;
+    QByteArray note;
+};
+
+void printGoals(const std::vector<Goal>& goals)
+{
+    std::printf("%-52s %11s %11s %7s %7s  %s\n", "path (median)", "program", "C floor", "ratio",
+                "goal", "");
+    for (const Goal& g : goals) {
+        const double ratio = g.floor.wall > 0 ? g.program.wall / g.floor.wall : 0.0;
+        std::printf("%-52s %8.2f ms %8.2f ms %6.2fx %6s  %s%s\n", g.name.constData(),
+                    g.program.wall, g.floor.wall, ratio,
+                    g.goal > 0 ? QByteArray::number(g.goal, 'f', 1).append('x').constData() : "-",
+                    g.goal > 0 ? (ratio <= g.goal ? "met " : "NOT met ") : "",
+                    g.note.constData());
+    }
+}
+
+// Times `action` (after the untimed `before`) against the C floor's statements, taking turns.
+Goal timeAgainstFloor(const QByteArray& name, int repeats, sqlite3* db,
+                      const std::function<void()>& before, const std::function<void()>& action,
+                      const std::vector<QByteArray>& floor, double goal)
+{
+    std::vector<Times> program;
+    std::vector<Times> bare;
+    before();
+    action(); // warm-up
+    floorRun(db, floor);
+    for (int i = 0; i < repeats; ++i) {
+        if (i % 2)
+            bare.push_back(floorRun(db, floor).time);
+        before();
+        const Stopwatch t;
+        action();
+        program.push_back(t.elapsed());
+        if (i % 2 == 0)
+            bare.push_back(floorRun(db, floor).time);
+    }
+    return {name, median(program), median(bare), goal, {}};
+}
+
+// Ctrl+End (plain and after a sort) and a scrollbar jump to the middle, each to the painted
+// screen, against the C floor of what it needs.
+void benchEnds(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, int repeats,
+               std::vector<Goal>& goals)
+{
+    sqlite3* db = dm.DatabaseMain.handle();
+    const auto openView = [&](const QString& sortField) {
+        dm.rejestrTaxpayerFilter = taxpayerFilter;
+        dm.rejestrDateFilter.clear();
+        dm.rejestrSortField = sortField;
+        dm.rejestrSortAsc = true;
+        dm.RefreshRejestr();
+        paint(grid); // the first screen, as after the click that opened it
+    };
+    for (const QString& field : {QStringLiteral("ID"), QStringLiteral("NAZWISKO")}) {
+        openView(field);
+        const std::vector<QByteArray> floor{countSql(dm), lastScreenSql(dm)};
+        Goal g = timeAgainstFloor(
+            field == QLatin1String("ID") ? "Ctrl+End, all rows by ID"
+                                         : "Ctrl+End after a sort by NAZWISKO",
+            repeats, db, [&] { openView(field); },
+            [&] {
+                press(grid, Qt::Key_End, Qt::ControlModifier);
+                QCoreApplication::processEvents();
+                paint(grid);
+            },
+            floor, 2.0);
+        g.note = "floor: COUNT + last screen reversed LIMIT 60; on row " +
+                 QByteArray::number(grid.currentIndex().row() + 1) + " of " +
+                 QByteArray::number(grid.model()->rowCount());
+        goals.push_back(g);
+    }
+
+    // The middle by the scrollbar, once the view is counted (as it is after its first paint).
+    openView(QStringLiteral("ID"));
+    QCoreApplication::processEvents();
+    const int rows = grid.model()->rowCount();
+    const int middle = std::max(0, rows / 2 - kScreenRows / 2);
+    const QByteArray middleSql = "SELECT *" + registerFrom(dm) + " ORDER BY ID ASC, rowid LIMIT " +
+                                 QByteArray::number(2 * kScreenRows) + " OFFSET " +
+                                 QByteArray::number(middle);
+    Goal g = timeAgainstFloor(
+        "scrollbar to the middle, all rows by ID", repeats, db,
+        [&] {
+            openView(QStringLiteral("ID"));
+            QCoreApplication::processEvents();
+        },
+        [&] {
+            grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() / 2);
+            paint(grid);
+        },
+        {middleSql}, 0.0);
+    g.note = "floor: LIMIT 120 OFFSET the middle; top row " +
+             QByteArray::number(grid.rowAt(0) + 1) + " of " +
+             QByteArray::number(grid.model()->rowCount());
+    goals.push_back(g);
+}
+
+// Locate after saving an edited entry (one in the middle of the view) and an added one (the
+// highest number), as the program does it: the view run again, the row found, its screen
+// painted. The floor finds its position: the row's key, then COUNT of the rows before it.
+void benchLocate(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, qint64 big,
+                 qint64 lastId, int repeats, std::vector<Goal>& goals)
+{
+    sqlite3* db = dm.DatabaseMain.handle();
+    dm.rejestrTaxpayerFilter = taxpayerFilter;
+    dm.rejestrDateFilter.clear();
+    dm.rejestrSortField = QStringLiteral("ID");
+    dm.rejestrSortAsc = true;
+    for (const qint64 id : {lastId / 2, lastId}) {
+        const QByteArray where = registerFrom(dm) + " AND ID=" + QByteArray::number(id) +
+                                 " AND IDKONTRAHENTA=" + QByteArray::number(big);
+        const qint64 rowid =
+            scalar(db, "SELECT rowid" + where).value_or(-1);
+        const std::vector<QByteArray> floor{
+            "SELECT ID, rowid" + where,
+            "SELECT COUNT(*)" + registerFrom(dm) + " AND ID <= " + QByteArray::number(id) +
+                " AND (ID < " + QByteArray::number(id) + " OR rowid < " +
+                QByteArray::number(rowid) + ")"};
+        Goal g = timeAgainstFloor(
+            id == lastId ? "locate after saving the added (last) entry"
+                         : "locate after saving an edited entry (middle)",
+            repeats, db, [&] { QCoreApplication::processEvents(); },
+            [&] {
+                dm.RefreshRejestr();
+                dm.LocateRejestr(id, big);
+                paint(grid);
+            },
+            floor, 2.0);
+        g.note = "on ID " + QByteArray::number(dm.DBFRejestr.asInteger(QStringLiteral("ID"))) +
+                 ", row " + QByteArray::number(dm.DBFRejestr.cursor() + 1);
+        goals.push_back(g);
+    }
+    QCoreApplication::processEvents();
+}
+
+// PageDown from the first row to the last, one paint per key: the longest step is the stall a
+// user feels.
+void benchPageDown(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter)
+{
+    dm.rejestrTaxpayerFilter = taxpayerFilter;
+    dm.rejestrDateFilter.clear();
+    dm.rejestrSortField = QStringLiteral("ID");
+    dm.rejestrSortAsc = true;
+    dm.RefreshRejestr();
+    paint(grid);
+    std::vector<double> steps;
+    int last = -1;
+    while (grid.currentIndex().row() != last) {
+        last = grid.currentIndex().row();
+        const Stopwatch t;
+        press(grid, Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+        paint(grid);
+        steps.push_back(t.elapsed().wall);
+    }
+    const auto longest = std::max_element(steps.begin(), steps.end());
+    const auto slow = std::count_if(steps.begin(), steps.end(), [](double ms) { return ms > 50; });
+    std::printf("PageDown through all %d rows: %zu steps, median %.2f ms, longest %.2f ms (step "
+                "%td), %td steps over 50 ms (goal: none)\n",
+                grid.model()->rowCount(), steps.size(), median(steps),
+                longest == steps.end() ? 0.0 : *longest, longest - steps.begin(), slow);
+}
+
 void printUsage()
 {
     std::fprintf(stderr,
@@ -378,7 +627,10 @@ void printUsage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The grid is driven and painted as on screen, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QStringList pragmas;
     for (qsizetype i = args.indexOf(QStringLiteral("--pragma")); i >= 0;
@@ -390,7 +642,11 @@ int main(int argc, char** argv)
         pragmas << args.at(i + 1);
         args.remove(i, 2);
     }
-    if (args.isEmpty() || args.size() > 2) {
+    bool repeatsOk = true;
+    if (args.size() == 2)
+        args.at(1).toInt(&repeatsOk);
+    if (args.isEmpty() || args.size() > 2 || !repeatsOk ||
+        args.first().startsWith(QLatin1String("--"))) {
         printUsage();
         return 2;
     }
@@ -461,33 +717,44 @@ int main(int argc, char** argv)
     std::printf("taxpayer %lld holds %lld entries (last ID %lld); current year %d\n\n", big,
                 busiest.second, lastId, year);
 
-    // Memory: the largest view read to its end as a scrolled grid has, against idle above.
+    // Memory: the largest view's first, middle (scrollbar) and last rows visited in a grid on
+    // screen, against idle above.
+    TDBGrid grid(&dm.DBFRejestr, RejestrColumns());
+    grid.resize(1200, 800);
+    grid.show();
     dm.rejestrTaxpayerFilter = taxpayerFilter;
     dm.rejestrDateFilter.clear();
     dm.rejestrSortField = QStringLiteral("ID");
     dm.rejestrSortAsc = true;
     dm.RefreshRejestr();
-    dm.DBFRejestr.fetchAll();
-    paintScreen(registerGrid, registerGrid.rowCount() - kScreenRows);
+    paint(grid);
+    QCoreApplication::processEvents();
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum() / 2);
+    paint(grid);
+    const int middleRow = grid.rowAt(0);
+    press(grid, Qt::Key_End, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    paint(grid);
     const long rssFull = statusKiB("VmRSS:");
     const long anonFull = statusKiB("RssAnon:");
-    const int fullRows = dm.DBFRejestr.fetchedCount();
-    const int fullModelRows = registerGrid.rowCount();
+    const int fullRows = grid.model()->rowCount();
+    const int lastRow = grid.currentIndex().row();
     const std::size_t cacheBytes = dm.DBFRejestr.cacheBytes();
     dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
     dm.RefreshRejestr();
     const long rssAfter = statusKiB("VmRSS:");
     std::printf("memory (VmRSS): %.1f MiB at start, %.1f MiB idle after DMCreate\n",
                 double(rssStart) / 1024.0, double(rssIdle) / 1024.0);
-    std::printf(
-        "  all %d rows of taxpayer %lld read, grid rowCount %d, last screen painted: %.1f MiB,"
-        " +%.1f MiB over idle (anonymous +%.1f MiB); row cache %.1f MiB\n",
-        fullRows, big, fullModelRows, double(rssFull) / 1024.0, double(rssFull - rssIdle) / 1024.0,
-        double(anonFull - anonIdle) / 1024.0, double(cacheBytes) / 1048576.0);
+    std::printf("  taxpayer %lld's %d rows by ID, in a grid: first screen, scrollbar to the middle "
+                "(top row %d), Ctrl+End (row %d): %.1f MiB, +%.1f MiB over idle (anonymous "
+                "+%.1f MiB); rows held %.2f MiB\n",
+                big, fullRows, middleRow + 1, lastRow + 1, double(rssFull) / 1024.0,
+                double(rssFull - rssIdle) / 1024.0, double(anonFull - anonIdle) / 1024.0,
+                double(cacheBytes) / 1048576.0);
     std::printf("  after that view was closed again: %.1f MiB\n\n", double(rssAfter) / 1024.0);
 
     const auto registerSql = [&] { return NormalizeSql(dm.DBFRejestr.text()).toUtf8(); };
-    const auto registerRead = [&] { return dm.DBFRejestr.fetchedCount(); };
+    const auto registerRead = [&] { return registerGrid.rowCount(); };
     const auto paintRegister = [&] { return paintScreen(registerGrid, 0); };
     const auto showRegister = [&](const QString& dateFilter) {
         dm.rejestrTaxpayerFilter = taxpayerFilter;
@@ -499,7 +766,7 @@ int main(int argc, char** argv)
     std::vector<Path> paths;
     paths.push_back({"open the data module (DMCreate)", [&] { dm.DBFRejestr.close(); },
                      openDataModule, [&] { return paintScreen(taxpayerGrid, 0); },
-                     [&] { return dm.DBFKontrahenci.fetchedCount(); },
+                     [&] { return taxpayerGrid.rowCount(); },
                      [&] { return NormalizeSql(dm.DBFKontrahenci.text()).toUtf8(); }});
     paths.push_back({"switch to the taxpayer, current year",
                      [&] {
@@ -576,7 +843,18 @@ int main(int argc, char** argv)
         // figure the Polish order is measured against.
         const QByteArray shellSql =
             QByteArray(sql + limit).replace(" COLLATE " + QByteArray(kPolishCollation), "");
-        bareRun(dm.DatabaseMain.handle(), sql, path.stop);
+        // The bare run steps exactly what the program sent (its own LIMIT and tie-break),
+        // when the action keeps the connection; otherwise the view's text to the stop row.
+        path.before();
+        const std::vector<QByteArray> sent = traced(dm.DatabaseMain.handle(), [&] {
+            path.action();
+            path.paint();
+        });
+        const auto bareOnce = [&] {
+            return sent.empty() ? bareRun(dm.DatabaseMain.handle(), sql, path.stop).time
+                                : floorRun(dm.DatabaseMain.handle(), sent).time;
+        };
+        bareOnce();
         // Enough shell runs per process for about 100 ms, so its 1 ms steps average out.
         const std::optional<Times> estimate = shellMean(shell, dbDir, shellSql, 5);
         const int shellRunsEach =
@@ -588,7 +866,6 @@ int main(int argc, char** argv)
         std::vector<Times> operation;
         std::vector<double> painting;
         std::vector<Times> bare;
-        std::vector<Times> bareAsRead;
         std::vector<Times> shellRuns;
         std::vector<Times> shellWholeRuns;
         int painted = 0;
@@ -596,7 +873,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < repeats; ++i) {
             const auto runBare = [&] {
                 // The action may have reconnected: always the connection the program holds now.
-                bare.push_back(bareRun(dm.DatabaseMain.handle(), sql, path.stop).time);
+                bare.push_back(bareOnce());
             };
             if (i % 2)
                 runBare();
@@ -610,9 +887,6 @@ int main(int argc, char** argv)
             read = path.rowsRead();
             if (i % 2 == 0)
                 runBare();
-            if (path.stop.id < 0)
-                bareAsRead.push_back(
-                    bareRun(dm.DatabaseMain.handle(), sql, BareStop{std::max(read, 1)}).time);
             if (const std::optional<Times> s = shellMean(shell, dbDir, shellSql, shellRunsEach))
                 shellRuns.push_back(*s);
             if (const std::optional<Times> s = shellWholeRun(shell, dbDir, shellSql))
@@ -634,14 +908,15 @@ int main(int argc, char** argv)
         std::printf(
             "  plan: %s\n",
             qPrintable(queryPlan(dm.DatabaseMain.handle(), sql).join(QStringLiteral(" | "))));
-        std::printf("  rows in the view %lld; the view had read %d, the grid painted %d\n", rows,
+        std::printf("  rows in the view %lld; the grid model had %d, the grid painted %d\n", rows,
                     read, painted);
         std::printf("  program %.2f ms (data module %.2f + grid %.2f), CPU %.2f ms\n",
                     f.program.wall, median(operation).wall, median(painting), f.program.cpu);
-        std::printf("  bare C API %.2f ms, CPU %.2f ms\n", f.bare.wall, f.bare.cpu);
-        if (!bareAsRead.empty())
-            std::printf("  bare C API stepped to the %d rows the view read: %.2f ms, CPU %.2f ms\n",
-                        read, median(bareAsRead).wall, median(bareAsRead).cpu);
+        std::printf("  bare C API (%s) %.2f ms, CPU %.2f ms\n",
+                    sent.empty() ? "the view's text" : "the statements sent", f.bare.wall,
+                    f.bare.cpu);
+        for (const QByteArray& statement : sent)
+            std::printf("  sent: %s\n", statement.simplified().constData());
         if (f.shell)
             std::printf("  shell \"... %s\": %.2f ms, CPU %.2f ms (mean of %d runs per process, "
                         "median of %zu processes)\n",
@@ -663,10 +938,17 @@ int main(int argc, char** argv)
     printTable(table, &Times::wall);
     std::printf("\nCPU-time medians (this thread; the shell's user + sys)\n");
     printTable(table, &Times::cpu);
-    std::printf("memory: idle %.1f MiB, all %d rows scrolled to the end %.1f MiB, difference "
-                "%.1f MiB (goal <= 40 MiB: %s)\n",
+    std::printf("memory: idle %.1f MiB; first, middle and last rows of %d visited %.1f MiB, "
+                "difference %.1f MiB, anonymous %.1f MiB (goal <= 10 MiB: %s)\n\n",
                 double(rssIdle) / 1024.0, fullRows, double(rssFull) / 1024.0,
-                double(rssFull - rssIdle) / 1024.0,
-                rssFull - rssIdle <= 40 * 1024 ? "met" : "NOT met");
+                double(rssFull - rssIdle) / 1024.0, double(anonFull - anonIdle) / 1024.0,
+                anonFull - anonIdle <= 10 * 1024 ? "met" : "NOT met");
+
+    std::vector<Goal> goals;
+    benchEnds(dm, grid, taxpayerFilter, repeats, goals);
+    benchLocate(dm, grid, taxpayerFilter, big, lastId, repeats, goals);
+    std::printf("wall-clock medians against the C floor (same statements, this connection)\n");
+    printGoals(goals);
+    benchPageDown(dm, grid, taxpayerFilter);
     return 0;
 }

@@ -58,8 +58,7 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { Q_EMIT editRequested(); });
     connect(m_view, &Query::cursorMoved, this, &TDBGrid::followCursor);
-    // "Bottom" from the scrollbar's menu. Steps and the wheel go on past the rows read so far
-    // as Qt reads more; they do not jump to the end.
+    // "Bottom" from the scrollbar's menu.
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
         if (action == QAbstractSlider::SliderToMaximum)
             goToTrueEnd();
@@ -114,8 +113,8 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
 
 QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
-    // The model holds only the rows read so far, and Qt moves within them: a move that would
-    // stop at the last of them reads the rest first. Plain End moves across, not down.
+    // Until the view is counted the model holds its first screen only, and Qt moves within it:
+    // a move that would stop at its last row counts the view first. Plain End moves across.
     const QModelIndex current = currentIndex();
     const int lastRead = m_model->rowCount() - 1;
     bool beyond = false;
@@ -145,7 +144,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
 
 void TDBGrid::verticalScrollbarValueChanged(int value)
 {
-    // A drag reaching the bottom of the rows read so far means the bottom of the view.
+    // A drag reaching the bottom means the last record.
     if (verticalScrollBar()->isSliderDown() && value == verticalScrollBar()->maximum())
         goToTrueEnd();
     QTableView::verticalScrollbarValueChanged(verticalScrollBar()->value());
@@ -154,7 +153,7 @@ void TDBGrid::verticalScrollbarValueChanged(int value)
 bool TDBGrid::fetchRest()
 {
     const int before = m_model->rowCount();
-    // A failed read stops canFetchMore (reported once by the model); a read that brings
+    // A failed count stops canFetchMore (reported once by the model); a count that adds
     // nothing stops the loop all the same.
     while (m_model->canFetchMore({})) {
         const int rows = m_model->rowCount();
@@ -167,16 +166,19 @@ bool TDBGrid::fetchRest()
 
 void TDBGrid::goToTrueEnd()
 {
-    // Only when the end on the scrollbar was a false one: the rest is read and the grid goes
-    // to the real last row, as a database grid whose scrollbar walks the records does.
-    if (!m_model->canFetchMore({}) || !fetchRest())
+    // The bottom of the scrollbar is the last record, as in a database grid whose scrollbar
+    // walks the records: an uncounted view is counted first, and the last row becomes current.
+    if (m_model->canFetchMore({}))
+        fetchRest();
+    if (m_model->rowCount() == 0)
         return;
     executeDelayedItemsLayout();
     const int left = horizontalScrollBar()->value();
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex last = m_model->index(m_model->rowCount() - 1, column);
-    selectionModel()->setCurrentIndex(last, QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
+    if (currentIndex() != last)
+        selectionModel()->setCurrentIndex(last, QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
     scrollTo(last);
     horizontalScrollBar()->setValue(left);
 }
@@ -196,6 +198,7 @@ void TDBGrid::followCursor(int row)
     if (m_syncing)
         return;
     m_syncing = true;
+    m_model->catchUp(); // a locate may have moved past the rows the model has announced
     if (row >= 0 && row < m_model->rowCount()) {
         const int column = currentIndex().isValid() ? currentIndex().column() : m_columnBeforeReset;
         const QModelIndex target = m_model->index(row, column);

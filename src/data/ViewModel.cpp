@@ -16,32 +16,51 @@ ViewModel::ViewModel(Query* view, QList<GridColumn> columns, QObject* parent)
         m_inChange = true;
     });
     connect(m_view, &Query::resultReset, this, [this] {
-        m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+        m_rows = m_view->isOpen() ? m_view->rowCount() : 0;
         m_fetchFailed = false;
         resolveFields();
         endResetModel();
         m_inChange = false;
-        catchUp(); // rows read by views reacting to the reset
+        // The scrollbar's full range, once the first screen has been painted.
+        if (canFetchMore({}))
+            QTimer::singleShot(0, this, [this] {
+                if (canFetchMore({}))
+                    fetchMore({});
+            });
     });
-    connect(m_view, &Query::rowsFetched, this, &ViewModel::catchUp);
-    m_rows = m_view->isOpen() ? m_view->fetchedCount() : 0;
+    // The count may change while the grid paints (a read finds rows another copy added):
+    // the grid hears of it after painting.
+    connect(m_view, &Query::rowCountChanged, this, &ViewModel::catchUp, Qt::QueuedConnection);
+    m_rows = m_view->isOpen() ? m_view->rowCount() : 0;
     resolveFields();
 }
 
 void ViewModel::catchUp()
 {
-    // Views may ask for more rows while an insertion is being announced; those rows are
-    // announced by this loop afterwards, never inside another change.
     if (m_inChange)
         return;
     m_inChange = true;
-    while (m_view->isOpen() && m_view->fetchedCount() > m_rows) {
-        const int to = m_view->fetchedCount() - 1;
-        beginInsertRows({}, m_rows, to);
-        m_rows = to + 1;
+    const int rows = m_view->isOpen() ? m_view->rowCount() : 0;
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
         endInsertRows();
+    } else if (rows < m_rows) {
+        beginRemoveRows({}, rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
     }
     m_inChange = false;
+}
+
+void ViewModel::reportOnce(const EDBEngineError& error) const
+{
+    if (m_fetchFailed)
+        return;
+    // The grid asks again on every paint: one report until the view is run again, once the
+    // event loop is free (a message box inside a paint would paint again).
+    m_fetchFailed = true;
+    QTimer::singleShot(0, [error] { ShowDBError(error, 0); });
 }
 
 void ViewModel::resolveFields()
@@ -68,7 +87,14 @@ QVariant ViewModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole: {
         const int f = m_fields[index.column()];
-        return f < 0 ? QString() : m_view->textAt(index.row(), f);
+        if (f < 0 || m_fetchFailed)
+            return QString();
+        try {
+            return m_view->fetchRow(index.row()) ? m_view->textAt(index.row(), f) : QString();
+        } catch (const EDBEngineError& e) {
+            reportOnce(e);
+            return QString();
+        }
     }
     case Qt::TextAlignmentRole:
         // As a plain int: the views turn it back cheaply, a QFlags needs a metatype conversion
@@ -107,7 +133,9 @@ QVariant ViewModel::headerData(int section, Qt::Orientation orientation, int rol
 
 bool ViewModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && !m_fetchFailed && m_view->isOpen() && !m_view->allFetched();
+    // Also while a count taken through another model of the same view is still to come here.
+    return !parent.isValid() && !m_fetchFailed && m_view->isOpen() &&
+           (!m_view->rowCountKnown() || m_view->rowCount() != m_rows);
 }
 
 void ViewModel::fetchMore(const QModelIndex& parent)
@@ -115,13 +143,11 @@ void ViewModel::fetchMore(const QModelIndex& parent)
     if (parent.isValid())
         return;
     try {
-        m_view->fetchAll();
+        m_view->countRows();
     } catch (const EDBEngineError& e) {
-        // The grid asks again on every layout: one report until the view is run again.
-        m_fetchFailed = true;
-        // Called while the grid lays itself out: report once the event loop is free again.
-        QTimer::singleShot(0, [error = e] { ShowDBError(error, 0); });
+        reportOnce(e);
     }
+    catchUp();
 }
 
 void ViewModel::setHighlightedColumn(int column)

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+class EDBEngineError;
 class Query;
 
 // One column of a grid: the view's field it shows, its title, width and alignment.
@@ -14,9 +15,10 @@ struct GridColumn
     Qt::Alignment alignment = Qt::AlignLeft;
 };
 
-// A grid's model over a view's row cache. It announces only the rows the view has read and asks
-// for more as the grid scrolls, so the first screen of a huge view shows without reading it all.
-// Texts come through the view's display rules, so the grid shows exactly what exports print.
+// A grid's model over a view. A view opens with its first screen; the model counts the rest
+// once that screen is shown (or as soon as the grid wants a row past it), and each row painted
+// is read through the view's window. Texts come through the view's display rules, so the grid
+// shows exactly what exports print.
 class ViewModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -38,9 +40,13 @@ public:
     void setHighlightedColumn(int column);
     int highlightedColumn() const { return m_highlighted; }
 
+    // Takes over the view's row count now (it is otherwise taken after the event in which it
+    // changed, never in the middle of a paint).
+    void catchUp();
+
 private:
     void resolveFields();
-    void catchUp();
+    void reportOnce(const EDBEngineError& error) const;
 
     Query* m_view;
     QList<GridColumn> m_columns;
@@ -48,7 +54,7 @@ private:
     int m_rows = 0;
     int m_highlighted = -1;
     bool m_inChange = false;
-    bool m_fetchFailed = false; // reading the rest failed since the view last ran
+    mutable bool m_fetchFailed = false; // a read failed since the view last ran
 };
 
 // The columns of the taxpayer grid and of the register grid, in their order.

@@ -8,6 +8,8 @@
 #include "dbengine/Session.h"
 #include "import/TableSwap.h"
 
+#include <functional>
+
 TmyDataBase* myDataBase = nullptr;
 
 namespace {
@@ -48,8 +50,8 @@ TmyDataBase::TmyDataBase(QObject* parent) : QObject(parent)
                      &DBFDeleteRejestr, &DBFInsertKontrahenci, &DBFUpdateKontrahenci,
                      &DBFDeleteKontrahenci, &DBFRejestrSUMA, &DBFKontrahenciSUMA, &mySQL})
         q->setDatabase(&DatabaseMain);
-    // The views end with their ORDER BY; the row number makes that order total, so the first
-    // screen and the rest of a view meet exactly.
+    // The views end with their ORDER BY; the row number makes that order total, so each
+    // window of a view meets the next exactly.
     DBFRejestr.setFirstScreen(kFirstScreen, QStringLiteral(", rowid"));
     DBFKontrahenci.setFirstScreen(kFirstScreen, QStringLiteral(", rowid"));
 
@@ -255,6 +257,24 @@ void TmyDataBase::SortKontrahenciBy(const QString& column)
     RefreshKontrahenci();
 }
 
+namespace {
+
+// Moves the view's cursor to the first row meeting the condition, or, with none, to the last
+// row. A windowed view counts the rows before it; any other walks its rows.
+void locateRow(Query& q, const QString& condition, const std::function<bool()>& matches)
+{
+    if (q.windowed()) {
+        if (q.locate(condition) < 0)
+            q.setCursor(q.countRows() - 1);
+        return;
+    }
+    q.first();
+    while (!q.eof() && !matches())
+        q.next();
+}
+
+} // namespace
+
 void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
 {
     Query& q = DBFRejestr;
@@ -262,13 +282,12 @@ void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
     try {
         const int id = q.field(QStringLiteral("ID"));
         const int owner = q.field(QStringLiteral("IDKONTRAHENTA"));
-        q.first();
-        while (!q.eof()) {
-            if (q.integerAt(q.cursor(), id) == entryId &&
-                q.integerAt(q.cursor(), owner) == taxpayerId)
-                break;
-            q.next();
-        }
+        locateRow(q,
+                  QStringLiteral("ID=%1 AND IDKONTRAHENTA=%2").arg(entryId).arg(taxpayerId),
+                  [&] {
+                      return q.integerAt(q.cursor(), id) == entryId &&
+                             q.integerAt(q.cursor(), owner) == taxpayerId;
+                  });
     } catch (const EDBEngineError& e) {
         ShowDBError(e, kLocateRejestr);
     } catch (const std::exception& e) {
@@ -283,12 +302,8 @@ void TmyDataBase::LocateKontrahent(qint64 taxpayerId)
     q.disableControls();
     try {
         const int id = q.field(QStringLiteral("ID"));
-        q.first();
-        while (!q.eof()) {
-            if (q.integerAt(q.cursor(), id) == taxpayerId)
-                break;
-            q.next();
-        }
+        locateRow(q, QStringLiteral("ID=%1").arg(taxpayerId),
+                  [&] { return q.integerAt(q.cursor(), id) == taxpayerId; });
     } catch (const EDBEngineError& e) {
         ShowDBError(e, kLocateKontrahent);
     } catch (const std::exception& e) {

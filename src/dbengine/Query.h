@@ -12,10 +12,13 @@
 
 class Database;
 
-// A statement made of text lines with named text parameters, and, once opened, a forward
-// cursor over its rows. Rows are read from the engine into a compact cache; with a first screen
-// set, a view of a million rows opens with its first rows only and reads the rest when a row
-// beyond them is wanted. The cursor is an index into the cache.
+// A statement made of text lines with named text parameters, and, once opened, a cursor over
+// its rows. A plain result is read whole when it opens. A view (setFirstScreen) keeps only a
+// window of rows around what is wanted: it opens with its first screen, counts its rows when
+// asked, and reads other windows on demand, continuing from the window's edge rows by the
+// view's order and the tie-break (keyset), or, for a far jump, by position. No statement stays
+// open between calls: a half-read statement would hold a read lock on the table files, and
+// another copy of the program could not save.
 //
 // Cursor semantics follow a classic dataset: after open() or first() the cursor stands on the
 // first row; next() on the last row leaves it there and sets eof().
@@ -58,33 +61,47 @@ public:
     bool eof() const { return m_eof; }
     bool isEmpty() const;
     int cursor() const { return m_cursor; }
-    // Moves the cursor to a row already read or readable; out-of-range rows are ignored.
+    // Moves the cursor to a row, reading a window that holds it; rows beyond the result are
+    // ignored.
     void setCursor(int row);
 
-    // Rows read so far, and whether the result has delivered all of them.
-    int fetchedCount() const { return m_cache.rows(); }
-    bool allFetched() const { return !m_restPending; }
-    // Opens with the first rows only, as a statement limited to that many rows, so the engine
-    // sorts for a first screen rather than for the whole result; the rest comes from a second,
-    // unlimited run when it is asked for. orderSuffix completes the statement's final ORDER BY
-    // into a total order (e.g. ", rowid") so that both runs agree on where the first rows end.
-    // 0 turns it off: open() then reads the whole result.
-    void setFirstScreen(int rows, const QString& orderSuffix);
+    // Makes a view's text a windowed view whose first screen is `rows` rows; tieBreak (e.g.
+    // ", rowid") completes its final ORDER BY into a total order, so every window meets the
+    // next exactly. The text must be "SELECT * ... ORDER BY <one expression> [ASC|DESC]";
+    // any other text is read whole. 0 turns windows off.
+    void setFirstScreen(int rows, const QString& tieBreak);
+    // Whether the open result is read in windows.
+    bool windowed() const { return m_open && m_keyset; }
 
-    // Reads everything that is left; answers how many rows that was. A statement is never left
-    // half-read between calls: it would hold a read lock on the table files, and another copy
-    // of the program could not save until this view was scrolled to its end. After a failure
-    // the result stays incomplete and the next call tries again.
-    int fetchAll();
+    // Rows of the result as far as known: until the view is counted, the rows read so far.
+    int rowCount() const { return m_count; }
+    bool rowCountKnown() const { return m_countKnown; }
+    // Counts the view's rows once per run (one statement); answers rowCount().
+    int countRows();
+    // Reads a window holding the row unless it is held; false when the result has no such row.
+    bool fetchRow(int row);
+    // Moves the cursor to the first row, in the view's order, meeting an SQL condition on the
+    // view's table (numbers and fixed names only), found by counting the rows before it;
+    // answers that row or -1 (the cursor then stays).
+    int locate(const QString& condition);
 
-    int fieldCount() const { return m_cache.columns(); }
+    // Reads the whole result in order from a statement of its own, one row at a time, without
+    // touching the window or the cursor: textAt(streamRow(), f) reads the row streamNext()
+    // stepped to. The statement is open (a read lock) until streamNext() answers false or
+    // endStream().
+    void beginStream();
+    bool streamNext();
+    int streamRow() const { return m_streamRow; }
+    void endStream() noexcept;
+
+    int fieldCount() const { return int(m_fieldNames.size()); }
     QString fieldName(int field) const { return m_fieldNames.value(field); }
     // Case-insensitive; -1 when the result has no such column.
     int fieldIndex(const QString& name) const;
     // As fieldIndex, but raises EDBEngineError for a missing column.
     int field(const QString& name) const;
 
-    // Values of any read row; NULL reads as 0 or "".
+    // Values of any row (read on demand); NULL reads as 0 or "".
     qint64 integerAt(int row, int field) const;
     double floatAt(int row, int field) const;
     // The stored value as text, without the display hook.
@@ -100,38 +117,71 @@ public:
     void setDisplayHook(const QString& fieldName, DisplayHook hook);
     void clearDisplayHooks();
 
-    // While disabled, cursor moves and newly read rows are not announced; enabling announces
-    // the rows read meanwhile and the final cursor position once.
+    // While disabled, cursor moves and changes of the row count are not announced; enabling
+    // announces both once.
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
 
-    std::size_t cacheBytes() const { return m_cache.bytesUsed(); }
+    // Bytes held for rows: the window, the current row and a streamed row.
+    std::size_t cacheBytes() const;
 
 Q_SIGNALS:
     // The result is about to be (re)opened or closed, and has been: everything read before is
     // gone between the two.
     void resultAboutToReset();
     void resultReset();
-    // Rows [from, to] were appended to the cache.
-    void rowsFetched(int from, int to);
+    // rowCount() changed: counted, or a read found the result's end elsewhere (another copy
+    // added or deleted rows).
+    void rowCountChanged();
     void cursorMoved(int row);
 
 private:
-    SqliteStatementPtr prepare(const QString& extra = {});
+    enum class Way
+    {
+        Forward,
+        Backward
+    };
+    // A row's place in the order: its sort value and tie-break value.
+    struct Key
+    {
+        RowCache::Type type = RowCache::Type::Null;
+        qint64 integer = 0;
+        double real = 0.0;
+        QByteArray text;
+        qint64 tie = 0;
+    };
+
+    SqliteStatementPtr prepare(const QString& sqlText, const Key* key = nullptr, int limit = -1,
+                               int offset = 0);
     // Keeps a finished statement for the next run of the same text: preparing a view's
     // statement costs about as much as reading its first screen.
-    void retire(SqliteStatementPtr& statement) noexcept;
-    // Steps m_statement to its end into the cache and retires it.
-    void readToEnd();
-    void fetchUntil(int row);
-    void announceRows();
+    void retire(SqliteStatementPtr& statement, const QByteArray& text) noexcept;
+    void startResult(sqlite3_stmt* st, int hidden);
+    // Steps a statement to its end into `into`, then retires it.
+    void readAll(SqliteStatementPtr st, RowCache& into);
+    void parseView();
+    QString orderBy(Way way) const;
+    QString keyCondition(Way way, const Key& key, bool inclusive, bool nullPart) const;
+    // Up to `rows` rows in the way's order, from the key on (or from the end).
+    void readRows(Way way, const Key* from, bool inclusive, int rows, RowCache& into);
+    Key keyOf(const RowCache& rows, int row) const;
+    void extendForward(int rows);
+    void extendBackward(int rows);
+    void jumpTo(int row);
+    void loadByOffset(int start, int rows);
+    void replaceWindow(int base, RowCache& rows);
+    void setCount(int count, bool known);
+    void shiftPositions(int by);
+    bool inWindow(int row) const { return row >= m_base && row < m_base + m_window.rows(); }
+    // The rows holding `row`, with the row's index in them; nullptr when it cannot be read.
+    const RowCache* rowSource(int row, int& index) const;
     void moveCursor(int row, bool atEof);
+    void announceCount();
 
     Database* m_database = nullptr;
     QStringList m_lines;
     QHash<QString, QString> m_params;
-    SqliteStatementPtr m_statement;
     // A few finished statements, newest first: a view switches between a handful of texts.
     struct Spare
     {
@@ -139,21 +189,38 @@ private:
         QByteArray text;
         quint64 generation = 0;
     };
-    std::array<Spare, 4> m_spares;
-    QByteArray m_preparedText; // text and connection of the statement prepare() returned last
-    quint64 m_preparedGeneration = 0;
-    QByteArray m_statementText;
-    quint64 m_statementGeneration = 0;
+    std::array<Spare, 16> m_spares;
+    QByteArray m_preparedText; // text of the statement prepare() returned last
+
     int m_firstScreen = 0;
-    QString m_orderSuffix;
-    bool m_restPending = false;
-    RowCache m_cache;
+    QString m_tieBreak;
+    // The view's parts, from parseView(): the select with the sort value and tie-break as two
+    // hidden columns, how a condition joins its WHERE, the sort expression and direction.
+    bool m_keyset = false;
+    QString m_select;
+    QString m_from; // " FROM ... [WHERE ...]"
+    QString m_join;
+    QString m_sortExpression;
+    QString m_tieColumn;
+    bool m_ascending = true;
+    int m_hidden = 0;
+
+    RowCache m_window;
+    int m_base = 0; // the window's first row
+    int m_count = 0;
+    bool m_countKnown = true;
+    int m_announcedCount = 0;
+    RowCache m_current; // the cursor's row, kept while the window moves on
+    SqliteStatementPtr m_stream;
+    QByteArray m_streamText;
+    RowCache m_streamed;
+    int m_streamRow = -1;
+
     QStringList m_fieldNames;
     QList<DisplayHook> m_hooks;
     QHash<QString, DisplayHook> m_hookByName;
     bool m_open = false;
     bool m_eof = true;
     int m_cursor = -1;
-    int m_announcedRows = 0;
     int m_disableCount = 0;
 };

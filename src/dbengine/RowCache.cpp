@@ -17,6 +17,13 @@ void RowCache::reset(int columns)
     m_text.shrink_to_fit();
 }
 
+void RowCache::clearRows()
+{
+    m_values.clear();
+    m_types.clear();
+    m_text.clear();
+}
+
 void RowCache::reserveRows(int rows)
 {
     const std::size_t cells = std::size_t(rows) * std::size_t(m_columns);
@@ -53,6 +60,20 @@ void RowCache::appendRow(sqlite3_stmt* st)
         }
         m_values.push_back(v);
         m_types.push_back(t);
+    }
+}
+
+void RowCache::appendRowFrom(const RowCache& other, int row)
+{
+    for (int c = 0; c < m_columns; ++c) {
+        const std::size_t i = other.index(row, c);
+        Value v = other.m_values[i];
+        if (other.m_types[i] == Type::Text) {
+            v.t.offset = std::uint32_t(m_text.size());
+            m_text.append(other.m_text, other.m_values[i].t.offset, other.m_values[i].t.length);
+        }
+        m_values.push_back(v);
+        m_types.push_back(other.m_types[i]);
     }
 }
 

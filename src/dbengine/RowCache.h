@@ -23,8 +23,12 @@ public:
     };
 
     void reset(int columns);
+    // Drops the rows but keeps the memory, for a cache refilled row after row.
+    void clearRows();
     void reserveRows(int rows);
     void appendRow(sqlite3_stmt* st);
+    // Appends row `row` of another cache of the same width.
+    void appendRowFrom(const RowCache& other, int row);
 
     int columns() const { return m_columns; }
     int rows() const { return m_columns ? int(m_types.size() / std::size_t(m_columns)) : 0; }

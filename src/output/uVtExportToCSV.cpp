@@ -82,12 +82,12 @@ bool TVtExportToCSV::ExportGrid(const QList<QStringList>& table, const QString& 
 
 namespace {
 
-// Stops the grid from following while the export reads the view, and lets it catch up after.
-struct SuspendedView
+// The view's statement for the export, finished on every way out.
+struct Stream
 {
     Query& view;
-    explicit SuspendedView(Query& v) : view(v) { view.disableControls(); }
-    ~SuspendedView() { view.enableControls(); }
+    explicit Stream(Query& v) : view(v) { view.beginStream(); }
+    ~Stream() { view.endStream(); }
 };
 
 } // namespace
@@ -98,11 +98,11 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
     QList<int> fields;
     for (const GridColumn& c : columns)
         fields << view.fieldIndex(c.field);
-    SuspendedView suspended(view);
-    // The whole view first: a read error then leaves the file untouched, never cut short.
-    view.fetchAll();
+    // Rows go from the view's own statement straight to the file; the grid's window and
+    // cursor stay as they are. A read error leaves the earlier file untouched (the new one is
+    // only renamed over it when complete).
+    Stream stream(view);
     bool titles = true;
-    int row = 0;
     return WriteFile(
         fileName,
         [&](QStringList& cells) {
@@ -113,11 +113,11 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
                     cells[c] = columns[c].title;
                 return true;
             }
-            if (!view.isOpen() || row >= view.fetchedCount())
+            if (!view.streamNext())
                 return false;
+            const int row = view.streamRow();
             for (qsizetype c = 0; c < columns.size(); ++c)
                 cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
-            ++row;
             return true;
         },
         error);

@@ -31,9 +31,9 @@ public:
                           const std::function<bool(QStringList& cells)>& nextRow,
                           QString* error = nullptr);
 
-    // A grid's columns (titles first) and every row of its view, each cell as the grid shows
-    // it. Rows are read from the view by number, so its cursor stays where it was; the view's
-    // notifications are held meanwhile. Raises the engine's error if reading fails.
+    // A grid's columns (titles first) and every row of its view in its order, each cell as the
+    // grid shows it, streamed from a statement of the export's own: the view's window and
+    // cursor stay where they were. Raises the engine's error if reading fails.
     static bool ExportView(Query& view, const QList<GridColumn>& columns, const QString& fileName,
                            QString* error = nullptr);
 };

@@ -180,7 +180,7 @@ private Q_SLOTS:
         p.sql(QStringLiteral("kontrahenci.DB"),
               QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,SKROT) VALUES ") + values);
         p.dm->RefreshKontrahenci();
-        QVERIFY(!p.dm->DBFKontrahenci.allFetched()); // the export reads on past the first rows
+        QVERIFY(!p.dm->DBFKontrahenci.rowCountKnown()); // the export reads past the first screen
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("k.csv"));
         QVERIFY(p.main->ExportActiveGrid(path));

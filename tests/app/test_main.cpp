@@ -456,7 +456,7 @@ private Q_SLOTS:
         }
         m.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m));
-        QVERIFY(grid->model()->rowCount() < 150);
+        QVERIFY(grid->view()->windowed());
 
         QScrollBar* bar = grid->verticalScrollBar();
         if (move == QLatin1String("Ctrl+End")) {

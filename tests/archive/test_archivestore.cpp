@@ -196,7 +196,7 @@ private Q_SLOTS:
     {
         m_dm->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
         m_dm->RefreshRejestr();
-        QVERIFY(!m_dm->DBFRejestr.allFetched());
+        QVERIFY(!m_dm->DBFRejestr.rowCountKnown());
         sqlite3* liveDb = m_dm->DatabaseMain.handle();
         QString why;
         QVERIFY2(CreateArchive(liveDb, m_place->path(), {QStringLiteral("b"), EmptyDateText},

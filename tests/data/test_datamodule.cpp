@@ -7,6 +7,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PolishText.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -61,7 +62,6 @@ class TestDataModule : public QObject
     static QStringList column(Query& q, const QString& name)
     {
         QStringList result;
-        q.fetchAll();
         for (q.first(); !q.eof(); q.next())
             result << q.asText(name);
         return result;
@@ -427,12 +427,15 @@ private Q_SLOTS:
         QCOMPARE(model.index(0, 10).data().toString(), QStringLiteral("1,50"));
         QCOMPARE(model.index(0, 12).data().toString(), QStringLiteral("0,03"));
         QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("01-01-2008"));
-        const int before = model.rowCount();
-        model.fetchMore({});
-        QVERIFY(model.rowCount() > before);
-        dm.LocateRejestr(2999, 7); // the scan reads on; the model shows the rows it read
-        QCOMPARE(model.rowCount(), dm.DBFRejestr.fetchedCount());
+        model.fetchMore({}); // the count, once the first screen is shown
+        QCOMPARE(model.rowCount(), 3000);
+        QVERIFY(!model.canFetchMore({}));
+        QCOMPARE(model.index(2999, 0).data().toString(), QStringLiteral("3000"));
+        dm.LocateRejestr(2999, 7);
         QCOMPARE(dm.DBFRejestr.cursor(), 2998);
+        QCOMPARE(dm.DBFRejestr.asInteger(QStringLiteral("ID")), 2999);
+        dm.LocateRejestr(5000, 7); // no such entry: the last row
+        QCOMPARE(dm.DBFRejestr.cursor(), 2999);
         dm.SortRejestrBy(QStringLiteral("ID"));
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("3000"));
         QVERIFY(model.rowCount() < 3000);
@@ -443,7 +446,11 @@ private Q_SLOTS:
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         dm.RefreshRejestr();
         dm.LocateRejestr(1500, 7);
+        QCoreApplication::processEvents();
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));
+        checked.fetchMore({});
+        QCOMPARE(checked.index(0, 0).data().toString(),
+                 QStringLiteral("3000")); // the highest value
         dm.DBFRejestr.close();
         QCOMPARE(checked.rowCount(), 0);
     }
@@ -474,6 +481,18 @@ private Q_SLOTS:
         QTest::newRow("foreign accents with their letter")
             << "rejestr"
             << "UWAGI" << QStringList{"Cafe", "Café", "Émile", "Ewa", "Mueller", "Müller"};
+        // Far more rows than a window holds: every window's edge keeps the order.
+        QStringList many;
+        for (const char* word :
+             {"Adam", "adam", "ćma", "Cezary", "Łukasz", "łania", "Zenon", "Żabka", "żaba"})
+            for (int k = 0; k < 100; ++k)
+                many << QString::fromUtf8(word) +
+                            QStringLiteral(" %1").arg(k % 50, 2, 10, QLatin1Char('0'));
+        std::sort(many.begin(), many.end(), [](const QString& a, const QString& b) {
+            return ComparePolish(a.toStdString(), b.toStdString()) < 0;
+        });
+        QTest::newRow("across windows") << "rejestr"
+                                        << "NAZWISKO" << many;
     }
 
     void textColumnsSortInPolishOrder()
@@ -485,12 +504,16 @@ private Q_SLOTS:
         QStringList shuffled = ordered;
         std::shuffle(shuffled.begin(), shuffled.end(), *QRandomGenerator::global());
         const bool onRegister = table == QLatin1String("rejestr");
+        QStringList values;
         for (int i = 0; i < shuffled.size(); ++i)
-            dir.sql(table + QStringLiteral(".DB"),
-                    QStringLiteral("INSERT INTO %1(%2%3) VALUES (%4%5,'%6')")
-                        .arg(table, onRegister ? QStringLiteral("IDKONTRAHENTA,ID,") : "ID,", field,
-                             onRegister ? QStringLiteral("1,") : QString(), QString::number(i + 1),
-                             shuffled[i]));
+            values << QStringLiteral("(%1%2,'%3')")
+                          .arg(onRegister ? QStringLiteral("1,") : QString(),
+                               QString::number(i + 1), shuffled[i]);
+        dir.sql(
+            table + QStringLiteral(".DB"),
+            QStringLiteral("INSERT INTO %1(%2%3) VALUES ")
+                    .arg(table, onRegister ? QStringLiteral("IDKONTRAHENTA,ID,") : "ID,", field) +
+                values.join(u','));
         TmyDataBase dm;
         dm.DMCreate();
         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");

@@ -478,14 +478,13 @@ private Q_SLOTS:
         dm.DMCreate();
         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
         dm.RefreshRejestr();
-        QVERIFY(!dm.DBFRejestr.allFetched());
+        QVERIFY(!dm.DBFRejestr.rowCountKnown());
         QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("4"), QStringLiteral("x")),
                                     viewedTaxpayer(dm, 3)));
         QVERIFY(dm.DeleteRejestr(2000, 4));
         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=4");
         dm.RefreshRejestr();
-        dm.DBFRejestr.fetchAll();
-        QCOMPARE(dm.DBFRejestr.fetchedCount(), 1999);
+        QCOMPARE(dm.DBFRejestr.countRows(), 1999);
         QVERIFY(m_shown.isEmpty());
     }
 };

@@ -378,8 +378,8 @@ private Q_SLOTS:
             QStringLiteral("0"));
     }
 
-    // A view opens with its first screen only and reads the rest when a row beyond it is
-    // wanted; a result without a first screen is read whole when it opens.
+    // A view opens with its first screen only, counts itself in one statement, and reads the
+    // window holding any row asked for; a result without a first screen is read whole.
     void largeResultsAreReadOnDemand()
     {
         TempProgramDir dir;
@@ -388,28 +388,127 @@ private Q_SLOTS:
         connectTo(db, dir);
         Query q(&db);
         byIdWithFirstScreen(q);
-        QSignalSpy fetched(&q, &Query::rowsFetched);
         q.open();
-        QCOMPARE(q.fetchedCount(), 60);
-        QVERIFY(!q.allFetched());
-        QCOMPARE(fetched.count(), 0); // rows read while opening are part of the reset
+        QVERIFY(q.windowed());
+        QCOMPARE(q.rowCount(), 60);
+        QVERIFY(!q.rowCountKnown());
+        QSignalSpy counted(&q, &Query::rowCountChanged);
+        QCOMPARE(q.countRows(), 5000);
+        QCOMPARE(counted.count(), 1);
         q.setCursor(3000);
         QCOMPARE(q.asInteger(QStringLiteral("ID")), 3001);
-        QCOMPARE(fetched.count(), 1);
-        QCOMPARE(fetched.last().at(0).toInt(), 60);
-        QCOMPARE(fetched.last().at(1).toInt(), 4999);
-        QVERIFY(q.allFetched());
         QCOMPARE(q.integerAt(4999, q.field(QStringLiteral("ID"))), 5000);
+        QVERIFY(q.cacheBytes() < 200 * 1024);
 
         Query whole(&db);
         whole.sql() << QStringLiteral("SELECT * FROM rejestr ORDER BY ID");
         whole.open();
-        QCOMPARE(whole.fetchedCount(), 5000);
-        QVERIFY(whole.allFetched());
+        QVERIFY(!whole.windowed());
+        QCOMPARE(whole.rowCount(), 5000);
+        QCOMPARE(whole.integerAt(4999, whole.field(QStringLiteral("ID"))), 5000);
     }
 
-    // An open view, read in part or in full, holds no lock: another copy of the program saves
-    // at once rather than waiting for this view to be scrolled to its end.
+    // Rows asked for at and around the window's edges, after jumps in both directions, come
+    // in the full statement's order, each exactly where it belongs, also with many equal sort
+    // keys and NULLs among them, in both directions of the sort.
+    void windowsMeetTheFullOrder_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("equal keys, descending") << "DATAWPISU DESC";
+        QTest::newRow("equal keys, ascending") << "DATAWPISU ASC";
+        QTest::newRow("texts with NULLs") << "NAZWISKO";
+        QTest::newRow("texts with NULLs, descending") << "NAZWISKO DESC";
+        QTest::newRow("computed") << "NALEZNOSC*STAWKA DESC";
+    }
+    void windowsMeetTheFullOrder()
+    {
+        QFETCH(QString, order);
+        TempProgramDir dir;
+        QString values;
+        for (int i = 1; i <= 700; ++i)
+            values += QStringLiteral("%1(%2,%3,%4,%5,%6,1)")
+                          .arg(i > 1 ? "," : "")
+                          .arg(i)
+                          .arg(20080000 + i % 3)
+                          .arg(i % 5 ? QStringLiteral("'n%1'").arg(i % 7) : QStringLiteral("NULL"))
+                          .arg(i % 4 ? QString::number(i % 9) : QStringLiteral("NULL"))
+                          .arg(i % 3);
+        dir.sql(QStringLiteral("rejestr.DB"),
+                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NAZWISKO,NALEZNOSC,STAWKA,"
+                               "IDKONTRAHENTA) VALUES ") +
+                    values);
+        Database db;
+        connectTo(db, dir);
+        const QStringList lines{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"),
+                                QStringLiteral("ORDER BY"), order};
+        Query full(&db);
+        full.sql() = lines;
+        full.sql().last() += QStringLiteral(", rowid");
+        full.open();
+        Query view(&db);
+        view.sql() = lines;
+        view.setFirstScreen(64, QStringLiteral(", rowid"));
+        view.open();
+        QCOMPARE(view.text(), lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        QCOMPARE(view.countRows(), 700);
+        const int id = view.field(QStringLiteral("ID"));
+        const auto same = [&](int row) {
+            return view.integerAt(row, id) == full.integerAt(row, id);
+        };
+        // Forward across every edge, a jump to the end and back up across the edges again,
+        // then jumps into the middle from either side.
+        for (int r = 0; r < 700; ++r)
+            QVERIFY2(same(r), qPrintable(QString::number(r)));
+        for (int r : {699, 698, 600, 520, 350, 349, 351, 0, 699, 420, 250})
+            QVERIFY2(same(r), qPrintable(QString::number(r)));
+        for (int r = 699; r >= 0; r -= 7)
+            QVERIFY2(same(r), qPrintable(QString::number(r)));
+        QVERIFY(!view.fetchRow(700));
+        // Located rows, found by counting those before them.
+        for (int r : {0, 1, 333, 699}) {
+            const qint64 wanted = full.integerAt(r, id);
+            QCOMPARE(view.locate(QStringLiteral("ID=%1").arg(wanted)), r);
+            QCOMPARE(view.asInteger(QStringLiteral("ID")), wanted);
+        }
+        QCOMPARE(view.locate(QStringLiteral("ID=9999")), -1);
+    }
+
+    // Between two scrolls another copy adds and deletes rows: the view goes on in order,
+    // showing a row added after its window and never a deleted one twice, and its count
+    // follows what the reads find at the ends.
+    void anotherCopyWritesBetweenScrolls()
+    {
+        TempProgramDir dir;
+        addEntries(dir, 1, 500);
+        Database reader;
+        connectTo(reader, dir);
+        Query view(&reader);
+        byIdWithFirstScreen(view);
+        Database writer;
+        connectTo(writer, dir);
+        view.open();
+        QCOMPARE(view.countRows(), 500);
+        const int id = view.field(QStringLiteral("ID"));
+        QCOMPARE(view.integerAt(499, id), 500);
+        writer.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (501,1)"));
+        // The end is read past: the added row follows the last one counted.
+        QVERIFY(view.fetchRow(500));
+        QCOMPARE(view.integerAt(500, id), 501);
+        QCOMPARE(view.rowCount(), 501);
+        // Rows deleted above the window: scrolling up reaches the first row sooner, and the
+        // rows are numbered from it again.
+        writer.exec(QStringLiteral("DELETE FROM rejestr WHERE ID <= 10"));
+        for (int r = 499; r >= 0 && view.fetchRow(r); --r) {
+            if (view.integerAt(r, id) == 11 && r == 0)
+                break;
+        }
+        QCOMPARE(view.integerAt(0, id), 11);
+        QCOMPARE(view.rowCount(), 491);
+        QCOMPARE(view.integerAt(490, id), 501);
+    }
+
+    // An open view holds no lock between calls, whatever it read: another copy of the program
+    // saves at once rather than waiting for this view to be scrolled or closed.
     void openViewsLeaveTheFilesFreeForWriters()
     {
         TempProgramDir dir;
@@ -424,14 +523,19 @@ private Q_SLOTS:
 
         view.open();
         writer.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (501,1)"));
-        view.setCursor(100);
+        view.setCursor(300);
         writer.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (502,1)"));
-        QCOMPARE(view.fetchedCount(), 501); // read after the first save, before the second
+        view.setCursor(499);
+        view.locate(QStringLiteral("ID=250"));
+        writer.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (503,1)"));
+        view.beginStream();
+        view.streamNext();
+        view.endStream();
+        writer.exec(QStringLiteral("INSERT INTO rejestr(ID,IDKONTRAHENTA) VALUES (504,1)"));
     }
 
-    // A rest that cannot be read leaves the view incomplete, never looking complete with rows
-    // missing; a later attempt reads every row exactly once.
-    void failedRestKeepsTheViewIncomplete()
+    // A window that cannot be read leaves the view as it was; a later attempt reads it.
+    void failedReadKeepsTheView()
     {
         TempProgramDir dir;
         addEntries(dir, 1, 500);
@@ -441,80 +545,42 @@ private Q_SLOTS:
         Query view(&reader);
         byIdWithFirstScreen(view);
         view.open();
+        QCOMPARE(view.countRows(), 500);
         Database writer;
         connectTo(writer, dir);
         writer.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        QVERIFY_THROWS_EXCEPTION(EDBEngineError, view.setCursor(100));
-        QVERIFY(!view.allFetched());
-        QVERIFY_THROWS_EXCEPTION(EDBEngineError, view.fetchAll());
+        QVERIFY_THROWS_EXCEPTION(EDBEngineError, view.setCursor(300));
+        QCOMPARE(view.cursor(), 0);
+        QCOMPARE(view.asInteger(QStringLiteral("ID")), 1);
         writer.exec(QStringLiteral("ROLLBACK"));
-        view.fetchAll();
-        QVERIFY(view.allFetched());
-        QCOMPARE(view.fetchedCount(), 500);
-        const int id = view.field(QStringLiteral("ID"));
-        for (int r = 0; r < 500; ++r)
-            QCOMPARE(view.integerAt(r, id), r + 1);
+        view.setCursor(300);
+        QCOMPARE(view.asInteger(QStringLiteral("ID")), 301);
     }
 
-    // The first screen comes from a limited run, the rest from a full one: with many equal sort
-    // keys every row must still come exactly once, in the full statement's order.
-    void firstScreenAndRestMeetExactly()
+    // A result that fits the first screen is counted at once.
+    void smallViewsAreCountedAtOnce()
     {
         TempProgramDir dir;
-        QString values;
-        for (int i = 1; i <= 500; ++i)
-            values +=
-                QStringLiteral("%1(%2,%3,1)").arg(i > 1 ? "," : "").arg(i).arg(20080000 + i % 3);
-        dir.sql(QStringLiteral("rejestr.DB"),
-                QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES ") + values);
+        addEntries(dir, 1, 100);
         Database db;
         connectTo(db, dir);
-        const QStringList lines{QStringLiteral("SELECT * FROM rejestr.DB WHERE 1=1"),
-                                QStringLiteral("ORDER BY"), QStringLiteral("DATAWPISU"),
-                                QStringLiteral("DESC")};
-        Query full(&db);
-        full.sql() = lines;
-        full.open();
-        full.fetchAll();
-        Query limited(&db);
-        limited.sql() = lines;
-        limited.setFirstScreen(64, QStringLiteral(", rowid"));
-        limited.open();
-        QCOMPARE(limited.fetchedCount(), 64);
-        QVERIFY(!limited.allFetched());
-        QCOMPARE(limited.text(), full.text()); // the statement's own lines are unchanged
-        limited.fetchAll();
-        QCOMPARE(limited.fetchedCount(), 500);
-        const int id = limited.field(QStringLiteral("ID"));
-        QSet<qint64> seen;
-        for (int r = 0; r < 500; ++r) {
-            seen.insert(limited.integerAt(r, id));
-            QCOMPARE(limited.integerAt(r, limited.field(QStringLiteral("DATAWPISU"))),
-                     full.integerAt(r, full.field(QStringLiteral("DATAWPISU"))));
-            if (r > 0)
-                QVERIFY(limited.integerAt(r, id) > limited.integerAt(r - 1, id) ||
-                        limited.integerAt(r, 1) != limited.integerAt(r - 1, 1));
-        }
-        QCOMPARE(seen.size(), 500);
-
-        // A result that fits the first screen is complete at once.
         Query small(&db);
         small.sql() =
             QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 10 ORDER BY ID")};
         small.setFirstScreen(64, QStringLiteral(", rowid"));
         small.open();
-        QCOMPARE(small.fetchedCount(), 10);
-        QVERIFY(small.allFetched());
-        // Exactly a screen: the second run finds nothing more.
+        QVERIFY(small.rowCountKnown());
+        QCOMPARE(small.rowCount(), 10);
+        // Exactly a screen: reading on finds the end.
         Query exact(&db);
         exact.sql() =
             QStringList{QStringLiteral("SELECT * FROM rejestr WHERE ID <= 64 ORDER BY ID")};
         exact.setFirstScreen(64, QStringLiteral(", rowid"));
         exact.open();
-        QVERIFY(!exact.allFetched());
-        exact.setCursor(64);
-        QVERIFY(exact.allFetched());
-        QCOMPARE(exact.fetchedCount(), 64);
+        QVERIFY(!exact.rowCountKnown());
+        QVERIFY(!exact.fetchRow(64));
+        QVERIFY(exact.rowCountKnown());
+        QCOMPARE(exact.rowCount(), 64);
     }
 
     // A statement kept for reuse never outlives its connection, and parameters are bound afresh.
