@@ -1,9 +1,6 @@
-# Files of src/app/: program entry and the main window. main.cpp itself is the program target.
+# Files of src/app/: program start and the main window. main.cpp itself is the program target.
 list(APPEND CORE_SOURCES
   app/uFilters.h app/uFilters.cpp
-  app/uSingleInstance.h app/uSingleInstance.cpp
-  app/uRunDirectory.h app/uRunDirectory.cpp
-  app/uStartup.h app/uStartup.cpp
 )
 list(APPEND UI_SOURCES
   app/uApplication.h app/uApplication.cpp

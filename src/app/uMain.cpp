@@ -5,7 +5,7 @@
 #include "app/uDBGrid.h"
 #include "app/uFilters.h"
 #include "app/uSearchField.h"
-#include "app/uStartup.h"
+#include "startup/uStartup.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
 #include "data/uDM.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/uRunDirectory.h"
-#include "app/uSingleInstance.h"
+#include "startup/uRunDirectory.h"
+#include "startup/uSingleInstance.h"
 #include "archive/FileOper.h"
 #include "archive/uFileOperations.h"
 

@@ -8,6 +8,7 @@ list(APPEND CORE_SOURCES
   data/ExportFolder.h data/ExportFolder.cpp
   data/SafeFile.h data/SafeFile.cpp
   data/IniFile.h data/IniFile.cpp
+  data/uNumberText.h data/uNumberText.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h

@@ -1,8 +1,4 @@
-# Files of src/editing/: register entry, taxpayer and sums windows, and the number texts they
-# normalise (window-free, so in the core).
-list(APPEND CORE_SOURCES
-  editing/uNumberText.h editing/uNumberText.cpp
-)
+# Files of src/editing/: the register entry, taxpayer and sums windows.
 list(APPEND UI_SOURCES
   editing/uEditForm.h editing/uEditForm.cpp
   editing/uKontrahent.h editing/uKontrahent.cpp

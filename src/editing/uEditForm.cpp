@@ -3,7 +3,7 @@
 
 #include "dialogs/uDialogPictures.h"
 #include "dialogs/uInfoForm.h"
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 
 #include <algorithm>
 

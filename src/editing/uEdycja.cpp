@@ -5,7 +5,7 @@
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #include "editing/uKontrahent.h"
 
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 
 #include <QLineEdit>
 

@@ -10,7 +10,7 @@
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dialogs/uDateEdit.h"
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 #include "output/uReportParams.h"
 #include "report/ReportError.h"
 #include "report/ReportPreview.h"

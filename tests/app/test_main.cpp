@@ -6,7 +6,7 @@
 #include "app/uElidedLabel.h"
 #include "app/uFilters.h"
 #include "app/uMain.h"
-#include "app/uSingleInstance.h"
+#include "startup/uSingleInstance.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
 #include "data/uDM.h"

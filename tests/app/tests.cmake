@@ -1,4 +1,3 @@
-rejestr_test(test_startup app/test_startup.cpp)
 rejestr_test(test_main app/test_main.cpp)
 rejestr_test(test_commands app/test_commands.cpp)
 rejestr_test(test_sums app/test_sums.cpp)

@@ -7,7 +7,7 @@
 #include "dialogs/uFormPreview.h"
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 #include "output/uReportParams.h"
 #include "support/ModalDriver.h"
 

@@ -11,7 +11,7 @@
 #include "data/uDefinicje.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 #include "output/uRaporty.h"
 #include "output/uReportParams.h"
 #include "report/ReportPreview.h"

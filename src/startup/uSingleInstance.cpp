@@ -1,4 +1,4 @@
-#include "app/uSingleInstance.h"
+#include "startup/uSingleInstance.h"
 
 #include <QDir>
 #include <QFile>

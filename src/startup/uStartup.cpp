@@ -1,4 +1,4 @@
-#include "app/uStartup.h"
+#include "startup/uStartup.h"
 
 bool MultiRunAllowed(const QStringList& arguments)
 {

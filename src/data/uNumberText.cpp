@@ -1,4 +1,4 @@
-#include "editing/uNumberText.h"
+#include "data/uNumberText.h"
 
 #include "data/Regional.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uSingleInstance.h"
+#include "startup/uSingleInstance.h"
 
 #include <QString>
 

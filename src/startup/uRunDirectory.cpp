@@ -1,4 +1,4 @@
-#include "app/uRunDirectory.h"
+#include "startup/uRunDirectory.h"
 
 #include "archive/FileOper.h"
 #include "archive/uFileOperations.h"
