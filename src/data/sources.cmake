@@ -6,6 +6,7 @@ list(APPEND CORE_SOURCES
   data/Amounts.h data/Amounts.cpp
   data/FileUtil.h data/FileUtil.cpp
   data/SafeFile.h data/SafeFile.cpp
+  data/Progress.h
   data/IniFile.h data/IniFile.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h

@@ -8,4 +8,5 @@ list(APPEND UI_SOURCES
   dialogs/uPromptForm.cpp dialogs/uPromptForm.h
   dialogs/uFormPreview.cpp dialogs/uFormPreview.h
   dialogs/uDatePicker.cpp dialogs/uDatePicker.h
-  dialogs/uWindowLook.cpp dialogs/uWindowLook.h)
+  dialogs/uWindowLook.cpp dialogs/uWindowLook.h
+  dialogs/uProgressWindow.cpp dialogs/uProgressWindow.h)
