@@ -1,6 +1,7 @@
 #include "report/ReportPreview.h"
 
 #include "data/uDefinicje.h"
+#include "dialogs/uProgressWindow.h"
 #include "report/ReportPageView.h"
 #include "report/ReportPainter.h"
 #include "report/ReportPrint.h"
@@ -121,13 +122,13 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     pageBox = new QSpinBox(bar);
     pageBox->setObjectName(QStringLiteral("pageBox"));
     pageBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    pageBox->setRange(1, int(std::max<qsizetype>(1, document.pages.size())));
+    pageBox->setRange(1, std::max(1, document.pageCount()));
     pageBox->setKeyboardTracking(false);
     pageBox->setAlignment(Qt::AlignRight);
     // Five digits whatever the report's length, so the bar is as wide for any report.
     pageBox->setFixedWidth(pageBox->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     bar->addWidget(pageBox);
-    pageInfo = new QLabel(QStringLiteral("z %1").arg(document.pages.size()), bar);
+    pageInfo = new QLabel(QStringLiteral("z %1").arg(document.pageCount()), bar);
     pageInfo->setObjectName(QStringLiteral("pageInfo"));
     pageInfo->setIndent(4);
     pageInfo->setMinimumWidth(pageInfo->fontMetrics().horizontalAdvance(QStringLiteral("z 00000")) +
@@ -138,7 +139,7 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
                    QKeySequence(), [this] { goToPage(currentPage() + 1); });
     actLastPage = pageAction("actLastPage", QStringLiteral("Ostatnia strona"),
                              QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
-                             [this] { goToPage(int(m_document.pages.size()) - 1); });
+                             [this] { goToPage(m_document.pageCount() - 1); });
     bar->addSeparator();
     actClose = action("actClose", QStringLiteral("Zamknij"), QStyle::SP_DialogCloseButton,
                       QKeySequence(), &TReportPreview::reject);
@@ -261,9 +262,9 @@ int TReportPreview::currentPage() const
 
 void TReportPreview::goToPage(int page)
 {
-    if (m_document.pages.isEmpty())
+    if (m_document.pageCount() == 0)
         return;
-    page = std::clamp(page, 0, int(m_document.pages.size()) - 1);
+    page = std::clamp(page, 0, m_document.pageCount() - 1);
     scrollArea->verticalScrollBar()->setValue(int(pageView->pageRect(page).top()) -
                                               ReportPageView::kGap);
     // The last page may not reach the top of the view: the box still names it.
@@ -288,7 +289,7 @@ bool TReportPreview::eventFilter(QObject* watched, QEvent* event)
             goToPage(0);
             return true;
         case Qt::Key_End:
-            goToPage(int(m_document.pages.size()) - 1);
+            goToPage(m_document.pageCount() - 1);
             return true;
         case Qt::Key_PageUp:
             goToPage(page - 1);
@@ -324,7 +325,7 @@ void TReportPreview::findNext()
     pageView->setMatches(m_matches, m_current);
     findInfo->setText(QStringLiteral("%1 z %2").arg(m_current + 1).arg(m_matches.size()));
     const ReportMatch& m = m_matches[m_current];
-    const ReportTextItem& item = m_document.pages[m.page].texts[m.item];
+    const ReportTextItem item = m_document.page(m.page).texts[m.item];
     const double k = pageView->pxPerMm();
     const QRectF at = QRectF(item.rect.topLeft() * k, item.rect.size() * k)
                           .translated(pageView->pageRect(m.page).topLeft());
@@ -336,7 +337,12 @@ bool TReportPreview::saveAsPdf(const QString& path)
 {
     const bool existed = QFileInfo::exists(path);
     QString error;
-    if (WriteReportPdf(m_document, path, &error)) {
+    TProgressWindow progress(this, QStringLiteral("Zapisz jako PDF"));
+    const bool written = WriteReportPdf(m_document, path, &error, &progress);
+    // Stopped by the user, who knows: the earlier file, if any, is as it was.
+    if (progress.cancelled())
+        return false;
+    if (written) {
         ShowInfoMessage(
             QStringLiteral("Informacja"),
             QStringLiteral("Raport zapisano w pliku %1.").arg(QDir::toNativeSeparators(path)));
@@ -368,8 +374,11 @@ void TReportPreview::print()
     SetUpReportPrinter(m_document, printer);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Drukuj"));
-    dialog.setMinMax(1, int(m_document.pages.size()));
+    dialog.setMinMax(1, m_document.pageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    if (dialog.exec() == QDialog::Accepted && !PrintReport(m_document, printer))
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    TProgressWindow progress(this, QStringLiteral("Drukuj"));
+    if (!PrintReport(m_document, printer, &progress) && !progress.cancelled())
         ShowInfoMessage(QStringLiteral("Błąd"), QStringLiteral("Nie można wydrukować raportu"));
 }

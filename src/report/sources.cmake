@@ -5,7 +5,7 @@ list(APPEND CORE_SOURCES
   report/ReportTemplate.h report/ReportTemplate.cpp
   report/ReportDocument.h report/ReportDocument.cpp
   report/ReportText.h report/ReportText.cpp
-  report/ReportLayout.h report/ReportLayout.cpp
+  report/ReportPages.h report/ReportLayout.h report/ReportLayout.cpp
   report/ReportPainter.h report/ReportPainter.cpp
   report/Report.h report/Report.cpp
 )
