@@ -116,6 +116,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool m_exportCancelled = false; // the last export was stopped by the user
     void buildUi();
     QWidget* buildBanner();
     QWidget* buildRegisterPanel();

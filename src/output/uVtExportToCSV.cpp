@@ -55,11 +55,17 @@ bool TVtExportToCSV::WriteRows(QIODevice& out,
 
 bool TVtExportToCSV::WriteFile(const QString& fileName,
                                const std::function<bool(QStringList& cells)>& nextRow,
-                               QString* error)
+                               QString* error, Progress* progress)
 {
     SafeFile file(fileName);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && WriteRows(file, nextRow) && file.commit();
+    const bool rows = file.open(QIODevice::WriteOnly) && WriteRows(file, nextRow);
+    if (progress && progress->cancelled()) {
+        file.cancelWriting();
+        if (error)
+            error->clear();
+        return false;
+    }
+    const bool written = rows && file.commit();
     if (!written && error)
         *error = file.errorText();
     return written;
@@ -93,14 +99,16 @@ struct SuspendedView
 } // namespace
 
 bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
-                                const QString& fileName, QString* error)
+                                const QString& fileName, QString* error, Progress* progress)
 {
+    ProgressStart(progress, QStringLiteral("Eksport danych do pliku CSV"), 0);
     QList<int> fields;
     for (const GridColumn& c : columns)
         fields << view.fieldIndex(c.field);
     SuspendedView suspended(view);
     // The whole view first: a read error then leaves the file untouched, never cut short.
     view.fetchAll();
+    ProgressStart(progress, QStringLiteral("Eksport danych do pliku CSV"), view.fetchedCount());
     bool titles = true;
     int row = 0;
     return WriteFile(
@@ -113,12 +121,12 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
                     cells[c] = columns[c].title;
                 return true;
             }
-            if (!view.isOpen() || row >= view.fetchedCount())
+            if (!view.isOpen() || row >= view.fetchedCount() || !ProgressStep(progress, row))
                 return false;
             for (qsizetype c = 0; c < columns.size(); ++c)
                 cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
             ++row;
             return true;
         },
-        error);
+        error, progress);
 }
