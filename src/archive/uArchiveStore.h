@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/uArchiveDescription.h"
+#include "data/Progress.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,14 +42,16 @@ enum class CreateOutcome
 // and only then do they and the description replace the archive in dir, as a whole (ArchiveSet.h):
 // a failure before that leaves the folder's files as they were, a cut after it is completed by
 // the next archive operation on the folder.
+// Stopped through progress: Failed with an empty error, the folder's files as they were.
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
-                            const ArchiveDescription& description, QString* error = nullptr);
+                            const ArchiveDescription& description, QString* error = nullptr,
+                            Progress* progress = nullptr);
 
 // Produces at staged a verified SQLite table file from the archived one: a copy that opens,
 // passes SQLite's quick check and holds exactly the one expected table with its columns.
 // On failure nothing is left at staged.
 bool StageArchivedTable(const QString& archivedFile, const QString& staged,
-                        QString* error = nullptr);
+                        QString* error = nullptr, Progress* progress = nullptr);
 
 enum class RestoreOutcome
 {
@@ -62,5 +65,6 @@ enum class RestoreOutcome
 // the files swapped by renaming (the earlier ones kept until both are in place) and the connection
 // reopened. An interrupted replacement of the archive is completed first; while it cannot be,
 // nothing is restored. dataModule may be null (no connection to close).
+// Stopped through progress before the swap: Refused with an empty error, nothing touched.
 RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
-                              QString* error = nullptr);
+                              QString* error = nullptr, Progress* progress = nullptr);
