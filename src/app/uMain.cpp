@@ -9,6 +9,7 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uProgressWindow.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Session.h"
 #include "dialogs/uDatePicker.h"
@@ -237,12 +238,14 @@ void TfMain::DTPFiltrDoChange()
 
 void TfMain::RejestrGridTitleClick(const QString& field)
 {
+    const TWaitCursor wait; // a large register is sorted afresh by the engine
     myDataBase->SortRejestrBy(field);
     RejestrGrid->highlightTitle(field);
 }
 
 void TfMain::kontrahenciGridTitleClick(const QString& field)
 {
+    const TWaitCursor wait;
     myDataBase->SortKontrahenciBy(field);
     kontrahenciGrid->highlightTitle(field);
 }
