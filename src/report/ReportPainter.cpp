@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,7 @@ QRectF toDevice(const QRectF& r, double k)
 
 // Frames of neighbouring cells share their sides, and the rules of the rows below one another
 // continue each other: each stretch of a rule is drawn once, as one line.
-QList<ReportLineItem> joinedLines(QList<ReportLineItem> lines)
+QList<ReportLineItem> joinedLines(const QList<ReportLineItem>& lines)
 {
     constexpr double eps = 0.001;
     const auto horizontal = [](const ReportLineItem& l) {
@@ -43,10 +44,14 @@ QList<ReportLineItem> joinedLines(QList<ReportLineItem> lines)
             return std::tuple(1, l.width, l.line.x1(), std::min(l.line.y1(), l.line.y2()));
         return std::tuple(2, l.width, 0.0, 0.0);
     };
-    std::sort(lines.begin(), lines.end(),
-              [&](const ReportLineItem& a, const ReportLineItem& b) { return key(a) < key(b); });
+    std::vector<std::pair<decltype(key(ReportLineItem{})), int>> order;
+    order.reserve(lines.size());
+    for (int i = 0; i < lines.size(); ++i)
+        order.emplace_back(key(lines[i]), i);
+    std::sort(order.begin(), order.end());
     QList<ReportLineItem> joined;
-    for (ReportLineItem l : lines) {
+    for (const auto& [lineKey, index] : order) {
+        ReportLineItem l = lines[index];
         const bool h = horizontal(l);
         if (h || vertical(l)) {
             // Lines run left to right and top to bottom.
@@ -121,13 +126,25 @@ const QRawFont& ReportPagePainter::rawFont(int index)
     return *m_rawFonts[index];
 }
 
+void ReportPagePainter::flushRun()
+{
+    if (!m_runGlyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(rawFont(m_runFont));
+        run.setRawData(m_runGlyphs.constData(), m_runPositions.constData(),
+                       int(m_runGlyphs.size()));
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+    }
+    m_runGlyphs.clear();
+    m_runPositions.clear();
+}
+
 void ReportPagePainter::drawText(const ReportTextItem& item)
 {
     const double k = m_pxPerMm;
     const ReportTextFitter& fitter = m_document.fitter();
-    thread_local ReportGlyphs glyphs;
-    thread_local QVarLengthArray<QPointF, 64> positions;
-    if (!fitter.glyphs(item.font, item.text, glyphs)) {
+    if (!fitter.glyphs(item.font, item.text, m_glyphs)) {
+        flushRun();
         m_painter.setFont(font(item.font));
         m_painter.save();
         m_painter.setClipRect(toDevice(item.clip, k), Qt::IntersectClip);
@@ -138,33 +155,27 @@ void ReportPagePainter::drawText(const ReportTextItem& item)
         m_painter.restore();
         return;
     }
+    // A line set to fill its rectangle exactly may reach past it: only its cell bounds it.
+    const bool clipped = m_glyphs.width > item.rect.width() + 0.01;
+    if (clipped || item.font != m_runFont)
+        flushRun();
+    m_runFont = item.font;
     const double ascent = fitter.ascent(item.font);
     const double baseline =
         item.rect.top() + (item.rect.height() - ascent - fitter.descent(item.font)) / 2 + ascent;
-    const QPointF origin(lineStart(item.rect, glyphs.width, item.align) * k, baseline * k);
+    const double x = lineStart(item.rect, m_glyphs.width, item.align);
     // Blanks leave no ink: their glyphs are left out, which keeps a PDF page's text short.
-    thread_local QVarLengthArray<quint32, 64> inked;
-    inked.clear();
-    positions.clear();
-    for (qsizetype i = 0; i < glyphs.glyphs.size(); ++i) {
+    for (qsizetype i = 0; i < m_glyphs.glyphs.size(); ++i) {
         if (item.text[i] != u' ') {
-            inked.append(glyphs.glyphs[i]);
-            positions.append(QPointF(glyphs.x[i] * k, 0));
+            m_runGlyphs.append(m_glyphs.glyphs[i]);
+            m_runPositions.append(QPointF((x + m_glyphs.x[i]) * k, baseline * k));
         }
     }
-    if (inked.isEmpty())
-        return;
-    QGlyphRun run;
-    run.setRawFont(rawFont(item.font));
-    run.setRawData(inked.constData(), positions.constData(), int(positions.size()));
-    // A line set to fill its rectangle exactly may reach past it: only its cell bounds it.
-    if (glyphs.width > item.rect.width() + 0.01) {
+    if (clipped) {
         m_painter.save();
         m_painter.setClipRect(toDevice(item.clip, k), Qt::IntersectClip);
-        m_painter.drawGlyphRun(origin, run);
+        flushRun();
         m_painter.restore();
-    } else {
-        m_painter.drawGlyphRun(origin, run);
     }
 }
 
@@ -194,8 +205,10 @@ void ReportPagePainter::paint(const ReportPage& page, int pageIndex,
     }
 
     m_painter.setPen(Qt::black);
+    // The lines of one font go out together: a PDF then holds one text object for many cells.
     for (const ReportTextItem& item : page.texts)
         drawText(item);
+    flushRun();
 
     double penWidth = -1.0;
     for (const ReportLineItem& l : joinedLines(page.lines)) {

@@ -2,6 +2,7 @@
 
 #include "data/Progress.h"
 #include "report/ReportDocument.h"
+#include "report/ReportText.h"
 
 #include <QFont>
 #include <QList>
@@ -30,6 +31,7 @@ private:
     const QFont& font(int index);
     const QRawFont& rawFont(int index);
     void drawText(const ReportTextItem& item);
+    void flushRun();
 
     QPainter& m_painter;
     const ReportDocument& m_document;
@@ -37,6 +39,11 @@ private:
     double m_dpi;
     QList<std::optional<QFont>> m_fonts;
     QList<std::optional<QRawFont>> m_rawFonts;
+    ReportGlyphs m_glyphs;
+    // Glyphs gathered for one drawing call, in device coordinates.
+    int m_runFont = -1;
+    QVarLengthArray<quint32, 1024> m_runGlyphs;
+    QVarLengthArray<QPointF, 1024> m_runPositions;
 };
 
 // Lays page `page` out and draws it (see ReportPagePainter).

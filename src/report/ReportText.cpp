@@ -193,14 +193,18 @@ QStringList ReportTextFitter::fit(const QString& text, int font, double width, b
         if (this->width(font, line) <= width)
             return {withoutTrailingBlanks(line)};
     }
-    // Texts that need breaking are broken once: a register repeats its remarks.
-    const QString key = text + QChar(0) + QString::number(font) + QChar(0) +
-                        QString::number(width, 'g', 17) + QChar(0) + QString::number(maxLines);
+    // Plain words are broken by their advances at once; text that needs QTextLayout is broken
+    // once and remembered, since a register repeats its remarks.
+    bool shaped = false;
+    QStringList lines = breakLines(text, font, width, maxLines, &shaped);
+    if (!shaped)
+        return lines;
+    const BrokenKey key{text, font, width, maxLines};
     if (const auto known = m_broken.constFind(key); known != m_broken.cend())
         return *known;
     if (m_broken.size() >= kBrokenTexts)
         m_broken.clear();
-    return *m_broken.insert(key, breakLines(text, font, width, maxLines));
+    return *m_broken.insert(key, breakLines(text, font, width, maxLines, nullptr));
 }
 
 bool ReportTextFitter::breakAtBlanks(const QString& paragraph, int font, double width,
@@ -260,7 +264,7 @@ bool ReportTextFitter::breakAtBlanks(const QString& paragraph, int font, double 
 }
 
 QStringList ReportTextFitter::breakLines(const QString& text, int font, double width,
-                                         int maxLines) const
+                                         int maxLines, bool* shaped) const
 {
     QStringList lines;
     QList<qsizetype> starts; // where each line begins in text, to elide the rest from there
@@ -273,6 +277,10 @@ QStringList ReportTextFitter::breakLines(const QString& text, int font, double w
             lines << withoutTrailingBlanks(paragraph);
             starts << paragraphStart;
         } else if (!breakAtBlanks(paragraph, font, width, paragraphStart, lines, starts)) {
+            if (shaped) {
+                *shaped = true;
+                return {};
+            }
             QTextLayout layout(paragraph, m_fonts[font]);
             QTextOption option;
             option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -65,7 +65,9 @@ public:
 
 private:
     QString elide(const QString& text, int font, double width) const;
-    QStringList breakLines(const QString& text, int font, double width, int maxLines) const;
+    // With shaped: answers nothing and sets *shaped when the text needs QTextLayout.
+    QStringList breakLines(const QString& text, int font, double width, int maxLines,
+                           bool* shaped) const;
     bool breakAtBlanks(const QString& paragraph, int font, double width, qsizetype offset,
                        QStringList& lines, QList<qsizetype>& starts) const;
     void addFont(const ReportFont& font);
@@ -84,5 +86,17 @@ private:
     QList<QRawFont> m_raw;
     // Per font, the characters that need no shaping, looked up as they first occur.
     mutable std::vector<std::vector<Glyph>> m_glyphs;
-    mutable QHash<QString, QStringList> m_broken;
+    struct BrokenKey
+    {
+        QString text;
+        int font;
+        double width;
+        int maxLines;
+        friend bool operator==(const BrokenKey&, const BrokenKey&) = default;
+        friend size_t qHash(const BrokenKey& k, size_t seed = 0)
+        {
+            return qHashMulti(seed, k.text, k.font, k.width, k.maxLines);
+        }
+    };
+    mutable QHash<BrokenKey, QStringList> m_broken;
 };
