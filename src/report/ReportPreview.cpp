@@ -337,11 +337,14 @@ bool TReportPreview::saveAsPdf(const QString& path)
 {
     const bool existed = QFileInfo::exists(path);
     QString error;
-    TProgressWindow progress(this, QStringLiteral("Zapisz jako PDF"));
-    const bool written = WriteReportPdf(m_document, path, &error, &progress);
-    // Stopped by the user, who knows: the earlier file, if any, is as it was.
-    if (progress.cancelled())
-        return false;
+    bool written = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Zapisz jako PDF"));
+        written = WriteReportPdf(m_document, path, &error, &progress);
+        // Stopped by the user, who knows: the earlier file, if any, is as it was.
+        if (progress.cancelled())
+            return false;
+    }
     if (written) {
         ShowInfoMessage(
             QStringLiteral("Informacja"),
@@ -378,7 +381,11 @@ void TReportPreview::print()
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    TProgressWindow progress(this, QStringLiteral("Drukuj"));
-    if (!PrintReport(m_document, printer, &progress) && !progress.cancelled())
+    bool failed = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Drukuj"));
+        failed = !PrintReport(m_document, printer, &progress) && !progress.cancelled();
+    }
+    if (failed)
         ShowInfoMessage(QStringLiteral("Błąd"), QStringLiteral("Nie można wydrukować raportu"));
 }
