@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -19,6 +18,8 @@ namespace {
 const QColor kMatchColour(255, 240, 120);
 const QColor kCurrentMatchColour(255, 160, 60);
 constexpr double kPointsPerMm = 72.0 / 25.4;
+// From about 500 dots per inch (printers, PDF) glyphs are placed on whole device pixels.
+constexpr double kFinePxPerMm = 20.0;
 
 QRectF toDevice(const QRectF& r, double k)
 {
@@ -36,15 +37,22 @@ QList<ReportLineItem> joinedLines(const QList<ReportLineItem>& lines)
     const auto vertical = [](const ReportLineItem& l) {
         return std::abs(l.line.x1() - l.line.x2()) < eps;
     };
-    // Key: width, the fixed coordinate, the start along the line.
-    const auto key = [&](const ReportLineItem& l) {
-        if (horizontal(l))
-            return std::tuple(0, l.width, l.line.y1(), std::min(l.line.x1(), l.line.x2()));
-        if (vertical(l))
-            return std::tuple(1, l.width, l.line.x1(), std::min(l.line.y1(), l.line.y2()));
-        return std::tuple(2, l.width, 0.0, 0.0);
+    // Sorted by kind, width, the fixed coordinate and the start along the line, each in whole
+    // micrometres packed in one number: pages are sorted by the thousand.
+    const auto micro = [](double mm, int bits) {
+        return std::min<quint64>(quint64(std::lround(std::max(0.0, mm) * 1000)),
+                                 (quint64(1) << bits) - 1);
     };
-    std::vector<std::pair<decltype(key(ReportLineItem{})), int>> order;
+    const auto key = [&](const ReportLineItem& l) -> quint64 {
+        const bool h = horizontal(l);
+        if (!h && !vertical(l))
+            return quint64(2) << 58;
+        const double fixed = h ? l.line.y1() : l.line.x1();
+        const double start = h ? std::min(l.line.x1(), l.line.x2()) : std::min(l.line.y1(), l.line.y2());
+        return (quint64(h ? 0 : 1) << 58) | (micro(l.width, 16) << 42) | (micro(fixed, 21) << 21) |
+               micro(start, 21);
+    };
+    std::vector<std::pair<quint64, int>> order;
     order.reserve(lines.size());
     for (int i = 0; i < lines.size(); ++i)
         order.emplace_back(key(lines[i]), i);
@@ -95,7 +103,8 @@ double lineStart(const QRectF& r, double lineWidth, Qt::Alignment align)
 ReportPagePainter::ReportPagePainter(QPainter& painter, const ReportDocument& document,
                                      double pxPerMm)
     : m_painter(painter), m_document(document), m_pxPerMm(pxPerMm),
-      m_dpi(painter.device() ? painter.device()->logicalDpiY() : 96.0)
+      m_dpi(painter.device() ? painter.device()->logicalDpiY() : 96.0),
+      m_wholePixels(pxPerMm >= kFinePxPerMm)
 {
 }
 
@@ -164,11 +173,14 @@ void ReportPagePainter::drawText(const ReportTextItem& item)
     const double baseline =
         item.rect.top() + (item.rect.height() - ascent - fitter.descent(item.font)) / 2 + ascent;
     const double x = lineStart(item.rect, m_glyphs.width, item.align);
-    // Blanks leave no ink: their glyphs are left out, which keeps a PDF page's text short.
+    // Blanks leave no ink: their glyphs are left out, which keeps a PDF page's text short. On
+    // paper a device pixel is too small to see, and whole pixels are written shorter.
+    const auto place = [this](double v) { return m_wholePixels ? std::round(v) : v; };
+    const double y = place(baseline * k);
     for (qsizetype i = 0; i < m_glyphs.glyphs.size(); ++i) {
         if (item.text[i] != u' ') {
             m_runGlyphs.append(m_glyphs.glyphs[i]);
-            m_runPositions.append(QPointF((x + m_glyphs.x[i]) * k, baseline * k));
+            m_runPositions.append(QPointF(place((x + m_glyphs.x[i]) * k), y));
         }
     }
     if (clipped) {

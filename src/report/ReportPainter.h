@@ -37,6 +37,7 @@ private:
     const ReportDocument& m_document;
     double m_pxPerMm;
     double m_dpi;
+    bool m_wholePixels;
     QList<std::optional<QFont>> m_fonts;
     QList<std::optional<QRawFont>> m_rawFonts;
     ReportGlyphs m_glyphs;
