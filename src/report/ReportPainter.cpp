@@ -1,6 +1,7 @@
 #include "report/ReportPainter.h"
 
 #include "data/SafeFile.h"
+#include "report/ReportPdf.h"
 #include "report/ReportText.h"
 
 #include <QFontMetricsF>
@@ -26,9 +27,9 @@ QRectF toDevice(const QRectF& r, double k)
     return QRectF(r.x() * k, r.y() * k, r.width() * k, r.height() * k);
 }
 
-// Frames of neighbouring cells share their sides, and the rules of the rows below one another
-// continue each other: each stretch of a rule is drawn once, as one line.
-QList<ReportLineItem> joinedLines(const QList<ReportLineItem>& lines)
+} // namespace
+
+QList<ReportLineItem> JoinedReportLines(const QList<ReportLineItem>& lines)
 {
     constexpr double eps = 0.001;
     const auto horizontal = [](const ReportLineItem& l) {
@@ -87,6 +88,8 @@ QList<ReportLineItem> joinedLines(const QList<ReportLineItem>& lines)
     }
     return joined;
 }
+
+namespace {
 
 // Where the aligned line starts in its rectangle.
 double lineStart(const QRectF& r, double lineWidth, Qt::Alignment align)
@@ -223,7 +226,7 @@ void ReportPagePainter::paint(const ReportPage& page, int pageIndex,
     flushRun();
 
     double penWidth = -1.0;
-    for (const ReportLineItem& l : joinedLines(page.lines)) {
+    for (const ReportLineItem& l : JoinedReportLines(page.lines)) {
         if (l.width != penWidth) {
             penWidth = l.width;
             m_painter.setPen(
@@ -244,6 +247,15 @@ void PaintReportPage(QPainter& painter, const ReportDocument& document, int page
 
 bool WriteReportPdf(const ReportDocument& document, QIODevice* device, Progress* progress)
 {
+    switch (WriteCompactPdf(document, device, progress)) {
+    case CompactPdfResult::Written:
+        return true;
+    case CompactPdfResult::Failed:
+    case CompactPdfResult::Stopped:
+        return false;
+    case CompactPdfResult::Unsupported:
+        break; // nothing written yet
+    }
     QPdfWriter writer(device);
     writer.setPageLayout(document.layout);
     writer.setTitle(document.title);

@@ -47,12 +47,17 @@ private:
     QVarLengthArray<QPointF, 1024> m_runPositions;
 };
 
+// Frames of neighbouring cells share their sides, and the rules of rows below one another
+// continue each other: each stretch of a rule once, as one line running right or down.
+QList<ReportLineItem> JoinedReportLines(const QList<ReportLineItem>& lines);
+
 // Lays page `page` out and draws it (see ReportPagePainter).
 void PaintReportPage(QPainter& painter, const ReportDocument& document, int page, double pxPerMm,
                      const QList<ReportMatch>& matches = {}, int current = -1);
 
-// Paints every page into PDF, one page laid out at a time; false when the device cannot be
-// written or progress was stopped.
+// Writes every page as PDF, one page laid out at a time (see ReportPdf.h; QPdfWriter for fonts
+// that cannot be embedded there); false when the device cannot be written or progress was
+// stopped.
 bool WriteReportPdf(const ReportDocument& document, QIODevice* device,
                     Progress* progress = nullptr);
 // Replaces the file as a whole (see SafeFile.h): on failure, and when stopped, an earlier file

@@ -7,6 +7,7 @@ list(APPEND CORE_SOURCES
   report/ReportText.h report/ReportText.cpp
   report/ReportPages.h report/ReportLayout.h report/ReportLayout.cpp
   report/ReportPainter.h report/ReportPainter.cpp
+  report/ReportPdf.h report/ReportPdf.cpp
   report/Report.h report/Report.cpp
 )
 list(APPEND UI_SOURCES

@@ -8,6 +8,7 @@
 #include "report/ReportText.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QRegularExpression>
@@ -515,6 +516,49 @@ private Q_SLOTS:
             for (const QString& t : textsOf(doc.page(p)))
                 QVERIFY2(text.contains(t), qPrintable(t + QStringLiteral(" not in: ") + text));
         }
+    }
+
+    // Plain text goes into the PDF as glyphs of its embedded font; text that needs shaping or
+    // another font as outlines. Either way it shows in its cell and nowhere else.
+    void aPdfLineShowsInItsCell_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QStringLiteral("Łódź 12,50");
+        QTest::newRow("a combining mark") << QStringLiteral("Zoe\u0308 Łódź");
+        QTest::newRow("another script") << QStringLiteral("\u0633\u0644\u0627\u0645");
+    }
+
+    void aPdfLineShowsInItsCell()
+    {
+        QFETCH(QString, text);
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        FakeRows none;
+        none.totals.insert(QStringLiteral("T"), text);
+        const ReportDocument doc = layOut(R"(<report version="1" font="Sans Serif" fontSize="10">
+            <page width="60" height="20" left="0" top="0" right="0" bottom="0"/>
+            <band type="pageHeader" height="20">
+              <text x="20" y="5" width="25" height="10" align="center">[T]</text></band>
+            </report>)",
+                                          none);
+        QTemporaryDir dir;
+        QVERIFY(WriteReportPdf(doc, dir.filePath(QStringLiteral("r.pdf"))));
+        QProcess tool; // 254 dots per inch: ten pixels to the millimetre
+        tool.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                              dir.filePath(QStringLiteral("r.pdf")), dir.filePath(QStringLiteral("p"))});
+        QVERIFY(tool.waitForFinished(30000));
+        const QImage page(dir.filePath(QStringLiteral("p-1.pgm")));
+        QVERIFY(qAbs(page.width() - 600) <= 1 && qAbs(page.height() - 200) <= 1);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                if (qGray(page.pixel(x, y)) < 128)
+                    ++(QRect(200, 50, 250, 100).contains(x, y) ? inside : outside);
+            }
+        }
+        QVERIFY(inside > 50);
+        QCOMPARE(outside, 0);
     }
 
     void findIsCaseInsensitiveInReadingOrder()
