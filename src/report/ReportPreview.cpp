@@ -31,6 +31,7 @@ namespace {
 const double kZoomSteps[] = {0.25, 0.33, 0.5,  0.67, 0.75, 0.9, 1.0, 1.1,
                              1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0};
 constexpr double kZoomEpsilon = 0.005;
+constexpr int kFindPause = 300; // milliseconds
 
 } // namespace
 
@@ -157,6 +158,9 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     layout->addWidget(bar);
     layout->addWidget(scrollArea, 1);
 
+    m_findTimer.setSingleShot(true);
+    m_findTimer.setInterval(kFindPause);
+    connect(&m_findTimer, &QTimer::timeout, this, &TReportPreview::find);
     connect(findText, &QLineEdit::textChanged, this, &TReportPreview::findTextChanged);
     connect(findText, &QLineEdit::returnPressed, this, &TReportPreview::findNext);
     connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -306,6 +310,21 @@ bool TReportPreview::eventFilter(QObject* watched, QEvent* event)
 
 void TReportPreview::findTextChanged()
 {
+    // A long report is searched once typing pauses, not at every letter.
+    m_findTimer.start();
+}
+
+void TReportPreview::runPendingFind()
+{
+    if (m_findTimer.isActive()) {
+        m_findTimer.stop();
+        find();
+    }
+}
+
+void TReportPreview::find()
+{
+    const TWaitCursor wait;
     m_matches = FindInReport(m_document, findText->text());
     m_current = -1;
     pageView->setMatches(m_matches, m_current);
@@ -317,8 +336,15 @@ void TReportPreview::findTextChanged()
         findInfo->setText(QStringLiteral("Znaleziono: %1").arg(m_matches.size()));
 }
 
+const QList<ReportMatch>& TReportPreview::matches()
+{
+    runPendingFind();
+    return m_matches;
+}
+
 void TReportPreview::findNext()
 {
+    runPendingFind();
     if (m_matches.isEmpty())
         return;
     m_current = (m_current + 1) % int(m_matches.size());
