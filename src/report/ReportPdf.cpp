@@ -245,11 +245,9 @@ private:
             return false;
         QByteArray& c = m_content;
         c.clear();
-        c += "q ";
-        put(c, kPointsPerMm);
-        c += " 0 0 ";
-        put(c, -kPointsPerMm);
-        c += " 0 ";
+        // Millimetres from the top-left corner, as the items count them.
+        const QByteArray scale = QByteArray::number(kPointsPerMm, 'f', 6);
+        c += "q " + scale + " 0 0 -" + scale + " 0 ";
         put(c, m_size.height() * kPointsPerMm);
         c += " cm\n2 J\n";
         for (const ReportFillItem& f : page.fills) {
