@@ -75,6 +75,31 @@ private:
         return v;
     }
 
+    QString textOf(const ReportCell& cell) const
+    {
+        // Most cells are one variable: its text is taken as it comes.
+        if (cell.parts.size() == 1 && cell.parts[0].kind == ReportTextPart::Variable)
+            return valueOf(cell.parts[0].text);
+        QString t;
+        for (const ReportTextPart& p : cell.parts) {
+            switch (p.kind) {
+            case ReportTextPart::Literal:
+                t += p.text;
+                break;
+            case ReportTextPart::Variable:
+                t += valueOf(p.text);
+                break;
+            case ReportTextPart::PageNumber:
+                t += QChar(ReportPages::kPageNumberMark);
+                break;
+            case ReportTextPart::PageCount:
+                t += QChar(ReportPages::kPageCountMark);
+                break;
+            }
+        }
+        return t;
+    }
+
     // Asks the program for the band's variables, in the order of its cells; answers the band's
     // height, grown for its wrapping cells and cut to `room`.
     double fill(const ReportBand& band, double room)
@@ -84,32 +109,15 @@ private:
         for (qsizetype i = 0; i < band.cells.size(); ++i) {
             const ReportCell& cell = band.cells[i];
             QString& t = m_texts[i];
-            t.clear();
-            for (const ReportTextPart& p : cell.parts) {
-                switch (p.kind) {
-                case ReportTextPart::Literal:
-                    t += p.text;
-                    break;
-                case ReportTextPart::Variable:
-                    t += valueOf(p.text);
-                    break;
-                case ReportTextPart::PageNumber:
-                    t += QChar(ReportPages::kPageNumberMark);
-                    break;
-                case ReportTextPart::PageCount:
-                    t += QChar(ReportPages::kPageCountMark);
-                    break;
-                }
-            }
+            t = textOf(cell);
             if (band.stretch && cell.wrap && !cell.needsPages()) {
                 ReportTextFitter& fitter = m_pages->fitter();
                 const double width = innerWidth(cell);
                 // Most cells hold one short line: no need to break it to count its lines.
-                const qsizetype lines =
-                    t.isEmpty() ? 0
-                    : !t.contains(u'\n') && fitter.width(cell.font, t) <= width
-                        ? 1
-                        : fitter.fit(t, cell.font, width, true, -1).size();
+                const qsizetype lines = t.isEmpty() ? 0
+                                        : !t.contains(u'\n') && fitter.width(cell.font, t) <= width
+                                            ? 1
+                                            : fitter.fit(t, cell.font, width, true, -1).size();
                 height = std::max(height, cell.rect.top() + 2 * cell.padding +
                                               lines * fitter.lineHeight(cell.font));
             }
@@ -181,12 +189,21 @@ void ReportPages::startPage()
     m_pageStart.push_back(quint32(m_bands.size()));
 }
 
-void ReportPages::addBand(ReportBandType type, double top, double height,
-                          const QStringList& texts)
+void ReportPages::addBand(ReportBandType type, double top, double height, const QStringList& texts)
 {
     m_bands.push_back({top, height, quint32(m_textEnd.size()), type});
     for (const QString& t : texts) {
-        m_text += t.toUtf8();
+        // Register texts are mostly ASCII: copied as they are, the rest converted.
+        const qsizetype at = m_text.size();
+        m_text.resize(at + t.size());
+        char* out = m_text.data() + at;
+        qsizetype i = 0;
+        for (; i < t.size() && t[i].unicode() < 0x80; ++i)
+            out[i] = char(t[i].unicode());
+        if (i < t.size()) {
+            m_text.resize(at + i);
+            m_text += QStringView(t).mid(i).toUtf8();
+        }
         m_textEnd.push_back(quint32(m_text.size()));
     }
 }
