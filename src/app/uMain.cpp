@@ -9,11 +9,11 @@
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
-#include "dialogs/uProgressWindow.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Session.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

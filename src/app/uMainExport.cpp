@@ -18,8 +18,8 @@ bool TfMain::ExportActiveGrid(const QString& fileName, QString* error)
     TDBGrid* grid = onRegisterTab() ? RejestrGrid : kontrahenciGrid;
     try {
         TProgressWindow progress(this, QStringLiteral("Eksport danych"));
-        const bool written = TVtExportToCSV::ExportView(
-            *grid->view(), grid->viewModel()->columns(), fileName, error, &progress);
+        const bool written = TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(),
+                                                        fileName, error, &progress);
         m_exportCancelled = progress.cancelled();
         return written;
     } catch (const EDBEngineError& e) {

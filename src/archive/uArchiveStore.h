@@ -66,5 +66,5 @@ enum class RestoreOutcome
 // reopened. An interrupted replacement of the archive is completed first; while it cannot be,
 // nothing is restored. dataModule may be null (no connection to close).
 // Stopped through progress before the swap: Refused with an empty error, nothing touched.
-RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir,
-                              QString* error = nullptr, Progress* progress = nullptr);
+RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error = nullptr,
+                              Progress* progress = nullptr);

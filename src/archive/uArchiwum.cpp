@@ -441,8 +441,9 @@ void TfArchiwum::stworzClick()
         cancelled = progress.cancelled();
     }
     if (outcome != CreateOutcome::Created && cancelled) {
-        ShowInfo(QStringLiteral("Informacja"),
-                 QStringLiteral("Archiwizację przerwano. Archiwum w katalogu pozostało bez zmian."));
+        ShowInfo(
+            QStringLiteral("Informacja"),
+            QStringLiteral("Archiwizację przerwano. Archiwum w katalogu pozostało bez zmian."));
         RefreshFound();
         return;
     }

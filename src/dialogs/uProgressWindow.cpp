@@ -11,7 +11,7 @@
 
 namespace {
 
-int showDelay = 1000;       // milliseconds
+int showDelay = 1000;          // milliseconds
 constexpr int kPumpEvery = 40; // milliseconds between repaints, so the work keeps nearly all
 
 } // namespace
@@ -67,7 +67,8 @@ bool TProgressWindow::step(qint64 done)
 
 void TProgressWindow::showWindow()
 {
-    auto* window = new QDialog(m_parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    auto* window =
+        new QDialog(m_parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     window->setObjectName(QStringLiteral("TProgressWindow"));
     window->setWindowTitle(m_title);
     window->setWindowModality(Qt::ApplicationModal);

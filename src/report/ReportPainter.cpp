@@ -49,7 +49,8 @@ QList<ReportLineItem> JoinedReportLines(const QList<ReportLineItem>& lines)
         if (!h && !vertical(l))
             return quint64(2) << 58;
         const double fixed = h ? l.line.y1() : l.line.x1();
-        const double start = h ? std::min(l.line.x1(), l.line.x2()) : std::min(l.line.y1(), l.line.y2());
+        const double start =
+            h ? std::min(l.line.x1(), l.line.x2()) : std::min(l.line.y1(), l.line.y2());
         return (quint64(h ? 0 : 1) << 58) | (micro(l.width, 16) << 42) | (micro(fixed, 21) << 21) |
                micro(start, 21);
     };
@@ -77,9 +78,11 @@ QList<ReportLineItem> JoinedReportLines(const QList<ReportLineItem>& lines)
                              l.line.y1() <= last.line.y2() + eps);
                 if (sameRule) {
                     if (h)
-                        last.line.setP2(QPointF(std::max(last.line.x2(), l.line.x2()), l.line.y2()));
+                        last.line.setP2(
+                            QPointF(std::max(last.line.x2(), l.line.x2()), l.line.y2()));
                     else
-                        last.line.setP2(QPointF(l.line.x2(), std::max(last.line.y2(), l.line.y2())));
+                        last.line.setP2(
+                            QPointF(l.line.x2(), std::max(last.line.y2(), l.line.y2())));
                     continue;
                 }
             }
@@ -160,10 +163,9 @@ void ReportPagePainter::drawText(const ReportTextItem& item)
         m_painter.setFont(font(item.font));
         m_painter.save();
         m_painter.setClipRect(toDevice(item.clip, k), Qt::IntersectClip);
-        m_painter.drawText(toDevice(item.rect, k),
-                           int(item.align) | Qt::AlignVCenter | Qt::TextSingleLine |
-                               Qt::TextDontClip,
-                           item.text);
+        m_painter.drawText(
+            toDevice(item.rect, k),
+            int(item.align) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, item.text);
         m_painter.restore();
         return;
     }
@@ -242,7 +244,8 @@ void PaintReportPage(QPainter& painter, const ReportDocument& document, int page
 {
     if (page < 0 || page >= document.pageCount())
         return;
-    ReportPagePainter(painter, document, pxPerMm).paint(document.page(page), page, matches, current);
+    ReportPagePainter(painter, document, pxPerMm)
+        .paint(document.page(page), page, matches, current);
 }
 
 bool WriteReportPdf(const ReportDocument& document, QIODevice* device, Progress* progress)

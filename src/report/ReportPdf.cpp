@@ -189,8 +189,7 @@ private:
             int face = -1;
             for (std::size_t i = 0; i < m_faces.size(); ++i) {
                 const ReportFont& known = fonts[m_faces[i].font];
-                if (known.family == rf.family && known.bold == rf.bold &&
-                    known.italic == rf.italic)
+                if (known.family == rf.family && known.bold == rf.bold && known.italic == rf.italic)
                     face = int(i);
             }
             if (face < 0) {
@@ -232,8 +231,8 @@ private:
     {
         const QByteArray packed = qCompress(data, kCompression).mid(4);
         startObject(object);
-        write("<< /Length " + QByteArray::number(packed.size()) + " /Filter /FlateDecode" +
-              extra + " >>\nstream\n");
+        write("<< /Length " + QByteArray::number(packed.size()) + " /Filter /FlateDecode" + extra +
+              " >>\nstream\n");
         write(packed);
         write("\nendstream\nendobj\n");
     }
@@ -288,8 +287,8 @@ private:
         put(dict, m_size.width() * kPointsPerMm);
         dict += ' ';
         put(dict, m_size.height() * kPointsPerMm);
-        dict += "] /Resources 3 0 R /Contents " + QByteArray::number(contents) +
-                " 0 R >>\nendobj\n";
+        dict +=
+            "] /Resources 3 0 R /Contents " + QByteArray::number(contents) + " 0 R >>\nendobj\n";
         write(dict);
         return true;
     }
@@ -318,9 +317,9 @@ private:
     {
         QByteArray& c = m_content;
         const double ascent = m_fitter.ascent(item.font);
-        const double baseline =
-            item.rect.top() + (item.rect.height() - ascent - m_fitter.descent(item.font)) / 2 +
-            ascent;
+        const double baseline = item.rect.top() +
+                                (item.rect.height() - ascent - m_fitter.descent(item.font)) / 2 +
+                                ascent;
         const bool plain = m_fitter.glyphs(item.font, item.text, m_glyphs);
         const double width = plain ? m_glyphs.width : outlineWidth(item);
         const double x = lineStart(item.rect, width, item.align);
@@ -407,8 +406,8 @@ private:
     {
         QByteArray fonts;
         for (std::size_t i = 0; i < m_faces.size(); ++i)
-            fonts += "/F" + QByteArray::number(int(i)) + ' ' + QByteArray::number(font(m_faces[i])) +
-                     " 0 R ";
+            fonts += "/F" + QByteArray::number(int(i)) + ' ' +
+                     QByteArray::number(font(m_faces[i])) + " 0 R ";
         startObject(3);
         write("<< /ProcSet [/PDF /Text] /Font << " + fonts + ">> >>\nendobj\n");
         QByteArray kids;
@@ -432,8 +431,7 @@ private:
         }
         write(table);
         write("trailer\n<< /Size " + QByteArray::number(qsizetype(m_offsets.size() + 1)) +
-              " /Root 1 0 R /Info 4 0 R >>\nstartxref\n" + QByteArray::number(xref) +
-              "\n%%EOF\n");
+              " /Root 1 0 R /Info 4 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
     }
 
     // The face's font objects; answers the one pages name.
@@ -515,7 +513,7 @@ private:
     QIODevice* m_device;
     QSizeF m_size;
     std::vector<Face> m_faces;
-    std::vector<int> m_faceOf; // per document font
+    std::vector<int> m_faceOf;     // per document font
     std::vector<qint64> m_offsets; // of object n at n - 1
     std::vector<int> m_pages;
     qint64 m_written = 0;

@@ -13,8 +13,8 @@ class QIODevice;
 enum class CompactPdfResult
 {
     Written,
-    Failed,  // the device refused a write
-    Stopped, // through progress
+    Failed,      // the device refused a write
+    Stopped,     // through progress
     Unsupported, // a font has no TrueType outlines to embed, or is drawn synthesised
 };
 CompactPdfResult WriteCompactPdf(const ReportDocument& document, QIODevice* device,

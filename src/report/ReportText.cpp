@@ -263,8 +263,8 @@ bool ReportTextFitter::breakAtBlanks(const QString& paragraph, int font, double 
     return true;
 }
 
-QStringList ReportTextFitter::breakLines(const QString& text, int font, double width,
-                                         int maxLines, bool* shaped) const
+QStringList ReportTextFitter::breakLines(const QString& text, int font, double width, int maxLines,
+                                         bool* shaped) const
 {
     QStringList lines;
     QList<qsizetype> starts; // where each line begins in text, to elide the rest from there

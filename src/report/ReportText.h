@@ -75,7 +75,7 @@ private:
 
     struct Glyph
     {
-        quint32 glyph = 0; // 0: not yet looked up, or missing from the face
+        quint32 glyph = 0;     // 0: not yet looked up, or missing from the face
         float advance = -1.0f; // millimetres; negative: not yet looked up
     };
     const Glyph* glyphOf(int font, char16_t c) const;

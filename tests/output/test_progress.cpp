@@ -1,7 +1,7 @@
 #include "support/StoppingProgress.h"
 
-#include "dialogs/uProgressWindow.h"
 #include "data/SafeFile.h"
+#include "dialogs/uProgressWindow.h"
 #include "output/uVtExportToCSV.h"
 #include "report/ReportLayout.h"
 #include "report/ReportPainter.h"
@@ -28,8 +28,8 @@ ReportDocument tenPages()
              </band></report>)",
         QStringLiteral("t.frf"));
     int row = 0;
-    const ReportUserDataset rows{[&row] { row = 0; }, [&row] { ++row; },
-                                 [&row](bool& eof) { eof = row >= 10; }, {}};
+    const ReportUserDataset rows{
+        [&row] { row = 0; }, [&row] { ++row; }, [&row](bool& eof) { eof = row >= 10; }, {}};
     return LayoutReport(tpl, rows,
                         [&row](const QString&, QString& v) { v = QString::number(row + 1); });
 }
@@ -111,7 +111,8 @@ private Q_SLOTS:
             QCOMPARE(progress.window()->windowTitle(), QStringLiteral("Eksport danych"));
             QCOMPARE(progress.window()->findChild<QLabel*>(QStringLiteral("caption"))->text(),
                      QStringLiteral("Zapis pliku"));
-            auto* cancel = progress.window()->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+            auto* cancel =
+                progress.window()->findChild<QPushButton*>(QStringLiteral("cancelButton"));
             QCOMPARE(cancel->text(), QStringLiteral("Anuluj"));
             QTest::mouseClick(cancel, Qt::LeftButton);
             QVERIFY(!progress.step(3));

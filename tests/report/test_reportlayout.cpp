@@ -10,8 +10,8 @@
 #include <QBuffer>
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -400,8 +400,7 @@ private Q_SLOTS:
         const ReportDocument doc = LayoutReport(tpl, data.dataset(), data.values());
         const ReportPage last = doc.page(doc.pageCount() - 1);
         const ReportTextItem* shown = item(last, figure);
-        const QString header =
-            textsOf(last).filter(QRegularExpression(u'^' + column)).value(0);
+        const QString header = textsOf(last).filter(QRegularExpression(u'^' + column)).value(0);
         QCOMPARE(shown->clip.left(), item(last, header)->clip.left());
         const ReportFont& asked = tpl.fonts[cellNaming(tpl, variable)->font];
         const ReportFont& used = doc.fonts()[shown->font];
@@ -456,10 +455,11 @@ private Q_SLOTS:
     {
         FakeRows rows;
         for (int i = 1; i <= 150; ++i) {
-            const QString text = i % 3 == 0 ? QStringLiteral("wiersz %1 z uwagą, która się nie mieści "
-                                                             "w jednej linii komórki")
-                                                  .arg(i)
-                                            : QStringLiteral("w%1").arg(i);
+            const QString text = i % 3 == 0
+                                     ? QStringLiteral("wiersz %1 z uwagą, która się nie mieści "
+                                                      "w jednej linii komórki")
+                                           .arg(i)
+                                     : QStringLiteral("w%1").arg(i);
             rows.rows.append({{QStringLiteral("N"), text},
                               {QStringLiteral("K"), QStringLiteral("%1234567,89").arg(i)}});
         }
@@ -496,9 +496,9 @@ private Q_SLOTS:
             QSKIP("pdftotext (poppler-utils) is not installed");
         FakeRows rows;
         for (int i = 1; i <= 40; ++i)
-            rows.rows.append({{QStringLiteral("N"), i % 4 ? QStringLiteral("Żółw %1").arg(i)
-                                                          : QStringLiteral("Łódź ul. Długa %1 m. 2")
-                                                                .arg(i)}});
+            rows.rows.append(
+                {{QStringLiteral("N"), i % 4 ? QStringLiteral("Żółw %1").arg(i)
+                                             : QStringLiteral("Łódź ul. Długa %1 m. 2").arg(i)}});
         const QByteArray master = R"(<band type="masterData" height="5" stretch="true">
             <text x="0" y="0" width="22" height="5" wrap="true" frame="all">[N]</text></band>)";
         const ReportDocument doc = layOut(smallReport({}, master), rows);
@@ -545,8 +545,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(WriteReportPdf(doc, dir.filePath(QStringLiteral("r.pdf"))));
         QProcess tool; // 254 dots per inch: ten pixels to the millimetre
-        tool.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                              dir.filePath(QStringLiteral("r.pdf")), dir.filePath(QStringLiteral("p"))});
+        tool.start(pdftoppm,
+                   {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                    dir.filePath(QStringLiteral("r.pdf")), dir.filePath(QStringLiteral("p"))});
         QVERIFY(tool.waitForFinished(30000));
         const QImage page(dir.filePath(QStringLiteral("p-1.pgm")));
         QVERIFY(qAbs(page.width() - 600) <= 1 && qAbs(page.height() - 200) <= 1);

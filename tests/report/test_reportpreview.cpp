@@ -262,13 +262,13 @@ private Q_SLOTS:
         // A hinted screen font can set a fitted figure wider than it was laid out. Here it is
         // some 32 mm in a 28 mm rect: it spreads into its cell's padding, never past the cell.
         FakeRows none;
-        const ReportDocument doc = LayoutReport(
-            ReportTemplate::fromXml(R"(<report version="1" font="Arial" fontSize="8">
+        const ReportDocument doc =
+            LayoutReport(ReportTemplate::fromXml(R"(<report version="1" font="Arial" fontSize="8">
                 <page width="50" height="8" left="0" top="0" right="0" bottom="0"/>
                 <band type="pageHeader" height="8"><text x="0" y="0" width="5" height="5"
                   bold="true">x</text></band></report>)",
-                                    QStringLiteral("t.frf")),
-            none.dataset(), none.values());
+                                                 QStringLiteral("t.frf")),
+                         none.dataset(), none.values());
         const QString figure = QStringLiteral("-92233720368547758,08");
         const ReportPage page{
             {}, {{QRectF(12, 2, 28, 4), QRectF(10, 0, 30, 8), figure, 0, Qt::AlignRight}}, {}};
