@@ -1,22 +1,22 @@
-// bench_report [ROWS] [REPEATS]: prepares the default report over a register of ROWS entries
-// (10,000 by default) of one remitter, read through the program's own register view with its
-// display rules, and times the layout (rows read from the database on the first run, from the
-// view's cache after) and the PDF written from it. It prints figures; it never judges.
+// bench_report DIR [REPEATS]: the printed register of taxpayer 1 of a folder made by
+// bench_generate, "(Wszystkie)", read through the program's own register view: the preview's
+// first page, paging to the last page, the PDF of every page against the CSV of the same rows,
+// and memory. It prints figures; it never judges. See bench/README.md.
 #include "data/Regional.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
-#include "dbengine/SqliteHandles.h"
-#include "report/ReportLayout.h"
+#include "output/uVtExportToCSV.h"
+#include "report/Report.h"
 #include "report/ReportPainter.h"
-#include "report/ReportTemplate.h"
-#include "tools/InstallLayout.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -25,6 +25,25 @@
 #include <vector>
 
 namespace {
+
+long statusKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
 
 double cpuMs()
 {
@@ -39,57 +58,13 @@ double median(std::vector<double> v)
     return v.empty() ? -1.0 : v[v.size() / 2];
 }
 
-bool fill(const QString& dir, int rows)
+void paintAtPageWidth(const ReportDocument& doc, int page)
 {
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(dir + QStringLiteral("/db/rejestr.DB")).constData(), &raw,
-                    SQLITE_OPEN_READWRITE, nullptr);
-    SqliteConnectionPtr db(raw);
-    const char* names[] = {"Jan", "Małgorzata", "Grzegorz", "Zofia", "Przemysław"};
-    const char* surnames[] = {"Kowalski", "Brzęczyszczykiewicz", "Wójcik", "Nowak-Jeziorańska",
-                              "Żółkiewski"};
-    const char* streets[] = {"ul. Długa 1", "al. Jana Pawła II 124/56", "os. Śląskie 3",
-                             "ul. Źródlana 7 m. 12", "Rynek Główny 1"};
-    const char* towns[] = {"Kraków", "Łódź", "Wrocław", "Gdańsk", "Bielsko-Biała"};
-    // Every fifth entry has a remark long enough to wrap over several lines.
-    const char* notes[] = {"", "sprzedaż samochodu osobowego", "pożyczka", "",
-                           "umowa zamiany nieruchomości gruntowej wraz z budynkiem mieszkalnym, "
-                           "księga wieczysta KR1P/00012345/6"};
-    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_exec(raw, "INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'x')", nullptr, nullptr,
-                 nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(
-        raw,
-        "INSERT INTO rejestr(ID,DATAWPISU,DATADOK,NALEZNOSC,STAWKA,DATAZAPLATY,NRDOK,"
-        "IMIE,NAZWISKO,NIP,ADRES,KODPOCZT,MIEJSCOWOSC,UWAGI,IDKONTRAHENTA) "
-        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,1)",
-        -1, &st, nullptr);
-    SqliteStatementPtr insert(st);
-    for (int i = 0; i < rows; ++i) {
-        const int date = 20260000 + (i % 12 + 1) * 100 + i % 28 + 1;
-        const QByteArray nr = QStringLiteral("RN %1/2026").arg(i + 1).toUtf8();
-        const QByteArray nip = QStringLiteral("123-45-67-%1").arg(i % 90 + 10).toUtf8();
-        const QByteArray code = QStringLiteral("3%1-00%1").arg(i % 10).toUtf8();
-        sqlite3_bind_int(st, 1, i + 1);
-        sqlite3_bind_int(st, 2, date);
-        sqlite3_bind_int(st, 3, date);
-        sqlite3_bind_double(st, 4, 1000 + i * 12.34);
-        sqlite3_bind_double(st, 5, i % 3 ? 2 : 1);
-        sqlite3_bind_int(st, 6, i % 4 ? date : 0);
-        sqlite3_bind_text(st, 7, nr.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 8, names[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 9, surnames[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 10, nip.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 11, streets[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 12, code.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 13, towns[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 14, notes[i % 5], -1, SQLITE_STATIC);
-        if (sqlite3_step(st) != SQLITE_DONE)
-            return false;
-        sqlite3_reset(st);
-    }
-    return sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const double k = 1000.0 / doc.pageSize().width();
+    QImage image(QSizeF(doc.pageSize() * k).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    PaintReportPage(p, doc, page, k);
 }
 
 } // namespace
@@ -99,15 +74,19 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const int rows = argc > 1 ? std::max(0, atoi(argv[1])) : 10000;
-    const int repeats = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
-
-    QTemporaryDir dir;
-    if (!InstallProgramDir(dir.path()).ok || !fill(dir.path(), rows)) {
-        std::fprintf(stderr, "bench_report: cannot lay out the register\n");
-        return 1;
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    bool repeatsOk = true;
+    const int repeats = argc > 2 ? QByteArray(argv[2]).toInt(&repeatsOk) : 3;
+    // A wrong folder would open empty tables and time a report of no rows.
+    if (argc < 2 || argc > 3 || !repeatsOk || repeats < 1 ||
+        !QFileInfo::exists(dir + QStringLiteral("/db/rejestr.DB")) ||
+        !QFileInfo::exists(dir + QStringLiteral("/rejestr.frf"))) {
+        std::fprintf(stderr,
+                     "usage: bench_report DIR [REPEATS]\n"
+                     "  DIR: a folder made by bench_generate (db/rejestr.DB, rejestr.frf)\n");
+        return 2;
     }
-    SetProgramDir(dir.path());
+    SetProgramDir(dir);
     SetRegional(RegionalSettings{u'-', u','});
     BuildDateTexts();
     SetTableNames();
@@ -117,58 +96,92 @@ int main(int argc, char** argv)
     dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
     dm.rejestrDateFilter.clear();
     dm.RefreshRejestr();
-
-    const ReportTemplate tpl =
-        ReportTemplate::fromFile(dir.filePath(QStringLiteral("rejestr.frf")));
-    // The program's own answers: register variables are the grid columns' field texts.
-    QHash<QString, QString> fieldOf;
-    for (const GridColumn& c : RejestrColumns())
-        fieldOf.insert(c.field, c.field);
+    const long opened = statusKiB("VmRSS:");
     Query& view = dm.DBFRejestr;
-    const ReportUserDataset dataset{[&view] { view.first(); }, [&view] { view.next(); },
-                                    [&view](bool& eof) { eof = view.eof(); }};
-    double sum = 0.0;
+    const int rows = view.countRows();
+    const long fresh = statusKiB("VmRSS:");
+    if (rows < 1000) {
+        std::fprintf(stderr, "bench_report: taxpayer 1 has %d entries in %s; run bench_generate\n",
+                     rows, qPrintable(dir));
+        return 2;
+    }
+
+    // As the program answers: register variables are the grid columns' field texts.
+    QHash<QString, int> fieldOf;
+    for (const GridColumn& c : RejestrColumns())
+        fieldOf.insert(c.field, view.field(c.field));
+    ReportUserDataset dataset{[&view] { view.first(); }, [&view] { view.next(); },
+                              [&view](bool& eof) { eof = view.eof(); },
+                              [&view] { return qint64(view.countRows()); }};
     const ReportValueHandler value = [&](const QString& name, QString& v) {
         const auto f = fieldOf.constFind(name);
-        v = f != fieldOf.cend() ? view.asText(*f) : QString();
-        if (name == QLatin1String("WARTOSC"))
-            sum += QString(v).replace(u',', u'.').toDouble();
+        v = f != fieldOf.cend() ? view.textAt(view.cursor(), *f) : QString();
     };
+    Report report;
+    report.dataset = &dataset;
+    report.onGetValue = value;
+    QTemporaryDir out;
+    const QString pdfPath = out.filePath(QStringLiteral("r.pdf"));
+    const QString csvPath = out.filePath(QStringLiteral("r.csv"));
 
-    std::vector<double> wall, cpu;
-    ReportDocument doc;
-    for (int r = 0; r <= repeats; ++r) {
+    std::vector<double> firstCpu, pdfCpu, breaks, first, last, pdf, csv, peak, after;
+    int pages = 0;
+    long idle = 0;
+    // Run 0 warms up: the allocator then holds what any later report leaves it, and idle is
+    // the program as it stands after one report.
+    for (int r = -1; r < repeats; ++r) {
+        // The register tab as the user left it: the view open, its first screen read; the
+        // report reads the rest.
+        dm.RefreshRejestr();
+        resetPeak();
         QElapsedTimer t;
-        const double c0 = cpuMs();
+        double c0 = cpuMs();
         t.start();
-        doc = LayoutReport(tpl, dataset, value);
-        const double ms = double(t.nsecsElapsed()) / 1e6;
-        const double cms = cpuMs() - c0;
-        if (r == 0)
-            std::printf("layout, rows read from the database: %.0f ms wall, %.0f ms CPU\n", ms,
-                        cms);
-        else {
-            wall.push_back(ms);
-            cpu.push_back(cms);
+        {
+            // As the program does: the template read afresh, the pages dropped at closing.
+            report.loadFromFile(dir + QStringLiteral("/rejestr.frf"));
+            const ReportDocument& doc = report.prepareReport();
+            breaks.push_back(t.nsecsElapsed() / 1e6);
+            paintAtPageWidth(doc, 0);
+            first.push_back(t.nsecsElapsed() / 1e6);
+            firstCpu.push_back(cpuMs() - c0);
+            pages = doc.pageCount();
+            t.restart();
+            paintAtPageWidth(doc, pages - 1);
+            last.push_back(t.nsecsElapsed() / 1e6);
+            t.restart();
+            c0 = cpuMs();
+            WriteReportPdf(doc, pdfPath);
+            pdf.push_back(t.nsecsElapsed() / 1e6);
+            pdfCpu.push_back(cpuMs() - c0);
+            peak.push_back((statusKiB("VmHWM:") - idle) / 1024.0);
+        }
+        report.releasePages();
+        after.push_back((statusKiB("VmRSS:") - idle) / 1024.0);
+        t.restart();
+        TVtExportToCSV::ExportView(view, RejestrColumns(), csvPath);
+        csv.push_back(t.nsecsElapsed() / 1e6);
+        if (r < 0) {
+            idle = statusKiB("VmRSS:");
+            for (auto* v : {&firstCpu, &pdfCpu, &breaks, &first, &last, &pdf, &csv, &peak, &after})
+                v->clear();
         }
     }
-    qsizetype items = 0;
-    for (const ReportPage& p : doc.pages)
-        items += p.texts.size() + p.lines.size();
-    std::printf("layout, rows from the view's cache (median of %d): %.0f ms wall, %.0f ms CPU\n",
-                repeats, median(wall), median(cpu));
-    std::printf("  %d rows -> %lld pages, %lld items\n", rows, qint64(doc.pages.size()),
-                qint64(items));
-
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    QElapsedTimer t;
-    const double c0 = cpuMs();
-    t.start();
-    WriteReportPdf(doc, &pdf);
-    std::printf("PDF of every page: %.0f ms wall, %.0f ms CPU, %.1f MB\n",
-                double(t.nsecsElapsed()) / 1e6, cpuMs() - c0, pdf.size() / 1e6);
+    std::printf("%d rows, %d pages; RSS %ld MiB with the view open, %ld MiB after reading it, "
+                "idle %ld MiB after a first report\n",
+                rows, pages, opened / 1024, fresh / 1024, idle / 1024);
+    std::printf("median of %d runs:\n", repeats);
+    std::printf("  preview, first page:  %8.0f ms (page breaks %.0f ms)\n", median(first),
+                median(breaks));
+    std::printf("  CPU: first page %.0f ms, PDF %.0f ms\n", median(firstCpu), median(pdfCpu));
+    std::printf("  paging to last page:  %8.0f ms\n", median(last));
+    std::printf("  PDF of every page:    %8.0f ms (%.1f MB)\n", median(pdf),
+                QFileInfo(pdfPath).size() / 1e6);
+    std::printf("  CSV of the same rows: %8.0f ms, PDF/CSV %.1fx\n", median(csv),
+                median(pdf) / median(csv));
+    std::printf("  peak over idle:       %8.1f MiB\n", median(peak));
+    std::printf("  after closing:        %8.1f MiB over idle (largest %.1f)\n", median(after),
+                *std::max_element(after.begin(), after.end()));
     myDataBase = nullptr;
-    std::printf("  total of the tax values asked for: %.2f\n", sum);
     return 0;
 }

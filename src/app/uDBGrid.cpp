@@ -1,6 +1,7 @@
 #include "app/uDBGrid.h"
 
 #include "dbengine/Query.h"
+#include "dialogs/uProgressWindow.h"
 #include "dialogs/uWindowLook.h"
 
 #include <QHeaderView>
@@ -131,8 +132,12 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
     default:
         break;
     }
-    if (beyond && fetchRest())
-        executeDelayedItemsLayout(); // the scroll range must cover the new rows before scrollTo
+    if (beyond) {
+        // Reading the rest of a large view takes a moment.
+        TWaitCursor wait;
+        if (fetchRest())
+            executeDelayedItemsLayout(); // the scroll range must cover the new rows before scrollTo
+    }
     // Ctrl+Home and Ctrl+End go to the first and last record, staying in the column in view;
     // the toolkit would also jump to the first or last column and scroll the grid sideways.
     const bool recordEnds = (action == MoveHome || action == MoveEnd) &&

@@ -5,7 +5,6 @@
 #include "app/uDBGrid.h"
 #include "app/uFilters.h"
 #include "app/uSearchField.h"
-#include "startup/uStartup.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
 #include "data/uDM.h"
@@ -15,6 +14,8 @@
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
+#include "startup/uStartup.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -227,12 +228,14 @@ void TfMain::ApplyDateRange()
 
 void TfMain::RejestrGridTitleClick(const QString& field)
 {
+    const TWaitCursor wait; // a large register is sorted afresh by the engine
     myDataBase->SortRejestrBy(field);
     showSortOrders();
 }
 
 void TfMain::kontrahenciGridTitleClick(const QString& field)
 {
+    const TWaitCursor wait;
     myDataBase->SortKontrahenciBy(field);
     showSortOrders();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "startup/uRunDirectory.h"
-#include "startup/uSingleInstance.h"
 #include "archive/FileOper.h"
 #include "archive/uFileOperations.h"
+#include "startup/uRunDirectory.h"
+#include "startup/uSingleInstance.h"
 
 #include <QMainWindow>
 
@@ -121,6 +121,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool m_exportCancelled = false; // the last export was stopped by the user
     void buildUi();
     QWidget* buildBanner();
     QWidget* buildRegisterPanel();

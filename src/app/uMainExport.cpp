@@ -6,6 +6,7 @@
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/Query.h"
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
 #include "output/uVtExportToCSV.h"
 
 #include <QDir>
@@ -17,8 +18,11 @@ bool TfMain::ExportActiveGrid(const QString& fileName, QString* error)
 {
     TDBGrid* grid = onRegisterTab() ? RejestrGrid : kontrahenciGrid;
     try {
-        return TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(), fileName,
-                                          error);
+        TProgressWindow progress(this, QStringLiteral("Eksport danych"));
+        const bool written = TVtExportToCSV::ExportView(*grid->view(), grid->viewModel()->columns(),
+                                                        fileName, error, &progress);
+        m_exportCancelled = progress.cancelled();
+        return written;
     } catch (const EDBEngineError& e) {
         ShowDBError(e, 0);
         return false;
@@ -47,6 +51,11 @@ void TfMain::SBcsvClick()
     QString error;
     if (ExportActiveGrid(fileName, &error)) {
         ShowInfo(QStringLiteral("Informacja"), QStringLiteral("Eksport zakończony poprawnie"));
+    } else if (m_exportCancelled) {
+        ShowInfo(QStringLiteral("Informacja"),
+                 QStringLiteral("Eksport przerwano.") +
+                     (existed ? QStringLiteral(" Wcześniejszy plik pozostał bez zmian.")
+                              : QStringLiteral(" Plik nie został utworzony.")));
     } else {
         const QString why = error.isEmpty()
                                 ? QString()

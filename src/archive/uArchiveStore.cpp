@@ -152,7 +152,20 @@ private:
     bool m_begun = false;
 };
 
-bool BackupInto(sqlite3* source, const QString& schema, const QString& target, QString* error)
+// Copied in slices, so that the copy shows how far it has got and can be stopped.
+constexpr int kBackupPagesPerStep = 1024;
+// SQLite instructions between two looks at the progress while a file is checked.
+constexpr int kInstructionsPerStep = 100000;
+
+// Lets the progress repaint during a long statement; a stopped one interrupts it.
+int ProgressHandler(void* progress)
+{
+    auto* p = static_cast<Progress*>(progress);
+    return p->step(0) ? 0 : 1;
+}
+
+bool BackupInto(sqlite3* source, const QString& schema, const QString& target, QString* error,
+                Progress* progress)
 {
     RemoveDatabaseFile(target);
     SqliteConnectionPtr dest = Open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
@@ -162,8 +175,16 @@ bool BackupInto(sqlite3* source, const QString& schema, const QString& target, Q
         sqlite3_backup_init(dest.get(), "main", source, schema.toUtf8().constData());
     if (!backup)
         return Fail(error, Message(dest.get()));
-    const int step = sqlite3_backup_step(backup, -1);
+    int step = SQLITE_OK;
+    bool stopped = false;
+    do {
+        step = sqlite3_backup_step(backup, kBackupPagesPerStep);
+        const int total = sqlite3_backup_pagecount(backup);
+        stopped = !ProgressStep(progress, total - sqlite3_backup_remaining(backup));
+    } while (!stopped && (step == SQLITE_OK || step == SQLITE_BUSY || step == SQLITE_LOCKED));
     const int finish = sqlite3_backup_finish(backup);
+    if (stopped)
+        return Fail(error, QString());
     if (step != SQLITE_DONE || finish != SQLITE_OK)
         return Fail(error, step != SQLITE_DONE && step != SQLITE_OK
                                ? QString::fromUtf8(sqlite3_errstr(step))
@@ -174,11 +195,13 @@ bool BackupInto(sqlite3* source, const QString& schema, const QString& target, Q
 // The staged file is SQLite's, intact, and holds the one expected table and nothing that would
 // act on it (no other table that a statement could reach instead, no view, no trigger).
 bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error,
-                     int flags = SQLITE_OPEN_READWRITE)
+                     int flags = SQLITE_OPEN_READWRITE, Progress* progress = nullptr)
 {
     SqliteConnectionPtr db = Open(file, flags, error);
     if (!db)
         return false;
+    if (progress)
+        sqlite3_progress_handler(db.get(), kInstructionsPerStep, ProgressHandler, progress);
     Exec(db.get(), QStringLiteral("PRAGMA mmap_size=%1").arg(kVerifyMapSize), nullptr);
     QStringList check;
     if (!Rows(db.get(), QStringLiteral("PRAGMA quick_check"), check, error))
@@ -318,7 +341,8 @@ QStringList ExpectedColumns(const QString& tableFile)
 }
 
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
-                            const ArchiveDescription& description, QString* error)
+                            const ArchiveDescription& description, QString* error,
+                            Progress* progress)
 {
     if (IsDataDirectory(dir)) {
         Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
@@ -355,16 +379,25 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
                 break;
             const QString staged = StagedArchiveFile(dir, name);
             ArchiveStep(QStringLiteral("write ") + staged);
-            ok = BackupInto(live, Stem(name), staged, error);
+            ProgressStart(progress, QStringLiteral("Kopiowanie tabeli %1").arg(Stem(name)), 0);
+            ok = BackupInto(live, Stem(name), staged, error, progress);
         }
     }
     // Checked as a restore would check them, before they replace anything.
     for (const QString& name : TableNames) {
-        if (ok)
-            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error);
+        if (ok) {
+            ProgressStart(progress, QStringLiteral("Sprawdzanie kopii tabeli %1").arg(Stem(name)),
+                          0);
+            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error, SQLITE_OPEN_READWRITE,
+                                 progress);
+        }
     }
     if (!ok) {
         RemoveStagedArchive(dir);
+        if (progress && progress->cancelled()) {
+            Fail(error, QString());
+            return CreateOutcome::Failed;
+        }
         QString file;
         QString why;
         if (!FindDamagedTable(live, &file, &why))
@@ -380,7 +413,7 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
 }
 
 bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error,
-                        std::vector<RenumberedEntry>* renumbered)
+                        std::vector<RenumberedEntry>* renumbered, Progress* progress)
 {
     RemoveDatabaseFile(staged);
     if (!QFileInfo(archivedFile).isFile())
@@ -411,7 +444,8 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
     }
     // An archive of the earlier program, or one made before the numbers' index was unique, may
     // repeat a number.
-    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error) ||
+    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error, SQLITE_OPEN_READWRITE,
+                         progress) ||
         !SettleDuplicates(staged, QFileInfo(archivedFile).fileName(), archivedFile, renumbered,
                           error)) {
         RemoveDatabaseFile(staged);
@@ -421,7 +455,7 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
 }
 
 RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error,
-                              std::vector<RenumberedEntry>* renumbered)
+                              std::vector<RenumberedEntry>* renumbered, Progress* progress)
 {
     if (IsDataDirectory(dir)) {
         Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
@@ -444,12 +478,24 @@ RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QStri
             RemoveDatabaseFile(s.staged);
     };
     for (std::size_t i = 0; i < swaps.size(); ++i) {
+        ProgressStart(progress,
+                      QStringLiteral("Sprawdzanie archiwum tabeli %1").arg(Stem(TableNames[i])), 0);
         if (!StageArchivedTable(ArchiveFilePath(dir, TableNames[i]), swaps[i].staged, error,
-                                i == 1 ? renumbered : nullptr)) {
+                                i == 1 ? renumbered : nullptr, progress)) {
             removeStaged();
+            if (progress && progress->cancelled())
+                Fail(error, QString());
             return RestoreOutcome::Refused;
         }
     }
+    // Stopped while staging: the live tables were never touched. From the swap on it runs to
+    // its end, whatever is asked.
+    if (progress && !progress->step(0)) {
+        removeStaged();
+        Fail(error, QString());
+        return RestoreOutcome::Refused;
+    }
+    ProgressStart(progress, QStringLiteral("Odtwarzanie tabel"), 0);
 
     // The live files are replaced all or nothing, with the connection closed meanwhile.
     std::vector<StagedTable> tables;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/uArchiveDescription.h"
+#include "data/Progress.h"
 #include "import/Duplicates.h"
 
 #include <QString>
@@ -42,8 +43,10 @@ enum class CreateOutcome
 // and only then do they and the description replace the archive in dir, as a whole (ArchiveSet.h):
 // a failure before that leaves the folder's files as they were, a cut after it is completed by
 // the next archive operation on the folder.
+// Stopped through progress: Failed with an empty error, the folder's files as they were.
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
-                            const ArchiveDescription& description, QString* error = nullptr);
+                            const ArchiveDescription& description, QString* error = nullptr,
+                            Progress* progress = nullptr);
 
 // Produces at staged a verified SQLite table file from the archived one: a copy that opens,
 // passes SQLite's quick check and holds exactly the one expected table with its columns.
@@ -52,7 +55,8 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
 // staged.
 bool StageArchivedTable(const QString& archivedFile, const QString& staged,
                         QString* error = nullptr,
-                        std::vector<RenumberedEntry>* renumbered = nullptr);
+                        std::vector<RenumberedEntry>* renumbered = nullptr,
+                        Progress* progress = nullptr);
 
 enum class RestoreOutcome
 {
@@ -66,6 +70,8 @@ enum class RestoreOutcome
 // the files swapped by renaming (the earlier ones kept until both are in place) and the connection
 // reopened. An interrupted replacement of the archive is completed first; while it cannot be,
 // nothing is restored. dataModule may be null (no connection to close). renumbered lists the
-// entries of an earlier program's register renumbered on the way.
+// entries of an earlier program's register renumbered on the way. Stopped through progress
+// before the swap: Refused with an empty error, nothing touched.
 RestoreOutcome RestoreArchive(TmyDataBase* dataModule, const QString& dir, QString* error = nullptr,
-                              std::vector<RenumberedEntry>* renumbered = nullptr);
+                              std::vector<RenumberedEntry>* renumbered = nullptr,
+                              Progress* progress = nullptr);

@@ -13,6 +13,7 @@
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uDialogPictures.h"
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
 #include "dialogs/uPromptForm.h"
 #include "dialogs/uQuestionForm.h"
 
@@ -414,8 +415,21 @@ void TfArchiwum::stworzClick()
                         ? myDataBase->DatabaseMain.handle()
                         : nullptr;
     QString why;
-    const CreateOutcome outcome =
-        CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), nData->dateText()}, &why);
+    CreateOutcome outcome = CreateOutcome::Failed;
+    bool cancelled = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Archiwizacja bazy danych"));
+        outcome = CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), nData->dateText()},
+                                &why, &progress);
+        cancelled = progress.cancelled();
+    }
+    if (outcome != CreateOutcome::Created && cancelled) {
+        ShowInfo(
+            QStringLiteral("Informacja"),
+            QStringLiteral("Archiwizację przerwano. Archiwum w katalogu pozostało bez zmian."));
+        RefreshFound();
+        return;
+    }
     if (outcome != CreateOutcome::Created) {
         LogError(QStringLiteral("Archiwum %1: %2").arg(dir, why));
         if (outcome == CreateOutcome::Damaged)
@@ -490,7 +504,19 @@ void TfArchiwum::odtworzClick()
     }
     QString why;
     std::vector<RenumberedEntry> renumbered;
-    if (RestoreArchive(myDataBase, dir, &why, &renumbered) == RestoreOutcome::Restored) {
+    RestoreOutcome outcome = RestoreOutcome::Refused;
+    bool cancelled = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Odtwarzanie danych z archiwum"));
+        outcome = RestoreArchive(myDataBase, dir, &why, &renumbered, &progress);
+        cancelled = progress.cancelled();
+    }
+    if (outcome == RestoreOutcome::Refused && cancelled) {
+        ShowInfo(QStringLiteral("Informacje"),
+                 QStringLiteral("Odtwarzanie przerwano. Dane pozostały bez zmian."));
+        return;
+    }
+    if (outcome == RestoreOutcome::Restored) {
         const QString done = QStringLiteral("Operacja przebiegła pomyślnie. Dane zostały "
                                             "odtworzone z archiwum.");
         ShowInfo(QStringLiteral("Informacje"),

@@ -7,6 +7,7 @@ list(APPEND CORE_SOURCES
   data/FileUtil.h data/FileUtil.cpp
   data/ExportFolder.h data/ExportFolder.cpp
   data/SafeFile.h data/SafeFile.cpp
+  data/Progress.h
   data/IniFile.h data/IniFile.cpp
   data/uNumberText.h data/uNumberText.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp

@@ -9,4 +9,6 @@ list(APPEND UI_SOURCES
   dialogs/uFormPreview.cpp dialogs/uFormPreview.h
   dialogs/uDatePicker.cpp dialogs/uDatePicker.h
   dialogs/uDateEdit.cpp dialogs/uDateEdit.h
-  dialogs/uWindowLook.cpp dialogs/uWindowLook.h)
+  dialogs/uWindowLook.cpp dialogs/uWindowLook.h
+
+  dialogs/uProgressWindow.cpp dialogs/uProgressWindow.h)

@@ -8,9 +8,10 @@
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "data/uNumberText.h"
 #include "dbengine/EDBEngineError.h"
 #include "dialogs/uDateEdit.h"
-#include "data/uNumberText.h"
+#include "dialogs/uProgressWindow.h"
 #include "output/uReportParams.h"
 #include "report/ReportError.h"
 #include "report/ReportPreview.h"
@@ -80,6 +81,8 @@ TDMRaporty::TDMRaporty(QObject* parent) : QObject(parent)
     frUserDataset2.OnFirst = [this] { frUserDataset2First(); };
     frUserDataset2.OnNext = [this] { frUserDataset2Next(); };
     frUserDataset2.OnCheckEOF = [this](bool& eof) { frUserDataset2CheckEOF(eof); };
+    // One count of the view tells the progress how far the report has got.
+    frUserDataset2.OnCount = [] { return qint64(myDataBase->DBFRejestr.countRows()); };
     frReport2.title = QStringLiteral("Rejestr TARV");
     frReport2.dataset = &frUserDataset2;
     frReport2.onGetValue = [this](const QString& name, QString& value) {
@@ -96,7 +99,13 @@ void TDMRaporty::SBRaportClick()
     try {
         frReport2.loadFromFile(ProgramPath(QStringLiteral("rejestr.frf")));
         HeldNotifications held(myDataBase->DBFRejestr);
-        frReport2.prepareReport();
+        // The parameters window cannot stop the report: this window's "Anuluj" can.
+        TProgressWindow progress(fMain, QStringLiteral("Raport"));
+        frReport2.prepareReport(&progress);
+        if (progress.cancelled()) {
+            frReport2.releasePages();
+            return;
+        }
     } catch (const EReportError& e) {
         TApplication::ApplicationException(e.message());
         return;
@@ -107,13 +116,17 @@ void TDMRaporty::SBRaportClick()
         TApplication::ApplicationException(QString::fromUtf8(e.what()));
         return;
     }
-    TReportPreview preview(frReport2.preparedPages(), fMain);
-    preview.exec();
+    {
+        TReportPreview preview(frReport2.preparedPages(), fMain);
+        preview.exec();
+    }
+    frReport2.releasePages();
 }
 
 void TDMRaporty::frUserDataset2First()
 {
     pageNumber = 1;
+    m_fields.clear();
     amountSum = {};
     valueSum = {};
     myDataBase->DBFRejestr.first();
@@ -132,7 +145,13 @@ void TDMRaporty::frUserDataset2CheckEOF(bool& Eof)
 QString TDMRaporty::registerText(int column) const
 {
     const TDBGrid* grid = fMain->RejestrGrid;
-    return grid->view()->asText(grid->viewModel()->columns().at(column).field);
+    const Query* view = grid->view();
+    // Asked for once per cell of every row: the column's field is looked up once per report.
+    if (m_fields.size() <= column)
+        m_fields.resize(column + 1, -1);
+    if (m_fields[column] < 0)
+        m_fields[column] = view->field(grid->viewModel()->columns().at(column).field);
+    return view->cursor() >= 0 ? view->textAt(view->cursor(), m_fields[column]) : QString();
 }
 
 QString TDMRaporty::taxpayerText(const QString& field)

@@ -43,4 +43,6 @@ public:
 private:
     QString registerText(int column) const;
     static QString taxpayerText(const QString& field);
+
+    mutable QList<int> m_fields; // of the register columns, -1 until looked up
 };

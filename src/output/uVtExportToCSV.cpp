@@ -55,11 +55,17 @@ bool TVtExportToCSV::WriteRows(QIODevice& out,
 
 bool TVtExportToCSV::WriteFile(const QString& fileName,
                                const std::function<bool(QStringList& cells)>& nextRow,
-                               QString* error)
+                               QString* error, Progress* progress)
 {
     SafeFile file(fileName);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && WriteRows(file, nextRow) && file.commit();
+    const bool rows = file.open(QIODevice::WriteOnly) && WriteRows(file, nextRow);
+    if (progress && progress->cancelled()) {
+        file.cancelWriting();
+        if (error)
+            error->clear();
+        return false;
+    }
+    const bool written = rows && file.commit();
     if (!written && error)
         *error = file.errorText();
     return written;
@@ -93,15 +99,18 @@ struct Stream
 } // namespace
 
 bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
-                                const QString& fileName, QString* error)
+                                const QString& fileName, QString* error, Progress* progress)
 {
     QList<int> fields;
     for (const GridColumn& c : columns)
         fields << view.fieldIndex(c.field);
+    // The rows to go, for the progress: one count, far cheaper than the rows themselves.
+    ProgressStart(progress, QStringLiteral("Eksport danych do pliku CSV"), view.countRows());
     // Rows go from the view's own statement straight to the file; the grid's window and
     // cursor stay as they are. A read error leaves the earlier file untouched (the new one is
     // only renamed over it when complete).
     Stream stream(view);
+    qint64 written = 0;
     bool titles = true;
     return WriteFile(
         fileName,
@@ -113,12 +122,12 @@ bool TVtExportToCSV::ExportView(Query& view, const QList<GridColumn>& columns,
                     cells[c] = columns[c].title;
                 return true;
             }
-            if (!view.streamNext())
+            if (!ProgressStep(progress, written++) || !view.streamNext())
                 return false;
             const int row = view.streamRow();
             for (qsizetype c = 0; c < columns.size(); ++c)
                 cells[c] = fields[c] < 0 ? QString() : view.textAt(row, fields[c]);
             return true;
         },
-        error);
+        error, progress);
 }

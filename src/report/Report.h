@@ -21,9 +21,12 @@ public:
     bool hasTemplate() const { return m_template.has_value(); }
 
     // Lays the template out over the dataset; raises EReportError without a template and lets
-    // the callbacks' own errors through. The pages of an earlier run are dropped first.
-    const ReportDocument& prepareReport();
+    // the callbacks' own errors through. The pages of an earlier run are dropped first. Stopped
+    // through progress: no pages.
+    const ReportDocument& prepareReport(Progress* progress = nullptr);
     const ReportDocument& preparedPages() const { return m_prepared; }
+    // Drops the prepared pages and hands the memory they took back to the system.
+    void releasePages();
 
 private:
     std::optional<ReportTemplate> m_template;

@@ -10,7 +10,9 @@
 #include <QSizeF>
 #include <QString>
 
-// A prepared report: pages of positioned items, pure data in millimetres from the paper's
+#include <memory>
+
+// A page of a prepared report: positioned items, pure data in millimetres from the paper's
 // top-left corner. The painter draws it on any device; tests read it without a display.
 
 // One line of text, already fitted: it is drawn in rect with its horizontal alignment and
@@ -20,7 +22,7 @@ struct ReportTextItem
     QRectF rect;
     QRectF clip;
     QString text;
-    int font = 0; // index into ReportDocument::fonts
+    int font = 0; // index into ReportDocument::fonts()
     Qt::Alignment align = Qt::AlignLeft;
 };
 
@@ -43,17 +45,41 @@ struct ReportPage
     QList<ReportLineItem> lines;
 };
 
-struct ReportDocument
+class ReportPages;
+class ReportTextFitter;
+
+// A prepared report. Only where each page breaks and the texts of its bands are kept; a page is
+// laid out when it is asked for, so the first page shows at once and memory follows the rows,
+// not the items. Copies share the pages; a document is used by one thread.
+class ReportDocument
 {
+public:
     QString title;
     QPageLayout layout; // margins are not used: items carry paper coordinates
+
+    ReportDocument();
+    explicit ReportDocument(std::shared_ptr<ReportPages> pages);
+
+    int pageCount() const;
+    // Page `index` (from 0) laid out; the last few asked for are kept. Out of range: empty.
+    ReportPage page(int index) const;
+
     // The template's fonts, then the smaller sizes in which lines too wide for their cells were
-    // set: an item's font is the size it is drawn at on every device.
-    QList<ReportFont> fonts;
-    QList<ReportPage> pages;
+    // set (more as more pages are laid out): an item's font is the size it is drawn at on every
+    // device.
+    const QList<ReportFont>& fonts() const;
+    // What measured the items, for drawing them as wide as they were measured.
+    const ReportTextFitter& fitter() const;
 
     // Paper size in millimetres, orientation applied.
     QSizeF pageSize() const { return layout.fullRect(QPageLayout::Millimeter).size(); }
+
+    // Whether page `index` may show text: false only when none of its cells' texts holds it
+    // (letter case ignored), so a search lays out only the pages that can match.
+    bool pageMayContain(int index, const QString& text) const;
+
+private:
+    std::shared_ptr<ReportPages> m_pages;
 };
 
 // Where a searched text occurs: text item `item` of page `page`, from character `start`.

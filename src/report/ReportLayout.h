@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Progress.h"
 #include "report/ReportDocument.h"
 #include "report/ReportTemplate.h"
 
@@ -12,6 +13,8 @@ struct ReportUserDataset
     std::function<void()> OnFirst;
     std::function<void()> OnNext;
     std::function<void(bool& eof)> OnCheckEOF;
+    // How many rows there are, when known: only the progress shown uses it.
+    std::function<qint64()> OnCount;
 };
 
 // The value of a variable [NAME] that a cell names; called once per occurrence, in the order the
@@ -20,7 +23,8 @@ using ReportValueHandler = std::function<void(const QString& name, QString& valu
 
 // Lays the template out into pages: the page header and column header at the top of every page,
 // one masterData band per row of the dataset, the summary after the last row, the footer at the
-// bottom of every page. A row that does not fit starts a new page. Errors of the callbacks pass
-// through unchanged.
+// bottom of every page. A row that does not fit starts a new page. Every value is asked for here,
+// in print order; the pages' items are made later, as each page is asked for. Errors of the
+// callbacks pass through unchanged. Stopped through progress: a document without pages.
 ReportDocument LayoutReport(const ReportTemplate& tpl, const ReportUserDataset& dataset,
-                            const ReportValueHandler& value);
+                            const ReportValueHandler& value, Progress* progress = nullptr);

@@ -39,7 +39,7 @@ QSizeF ReportPageView::pagePixels() const
 QSize ReportPageView::sizeHint() const
 {
     const QSizeF page = pagePixels();
-    const auto n = std::max<qsizetype>(1, m_document.pages.size());
+    const int n = std::max(1, m_document.pageCount());
     return QSize(int(std::ceil(page.width())) + 2 * kGap,
                  int(std::ceil(n * (page.height() + kGap))) + kGap);
 }
@@ -54,7 +54,7 @@ int ReportPageView::pageAt(double y) const
 {
     const double step = pagePixels().height() + kGap;
     const int page = int(std::floor((y - kGap / 2.0) / step));
-    return std::clamp(page, 0, std::max(0, int(m_document.pages.size()) - 1));
+    return std::clamp(page, 0, std::max(0, m_document.pageCount() - 1));
 }
 
 void ReportPageView::setMatches(const QList<ReportMatch>& matches, int current)
@@ -67,8 +67,11 @@ void ReportPageView::setMatches(const QList<ReportMatch>& matches, int current)
 void ReportPageView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const double k = pxPerMm();
-    for (int p = 0; p < m_document.pages.size(); ++p) {
+    ReportPagePainter pages(painter, m_document, pxPerMm());
+    // Only the pages in the exposed area are laid out and drawn.
+    const int first = pageAt(event->rect().top());
+    const int last = pageAt(event->rect().bottom());
+    for (int p = std::max(0, first - 1); p <= last + 1 && p < m_document.pageCount(); ++p) {
         const QRectF r = pageRect(p);
         if (!r.adjusted(0, 0, 3, 3).intersects(event->rect()))
             continue;
@@ -77,7 +80,7 @@ void ReportPageView::paintEvent(QPaintEvent* event)
         painter.save();
         painter.translate(r.topLeft());
         painter.setClipRect(QRectF(QPointF(0, 0), r.size()));
-        PaintReportPage(painter, m_document, p, k, m_matches, m_current);
+        pages.paint(m_document.page(p), p, m_matches, m_current);
         painter.restore();
     }
 }

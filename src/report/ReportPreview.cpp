@@ -2,6 +2,7 @@
 
 #include "data/ExportFolder.h"
 #include "data/uDefinicje.h"
+#include "dialogs/uProgressWindow.h"
 #include "report/ReportPageView.h"
 #include "report/ReportPainter.h"
 #include "report/ReportPrint.h"
@@ -31,6 +32,7 @@ namespace {
 const double kZoomSteps[] = {0.25, 0.33, 0.5,  0.67, 0.75, 0.9, 1.0, 1.1,
                              1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0};
 constexpr double kZoomEpsilon = 0.005;
+constexpr int kFindPause = 300; // milliseconds
 
 } // namespace
 
@@ -122,13 +124,13 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     pageBox = new QSpinBox(bar);
     pageBox->setObjectName(QStringLiteral("pageBox"));
     pageBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    pageBox->setRange(1, int(std::max<qsizetype>(1, document.pages.size())));
+    pageBox->setRange(1, std::max(1, document.pageCount()));
     pageBox->setKeyboardTracking(false);
     pageBox->setAlignment(Qt::AlignRight);
     // Five digits whatever the report's length, so the bar is as wide for any report.
     pageBox->setFixedWidth(pageBox->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     bar->addWidget(pageBox);
-    pageInfo = new QLabel(QStringLiteral("z %1").arg(document.pages.size()), bar);
+    pageInfo = new QLabel(QStringLiteral("z %1").arg(document.pageCount()), bar);
     pageInfo->setObjectName(QStringLiteral("pageInfo"));
     pageInfo->setIndent(4);
     pageInfo->setMinimumWidth(pageInfo->fontMetrics().horizontalAdvance(QStringLiteral("z 00000")) +
@@ -139,7 +141,7 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
                    QKeySequence(), [this] { goToPage(currentPage() + 1); });
     actLastPage = pageAction("actLastPage", QStringLiteral("Ostatnia strona"),
                              QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
-                             [this] { goToPage(int(m_document.pages.size()) - 1); });
+                             [this] { goToPage(m_document.pageCount() - 1); });
     bar->addSeparator();
     actClose = action("actClose", QStringLiteral("Zamknij"), QStyle::SP_DialogCloseButton,
                       QKeySequence(), &TReportPreview::reject);
@@ -157,6 +159,9 @@ TReportPreview::TReportPreview(const ReportDocument& document, QWidget* parent)
     layout->addWidget(bar);
     layout->addWidget(scrollArea, 1);
 
+    m_findTimer.setSingleShot(true);
+    m_findTimer.setInterval(kFindPause);
+    connect(&m_findTimer, &QTimer::timeout, this, &TReportPreview::find);
     connect(findText, &QLineEdit::textChanged, this, &TReportPreview::findTextChanged);
     connect(findText, &QLineEdit::returnPressed, this, &TReportPreview::findNext);
     connect(scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -262,9 +267,9 @@ int TReportPreview::currentPage() const
 
 void TReportPreview::goToPage(int page)
 {
-    if (m_document.pages.isEmpty())
+    if (m_document.pageCount() == 0)
         return;
-    page = std::clamp(page, 0, int(m_document.pages.size()) - 1);
+    page = std::clamp(page, 0, m_document.pageCount() - 1);
     scrollArea->verticalScrollBar()->setValue(int(pageView->pageRect(page).top()) -
                                               ReportPageView::kGap);
     // The last page may not reach the top of the view: the box still names it.
@@ -289,7 +294,7 @@ bool TReportPreview::eventFilter(QObject* watched, QEvent* event)
             goToPage(0);
             return true;
         case Qt::Key_End:
-            goToPage(int(m_document.pages.size()) - 1);
+            goToPage(m_document.pageCount() - 1);
             return true;
         case Qt::Key_PageUp:
             goToPage(page - 1);
@@ -306,6 +311,21 @@ bool TReportPreview::eventFilter(QObject* watched, QEvent* event)
 
 void TReportPreview::findTextChanged()
 {
+    // A long report is searched once typing pauses, not at every letter.
+    m_findTimer.start();
+}
+
+void TReportPreview::runPendingFind()
+{
+    if (m_findTimer.isActive()) {
+        m_findTimer.stop();
+        find();
+    }
+}
+
+void TReportPreview::find()
+{
+    const TWaitCursor wait;
     m_matches = FindInReport(m_document, findText->text());
     m_current = -1;
     pageView->setMatches(m_matches, m_current);
@@ -317,15 +337,22 @@ void TReportPreview::findTextChanged()
         findInfo->setText(QStringLiteral("Znaleziono: %1").arg(m_matches.size()));
 }
 
+const QList<ReportMatch>& TReportPreview::matches()
+{
+    runPendingFind();
+    return m_matches;
+}
+
 void TReportPreview::findNext()
 {
+    runPendingFind();
     if (m_matches.isEmpty())
         return;
     m_current = (m_current + 1) % int(m_matches.size());
     pageView->setMatches(m_matches, m_current);
     findInfo->setText(QStringLiteral("%1 z %2").arg(m_current + 1).arg(m_matches.size()));
     const ReportMatch& m = m_matches[m_current];
-    const ReportTextItem& item = m_document.pages[m.page].texts[m.item];
+    const ReportTextItem item = m_document.page(m.page).texts[m.item];
     const double k = pageView->pxPerMm();
     const QRectF at = QRectF(item.rect.topLeft() * k, item.rect.size() * k)
                           .translated(pageView->pageRect(m.page).topLeft());
@@ -337,7 +364,15 @@ bool TReportPreview::saveAsPdf(const QString& path)
 {
     const bool existed = QFileInfo::exists(path);
     QString error;
-    if (WriteReportPdf(m_document, path, &error)) {
+    bool written = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Zapisz jako PDF"));
+        written = WriteReportPdf(m_document, path, &error, &progress);
+        // Stopped by the user, who knows: the earlier file, if any, is as it was.
+        if (progress.cancelled())
+            return false;
+    }
+    if (written) {
         ShowInfoMessage(
             QStringLiteral("Informacja"),
             QStringLiteral("Raport zapisano w pliku %1.").arg(QDir::toNativeSeparators(path)));
@@ -370,8 +405,15 @@ void TReportPreview::print()
     SetUpReportPrinter(m_document, printer);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Drukuj"));
-    dialog.setMinMax(1, int(m_document.pages.size()));
+    dialog.setMinMax(1, m_document.pageCount());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    if (dialog.exec() == QDialog::Accepted && !PrintReport(m_document, printer))
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    bool failed = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Drukuj"));
+        failed = !PrintReport(m_document, printer, &progress) && !progress.cancelled();
+    }
+    if (failed)
         ShowInfoMessage(QStringLiteral("Błąd"), QStringLiteral("Nie można wydrukować raportu"));
 }

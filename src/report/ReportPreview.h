@@ -3,6 +3,7 @@
 #include "report/ReportDocument.h"
 
 #include <QDialog>
+#include <QTimer>
 
 class QAction;
 class QLabel;
@@ -53,7 +54,8 @@ public:
 
     // Marks every match of the text, and moves to the next one from the current match.
     void findNext();
-    const QList<ReportMatch>& matches() const { return m_matches; }
+    // The matches of the text in the search box (searched now if typing has not paused yet).
+    const QList<ReportMatch>& matches();
     int currentMatch() const { return m_current; }
 
     // Asks for a file name (the program's texts, Polish) and writes the PDF there.
@@ -74,10 +76,13 @@ private:
     };
     void applyFit();
     void findTextChanged();
+    void runPendingFind();
+    void find();
     void showPosition();
 
     const ReportDocument& m_document;
     Fit m_fit = Fit::PageWidth;
     QList<ReportMatch> m_matches;
+    QTimer m_findTimer;
     int m_current = -1;
 };

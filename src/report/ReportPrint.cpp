@@ -15,9 +15,9 @@ void SetUpReportPrinter(const ReportDocument& document, QPrinter& printer)
     printer.setCreator(QStringLiteral("Rejestr TARV"));
 }
 
-bool PrintReport(const ReportDocument& document, QPrinter& printer)
+bool PrintReport(const ReportDocument& document, QPrinter& printer, Progress* progress)
 {
-    const int count = int(document.pages.size());
+    const int count = document.pageCount();
     int from = printer.fromPage();
     int to = printer.toPage();
     if (from <= 0 && to <= 0) {
@@ -29,11 +29,17 @@ bool PrintReport(const ReportDocument& document, QPrinter& printer)
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    const double pxPerMm = printer.resolution() / 25.4;
+    ProgressStart(progress, QStringLiteral("Drukowanie raportu"), to - from + 1);
+    ReportPagePainter pages(painter, document, printer.resolution() / 25.4);
     for (int p = from; p <= to; ++p) {
         if (p > from)
             printer.newPage();
-        PaintReportPage(painter, document, p - 1, pxPerMm);
+        pages.paint(document.page(p - 1), p - 1);
+        // A stopped job is thrown away whole, never printed in part.
+        if (!ProgressStep(progress, p - from + 1)) {
+            printer.abort();
+            return false;
+        }
     }
     return painter.end();
 }

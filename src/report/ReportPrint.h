@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Progress.h"
 #include "report/ReportDocument.h"
 
 class QPrinter;
@@ -8,6 +9,7 @@ class QPrinter;
 // (items carry paper coordinates), the report's title as the document name.
 void SetUpReportPrinter(const ReportDocument& document, QPrinter& printer);
 
-// Prints the page range the printer holds (every page when none is chosen); false when the
-// printer could not be started.
-bool PrintReport(const ReportDocument& document, QPrinter& printer);
+// Prints the page range the printer holds (every page when none is chosen), one page laid out at
+// a time; false when the printer could not be started or progress was stopped (the job is then
+// aborted).
+bool PrintReport(const ReportDocument& document, QPrinter& printer, Progress* progress = nullptr);

@@ -5,8 +5,9 @@ list(APPEND CORE_SOURCES
   report/ReportTemplate.h report/ReportTemplate.cpp
   report/ReportDocument.h report/ReportDocument.cpp
   report/ReportText.h report/ReportText.cpp
-  report/ReportLayout.h report/ReportLayout.cpp
+  report/ReportPages.h report/ReportLayout.h report/ReportLayout.cpp
   report/ReportPainter.h report/ReportPainter.cpp
+  report/ReportPdf.h report/ReportPdf.cpp
   report/Report.h report/Report.cpp
 )
 list(APPEND UI_SOURCES

@@ -270,7 +270,6 @@ private Q_SLOTS:
         driver.onNextModal(saveAs(csvFolder + QStringLiteral("/lista.csv"))).onNextModal(answer);
         p.main->SBcsvClick();
         ReportDocument doc;
-        doc.pages.append(ReportPage());
         TReportPreview preview(doc);
         driver.onNextModal(saveAs(pdfFolder + QStringLiteral("/raport.pdf")));
         preview.savePdf();

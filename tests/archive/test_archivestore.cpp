@@ -1,4 +1,5 @@
 #include "ArchiveTestData.h"
+#include "support/StoppingProgress.h"
 #include "support/TempProgramDir.h"
 
 #include "archive/ArchiveSet.h"
@@ -389,6 +390,43 @@ private Q_SLOTS:
     }
 
     // The second swap fails after the first was done: both files go back.
+    // "Anuluj" at any point before the swap: the archive folder and the live tables are as they
+    // were, and nothing staged is left behind.
+    void stoppedWorkLeavesEverythingAsItWas_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<int>("stopAt");
+        QTest::newRow("create, while copying") << false << 1;
+        QTest::newRow("create, at the second table") << false << 2;
+        QTest::newRow("restore, before the swap") << true << 1;
+    }
+
+    void stoppedWorkLeavesEverythingAsItWas()
+    {
+        QFETCH(bool, restore);
+        QFETCH(int, stopAt);
+        QVERIFY(make(m_place->path()));
+        FillData(m_program->path(), 2, 30);
+        const QString archivedBefore = DumpTable(archived(kTables[1]));
+        const QString liveBefore = DumpTable(live(kTables[1]));
+        StoppingProgress progress(stopAt);
+        QString why = QStringLiteral("<untouched>");
+        if (restore)
+            QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why, nullptr, &progress),
+                     RestoreOutcome::Refused);
+        else
+            QCOMPARE(CreateArchive(m_dm->DatabaseMain.handle(), m_place->path(),
+                                   {QStringLiteral("b"), EmptyDateText}, &why, &progress),
+                     CreateOutcome::Failed);
+        QVERIFY(progress.cancelled());
+        QCOMPARE(why, QString());
+        QCOMPARE(DumpTable(archived(kTables[1])), archivedBefore);
+        QCOMPARE(DumpTable(live(kTables[1])), liveBefore);
+        QCOMPARE(Entries(m_place->path()), kSet);
+        QCOMPARE(Entries(m_program->filePath(QStringLiteral("db"))), kTables);
+        QVERIFY(m_dm->DatabaseMain.isConnected());
+    }
+
     void restoreRollsBackWhenSwapFails()
     {
         QVERIFY(make(m_place->path()));

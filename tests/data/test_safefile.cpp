@@ -34,7 +34,6 @@ bool writeWith(const QString& writer, const QString& path)
         return TVtExportToCSV().ExportGrid({{QStringLiteral("id")}, {QStringLiteral("1")}}, path);
     ReportDocument pdf;
     pdf.layout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
-    pdf.pages.resize(1);
     return WriteReportPdf(pdf, path);
 }
 

@@ -27,7 +27,8 @@ struct FakeRows
                 [this](bool& eof) {
                     calls << QStringLiteral("eof");
                     eof = cursor >= rows.size();
-                }};
+                },
+                [this] { return qint64(rows.size()); }};
     }
 
     ReportValueHandler values()

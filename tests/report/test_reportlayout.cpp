@@ -8,7 +8,10 @@
 #include "report/ReportText.h"
 
 #include <QBuffer>
+#include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -199,9 +202,10 @@ private Q_SLOTS:
         FakeRows rows = FakeRows::numbered(30);
         const ReportDocument doc = layOut(smallReport(), rows);
         QCOMPARE(doc.pageSize(), QSizeF(100, 100));
-        QCOMPARE(doc.pages.size(), 3);
+        QCOMPARE(doc.pageCount(), 3);
         int next = 1;
-        for (const ReportPage& page : doc.pages) {
+        for (int p = 0; p < doc.pageCount(); ++p) {
+            const ReportPage page = doc.page(p);
             // Headers at the same place on every page.
             QCOMPARE(item(page, QStringLiteral("HEAD <T>"))->clip.top(), 10.0);
             QCOMPARE(item(page, QStringLiteral("COL"))->clip, QRectF(10, 20, 40, 5));
@@ -214,11 +218,11 @@ private Q_SLOTS:
                 y += 5.0;
             }
             QVERIFY(y <= 85.0); // above the footer
-            const QString footer = QStringLiteral("Strona %1 z 3").arg(&page - &doc.pages[0] + 1);
+            const QString footer = QStringLiteral("Strona %1 z 3").arg(p + 1);
             QCOMPARE(item(page, footer)->clip, QRectF(10, 85, 80, 5));
         }
         QCOMPARE(next, 31);
-        QCOMPARE(textsOf(doc.pages[0]).filter(QRegularExpression(QStringLiteral("^r"))).size(), 12);
+        QCOMPARE(textsOf(doc.page(0)).filter(QRegularExpression(QStringLiteral("^r"))).size(), 12);
     }
 
     void summaryFollowsTheLastRow_data()
@@ -228,6 +232,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("summaryTop");
 
         QTest::newRow("room left") << 13 << 2 << 30.0;
+        QTest::newRow("one row short of a full page") << 11 << 1 << 80.0;
+        QTest::newRow("page just full") << 12 << 2 << 25.0;
         QTest::newRow("page full: summary on a new page") << 24 << 3 << 25.0;
     }
 
@@ -238,10 +244,10 @@ private Q_SLOTS:
         QFETCH(double, summaryTop);
         FakeRows data = FakeRows::numbered(rows);
         const ReportDocument doc = layOut(smallReport(kSummary), data);
-        QCOMPARE(doc.pages.size(), pages);
+        QCOMPARE(doc.pageCount(), pages);
         for (int p = 0; p < pages - 1; ++p)
-            QVERIFY(!textsOf(doc.pages[p]).join(u'|').contains(QStringLiteral("SUM")));
-        const ReportPage& last = doc.pages.last();
+            QVERIFY(!textsOf(doc.page(p)).join(u'|').contains(QStringLiteral("SUM")));
+        const ReportPage last = doc.page(doc.pageCount() - 1);
         const ReportTextItem* sum = item(last, QStringLiteral("SUM <S>"));
         QCOMPARE(sum->clip.top(), summaryTop);
         // The summary's page has its headers too.
@@ -255,11 +261,11 @@ private Q_SLOTS:
     {
         FakeRows none;
         const ReportDocument doc = layOut(smallReport(kSummary), none);
-        QCOMPARE(doc.pages.size(), 1);
-        QCOMPARE(textsOf(doc.pages[0]),
+        QCOMPARE(doc.pageCount(), 1);
+        QCOMPARE(textsOf(doc.page(0)),
                  (QStringList{QStringLiteral("HEAD <T>"), QStringLiteral("COL"),
                               QStringLiteral("SUM <S>"), QStringLiteral("Strona 1 z 1")}));
-        QCOMPARE(item(doc.pages[0], QStringLiteral("SUM <S>"))->clip.top(), 25.0);
+        QCOMPARE(item(doc.page(0), QStringLiteral("SUM <S>"))->clip.top(), 25.0);
         QCOMPARE(none.calls.mid(0, 3),
                  (QStringList{QStringLiteral("value:T"), QStringLiteral("first"),
                               QStringLiteral("eof")}));
@@ -293,7 +299,7 @@ private Q_SLOTS:
             <text x="0" y="0" width="30" height="5" wrap="true" frame="all">[N]</text>
             <text x="30" y="0" width="20" height="5" frame="all">[M]</text></band>)";
         const ReportDocument doc = layOut(smallReport({}, master), rows);
-        const ReportPage& page = doc.pages[0];
+        const ReportPage& page = doc.page(0);
         QList<const ReportTextItem*> lines;
         for (const ReportTextItem& t : page.texts) {
             if (t.clip.left() == 10.0 && t.clip.top() >= 25.0 && t.clip.bottom() <= 85.0)
@@ -301,7 +307,7 @@ private Q_SLOTS:
         }
         QVERIFY(lines.size() > 3);
         QStringList joined;
-        const ReportTextFitter fitter(doc.fonts);
+        const ReportTextFitter fitter(doc.fonts());
         const QRectF cell = lines.first()->clip;
         for (int i = 0; i < lines.size() - 1; ++i) {
             const ReportTextItem* l = lines[i];
@@ -344,9 +350,9 @@ private Q_SLOTS:
         const QByteArray master = "<band type=\"masterData\" height=\"10\">" + cell +
                                   R"(<text x="20" y="0" width="20" height="10">obok</text></band>)";
         const ReportDocument doc = layOut(smallReport({}, master), rows);
-        const ReportTextFitter fitter(doc.fonts);
+        const ReportTextFitter fitter(doc.fonts());
         QList<ReportTextItem> inCell;
-        for (const ReportTextItem& t : doc.pages[0].texts) {
+        for (const ReportTextItem& t : doc.page(0).texts) {
             if (t.clip.left() == 10.0 && t.clip.top() == 25.0)
                 inCell << t;
         }
@@ -358,8 +364,8 @@ private Q_SLOTS:
         }
         QVERIFY2(inCell.last().text.endsWith(QStringLiteral("…")), qPrintable(inCell.last().text));
         QVERIFY(inCell.first().text.startsWith(QStringLiteral("Bardzo")));
-        QCOMPARE(item(doc.pages[0], QStringLiteral("obok"))->clip.left(), 30.0);
-        QCOMPARE(doc.pages.size(), 1);
+        QCOMPARE(item(doc.page(0), QStringLiteral("obok"))->clip.left(), 30.0);
+        QCOMPARE(doc.pageCount(), 1);
     }
 
     void theDefaultTemplatePrintsFiguresWhole_data()
@@ -392,15 +398,15 @@ private Q_SLOTS:
         data.rows = {{{variable, figure}}};
         data.totals = data.rows[0];
         const ReportDocument doc = LayoutReport(tpl, data.dataset(), data.values());
-        const ReportTextItem* shown = item(doc.pages.last(), figure);
-        const QString header =
-            textsOf(doc.pages.last()).filter(QRegularExpression(u'^' + column)).value(0);
-        QCOMPARE(shown->clip.left(), item(doc.pages.last(), header)->clip.left());
+        const ReportPage last = doc.page(doc.pageCount() - 1);
+        const ReportTextItem* shown = item(last, figure);
+        const QString header = textsOf(last).filter(QRegularExpression(u'^' + column)).value(0);
+        QCOMPARE(shown->clip.left(), item(last, header)->clip.left());
         const ReportFont& asked = tpl.fonts[cellNaming(tpl, variable)->font];
-        const ReportFont& used = doc.fonts[shown->font];
+        const ReportFont& used = doc.fonts()[shown->font];
         QCOMPARE(used.size < asked.size, smaller);
         QCOMPARE((ReportFont{used.family, asked.size, used.bold, used.italic}), asked);
-        QVERIFY(ReportTextFitter(doc.fonts).width(shown->font, figure) <= shown->rect.width());
+        QVERIFY(ReportTextFitter(doc.fonts()).width(shown->font, figure) <= shown->rect.width());
         QCOMPARE(FindInReport(doc, figure).size(), 1);
     }
 
@@ -415,7 +421,7 @@ private Q_SLOTS:
             <text x="22" y="0" width="10" height="3" frame="bottom">y</text>
             <line x1="40" y1="0" x2="40" y2="5"/></band>)";
         const ReportDocument doc = layOut(smallReport({}, master), rows);
-        const ReportPage& page = doc.pages[0];
+        const ReportPage& page = doc.page(0);
         const double bottom = item(page, QStringLiteral("x"))->clip.bottom();
         QVERIFY(bottom > 31.0);
         QCOMPARE(item(page, QStringLiteral("jeden"))->clip.bottom(), bottom);
@@ -436,12 +442,124 @@ private Q_SLOTS:
         const QByteArray master = R"(<band type="masterData" height="5" stretch="true">
             <text x="0" y="0" width="30" height="5" wrap="true" frame="all">[N]</text></band>)";
         const ReportDocument doc = layOut(smallReport(kSummary, master), rows);
-        QCOMPARE(doc.pages.size(), 2);
-        for (const ReportTextItem& t : doc.pages[0].texts) {
+        QCOMPARE(doc.pageCount(), 2);
+        for (const ReportTextItem& t : doc.page(0).texts) {
             if (t.clip.left() == 10.0 && t.text.startsWith(QStringLiteral("słowo")))
                 QVERIFY(t.rect.bottom() <= 85.0);
         }
-        QCOMPARE(item(doc.pages[1], QStringLiteral("SUM <S>"))->clip.top(), 25.0);
+        QCOMPARE(item(doc.page(1), QStringLiteral("SUM <S>"))->clip.top(), 25.0);
+    }
+
+    // Pages are made when asked for: in whatever order, each comes out as when asked in turn.
+    void pagesComeOutTheSameInAnyOrder()
+    {
+        FakeRows rows;
+        for (int i = 1; i <= 150; ++i) {
+            const QString text = i % 3 == 0
+                                     ? QStringLiteral("wiersz %1 z uwagą, która się nie mieści "
+                                                      "w jednej linii komórki")
+                                           .arg(i)
+                                     : QStringLiteral("w%1").arg(i);
+            rows.rows.append({{QStringLiteral("N"), text},
+                              {QStringLiteral("K"), QStringLiteral("%1234567,89").arg(i)}});
+        }
+        const QByteArray master = R"(<band type="masterData" height="5" stretch="true">
+            <text x="0" y="0" width="30" height="5" wrap="true" frame="all">[N]</text>
+            <text x="30" y="0" width="12" height="5" align="right" frame="all">[K]</text></band>)";
+        FakeRows again = rows;
+        const ReportDocument inTurn = layOut(smallReport(kSummary, master), rows);
+        const ReportDocument backwards = layOut(smallReport(kSummary, master), again);
+        QVERIFY(inTurn.pageCount() > 20); // more than the pages kept laid out
+        QList<ReportPage> pages(inTurn.pageCount());
+        for (int p = 0; p < inTurn.pageCount(); ++p)
+            pages[p] = inTurn.page(p);
+        for (int p = backwards.pageCount() - 1; p >= 0; --p) {
+            const ReportPage page = backwards.page(p);
+            QCOMPARE(page.texts.size(), pages[p].texts.size());
+            for (qsizetype i = 0; i < page.texts.size(); ++i) {
+                const ReportTextItem& a = pages[p].texts[i];
+                const ReportTextItem& b = page.texts[i];
+                QCOMPARE(b.text, a.text);
+                QCOMPARE(b.rect, a.rect);
+                QCOMPARE(backwards.fonts()[b.font], inTurn.fonts()[a.font]);
+            }
+            QCOMPARE(page.lines.size(), pages[p].lines.size());
+        }
+        QCOMPARE(inTurn.pageCount(), backwards.pageCount());
+    }
+
+    // Every page of the PDF shows the texts of that page as laid out, wrapped lines included.
+    void thePdfPageHoldsItsLaidOutTexts()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        FakeRows rows;
+        for (int i = 1; i <= 40; ++i)
+            rows.rows.append(
+                {{QStringLiteral("N"), i % 4 ? QStringLiteral("Żółw %1").arg(i)
+                                             : QStringLiteral("Łódź ul. Długa %1 m. 2").arg(i)}});
+        const QByteArray master = R"(<band type="masterData" height="5" stretch="true">
+            <text x="0" y="0" width="22" height="5" wrap="true" frame="all">[N]</text></band>)";
+        const ReportDocument doc = layOut(smallReport({}, master), rows);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.pdf"));
+        QVERIFY(WriteReportPdf(doc, path));
+        for (int p = 0; p < doc.pageCount(); ++p) {
+            QProcess tool;
+            const QString page = QString::number(p + 1);
+            tool.start(pdftotext, {QStringLiteral("-f"), page, QStringLiteral("-l"), page,
+                                   QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                   QStringLiteral("-")});
+            QVERIFY(tool.waitForFinished(30000));
+            const QString text = QString::fromUtf8(tool.readAllStandardOutput()).simplified();
+            for (const QString& t : textsOf(doc.page(p)))
+                QVERIFY2(text.contains(t), qPrintable(t + QStringLiteral(" not in: ") + text));
+        }
+    }
+
+    // Plain text goes into the PDF as glyphs of its embedded font; text that needs shaping or
+    // another font as outlines. Either way it shows in its cell and nowhere else.
+    void aPdfLineShowsInItsCell_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QStringLiteral("Łódź 12,50");
+        QTest::newRow("a combining mark") << QStringLiteral("Zoe\u0308 Łódź");
+        QTest::newRow("another script") << QStringLiteral("\u0633\u0644\u0627\u0645");
+    }
+
+    void aPdfLineShowsInItsCell()
+    {
+        QFETCH(QString, text);
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        FakeRows none;
+        none.totals.insert(QStringLiteral("T"), text);
+        const ReportDocument doc = layOut(R"(<report version="1" font="Sans Serif" fontSize="10">
+            <page width="60" height="20" left="0" top="0" right="0" bottom="0"/>
+            <band type="pageHeader" height="20">
+              <text x="20" y="5" width="25" height="10" align="center">[T]</text></band>
+            </report>)",
+                                          none);
+        QTemporaryDir dir;
+        QVERIFY(WriteReportPdf(doc, dir.filePath(QStringLiteral("r.pdf"))));
+        QProcess tool; // 254 dots per inch: ten pixels to the millimetre
+        tool.start(pdftoppm,
+                   {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                    dir.filePath(QStringLiteral("r.pdf")), dir.filePath(QStringLiteral("p"))});
+        QVERIFY(tool.waitForFinished(30000));
+        const QImage page(dir.filePath(QStringLiteral("p-1.pgm")));
+        QVERIFY(qAbs(page.width() - 600) <= 1 && qAbs(page.height() - 200) <= 1);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                if (qGray(page.pixel(x, y)) < 128)
+                    ++(QRect(200, 50, 250, 100).contains(x, y) ? inside : outside);
+            }
+        }
+        QVERIFY(inside > 50);
+        QCOMPARE(outside, 0);
     }
 
     void findIsCaseInsensitiveInReadingOrder()
@@ -450,7 +568,7 @@ private Q_SLOTS:
         rows.rows = {{{QStringLiteral("N"), QStringLiteral("Łódź łódź")}},
                      {{QStringLiteral("N"), QStringLiteral("Kraków")}}};
         const ReportDocument doc = layOut(smallReport(), rows);
-        const int first = int(textsOf(doc.pages[0]).indexOf(QStringLiteral("Łódź łódź")));
+        const int first = int(textsOf(doc.page(0)).indexOf(QStringLiteral("Łódź łódź")));
         QCOMPARE(FindInReport(doc, QStringLiteral("ŁÓDŹ")),
                  (QList<ReportMatch>{{0, first, 0, 4}, {0, first, 5, 4}}));
         QVERIFY(FindInReport(doc, QStringLiteral("Gdańsk")).isEmpty());
