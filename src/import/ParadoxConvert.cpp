@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -52,7 +53,7 @@ QString Unreadable(const QString& paradoxFile, const QString& why)
 }
 
 bool RunReader(const QString& paradoxFile, const QString& tableFile, const QString& sqliteFile,
-               int codePage, ReadTable* result, QString* error)
+               int codePage, ReadTable* result, QString* error, Progress* progress)
 {
     const QString reader = ParadoxReaderProgram();
     if (reader.isEmpty())
@@ -77,12 +78,22 @@ bool RunReader(const QString& paradoxFile, const QString& tableFile, const QStri
         return Fail(error, QStringLiteral("Nie można odczytać tabeli %1: nie można uruchomić "
                                           "programu %2 (%3).")
                                .arg(paradoxFile, reader, process.errorString()));
-    if (!process.waitForFinished(limitMs)) {
-        process.kill();
-        process.waitForFinished();
-        return Fail(error, Unreadable(paradoxFile, QStringLiteral("odczyt nie skończył się w "
-                                                                  "ciągu %1 s")
-                                                       .arg(limitMs / 1000.0)));
+    // Waited for in short steps, so the progress window repaints and can stop it.
+    constexpr int kPollMs = 50;
+    ProgressStart(progress, QStringLiteral("Odczyt tabeli %1").arg(paradoxFile), 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.waitForFinished(kPollMs)) {
+        const bool stopped = !ProgressStep(progress, clock.elapsed());
+        if (stopped || clock.elapsed() > limitMs) {
+            process.kill();
+            process.waitForFinished();
+            if (stopped)
+                return Fail(error, QStringLiteral("Odczyt tabeli %1 przerwano.").arg(paradoxFile));
+            return Fail(error, Unreadable(paradoxFile, QStringLiteral("odczyt nie skończył się w "
+                                                                      "ciągu %1 s")
+                                                           .arg(limitMs / 1000.0)));
+        }
     }
     if (process.exitStatus() == QProcess::CrashExit)
         return Fail(error, Unreadable(paradoxFile, QStringLiteral("odczyt przerwała awaria")));
@@ -139,12 +150,13 @@ void SetParadoxReader(const QString& program, int timeLimitMs)
 }
 
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
-                         const QString& sqliteFile, int codePage, ReadTable* result, QString* error)
+                         const QString& sqliteFile, int codePage, ReadTable* result, QString* error,
+                         Progress* progress)
 {
     if (TableStem(tableFile).isEmpty())
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
     RemoveDatabaseFile(sqliteFile);
-    if (RunReader(paradoxFile, tableFile, sqliteFile, codePage, result, error))
+    if (RunReader(paradoxFile, tableFile, sqliteFile, codePage, result, error, progress))
         return true;
     RemoveDatabaseFile(sqliteFile);
     return false;
@@ -154,7 +166,8 @@ bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, qint64* rows, QString* error)
 {
     ReadTable read;
-    if (!ConvertParadoxTable(paradoxFile, tableFile, sqliteFile, kLikelyCodePage, &read, error))
+    if (!ConvertParadoxTable(paradoxFile, tableFile, sqliteFile, kLikelyCodePage, &read, error,
+                             nullptr))
         return false;
     if (rows)
         *rows = read.rows;

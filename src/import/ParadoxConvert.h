@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Progress.h"
 #include "import/ParadoxReader.h"
 
 #include <QString>
@@ -14,10 +15,11 @@ bool IsSqliteFile(const QString& path);
 // process, so a file that makes it loop or crash costs a refusal, never the program. A reader
 // that outruns its time limit is killed. Refused, with a Polish reason naming the file, on any
 // failure; nothing is then left at sqliteFile. Texts are read in codePage (kLikelyCodePage:
-// the one they read best in, see LikelyCodePage).
+// the one they read best in, see LikelyCodePage). Stopped through progress: the reader is
+// ended and the conversion refused, nothing left at sqliteFile.
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, int codePage, ReadTable* result,
-                         QString* error = nullptr);
+                         QString* error = nullptr, Progress* progress = nullptr);
 // The same with the likely code page, answering the number of rows.
 bool ConvertParadoxTable(const QString& paradoxFile, const QString& tableFile,
                          const QString& sqliteFile, qint64* rows = nullptr,

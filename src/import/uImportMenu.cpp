@@ -2,11 +2,11 @@
 
 #include "data/uDM.h"
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
 #include "dialogs/uQuestionForm.h"
 #include "import/uImportParadox.h"
 #include "import/uImportPreview.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 
@@ -16,32 +16,15 @@ bool ImportDanychZTabelParadox(QWidget* parent)
         parent, QStringLiteral("Wskaż katalog z tabelami Paradox"), QDir::currentPath());
     if (dir.isEmpty())
         return false;
-    // The tables are read and swapped under a wait cursor; the windows asking show the usual one.
-    bool waiting = false;
-    const auto wait = [&waiting](bool on) {
-        if (on != waiting)
-            on ? QApplication::setOverrideCursor(Qt::WaitCursor)
-               : QApplication::restoreOverrideCursor();
-        waiting = on;
-    };
-    const bool replaced = RunParadoxImport(
-        myDataBase, dir,
-        [&wait](const QString& t, const QString& m) {
-            const bool yes = Ask(t, m);
-            wait(yes);
-            return yes;
-        },
-        [&wait](const QString& t, const QString& m) {
-            wait(false);
-            ShowInfo(t, m);
-        },
-        [&wait, parent](ParadoxImport& import) {
-            wait(false);
+    return RunParadoxImport(
+        myDataBase, dir, [](const QString& t, const QString& m) { return Ask(t, m); },
+        [](const QString& t, const QString& m) { ShowInfo(t, m); },
+        [parent](ParadoxImport& import) {
             TfImportPreview preview(import, parent);
-            const bool accepted = preview.exec() == QDialog::Accepted;
-            wait(accepted);
-            return accepted;
+            return preview.exec() == QDialog::Accepted;
+        },
+        [parent] {
+            return std::make_unique<TProgressWindow>(
+                parent, QStringLiteral("Import danych z tabel Paradox"));
         });
-    wait(false);
-    return replaced;
 }

@@ -68,15 +68,15 @@ void ParadoxImport::removeStaged()
         RemoveDatabaseFile(t.staged);
 }
 
-bool ParadoxImport::convert(Table& table, int codePage, QString* error)
+bool ParadoxImport::convert(Table& table, int codePage, QString* error, Progress* progress)
 {
     table.renumbered.clear();
-    return ConvertParadoxTable(table.source, table.name, table.staged, codePage, &table.read,
-                               error) &&
+    return ConvertParadoxTable(table.source, table.name, table.staged, codePage, &table.read, error,
+                               progress) &&
            SettleDuplicates(table.staged, table.name, table.source, &table.renumbered, error);
 }
 
-bool ParadoxImport::stage(QString* error)
+bool ParadoxImport::stage(QString* error, Progress* progress)
 {
     if (IsDataDirectory(m_dir))
         return Fail(error, QStringLiteral("Wskazany katalog jest katalogiem danych programu."));
@@ -86,7 +86,7 @@ bool ParadoxImport::stage(QString* error)
             removeStaged();
             return Fail(error, QStringLiteral("Brak pliku %1.").arg(QDir(m_dir).filePath(t.name)));
         }
-        if (!convert(t, kLikelyCodePage, error)) {
+        if (!convert(t, kLikelyCodePage, error, progress)) {
             removeStaged();
             return false;
         }
@@ -94,9 +94,9 @@ bool ParadoxImport::stage(QString* error)
     return true;
 }
 
-bool ParadoxImport::restage(size_t t, int codePage, QString* error)
+bool ParadoxImport::restage(size_t t, int codePage, QString* error, Progress* progress)
 {
-    return convert(m_tables[t], codePage, error);
+    return convert(m_tables[t], codePage, error, progress);
 }
 
 TablePreview ParadoxImport::preview(size_t t, int rowLimit) const
@@ -131,7 +131,8 @@ bool ImportParadoxTables(TmyDataBase* dataModule, const QString& dir, ImportCoun
 }
 
 bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunction& ask,
-                      const InfoFunction& info, const PreviewFunction& preview)
+                      const InfoFunction& info, const PreviewFunction& preview,
+                      const ProgressFunction& progress)
 {
     QStringList missing;
     for (const QString& name : TableNames) {
@@ -158,11 +159,28 @@ bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunc
     ParadoxImport import(dir);
     ImportCounts counts;
     QString why;
-    if (!import.stage(&why))
-        return failed(why);
+    const auto watched = [&progress] {
+        return progress ? progress() : std::unique_ptr<Progress>();
+    };
+    {
+        const std::unique_ptr<Progress> reading = watched();
+        if (!import.stage(&why, reading.get())) {
+            if (reading && reading->cancelled()) {
+                info(QStringLiteral("Informacje"),
+                     QStringLiteral("Import przerwano. Dotychczasowe dane pozostały bez zmian."));
+                return false;
+            }
+            return failed(why);
+        }
+    }
     if (!preview(import))
         return false;
-    if (!import.commit(dataModule, &counts, &why))
+    bool committed = false;
+    {
+        const std::unique_ptr<Progress> swapping = watched();
+        committed = import.commit(dataModule, &counts, &why);
+    }
+    if (!committed)
         return failed(why);
     const QString renumbered = RenumberedSummary(import.table(1).renumbered);
     info(QStringLiteral("Informacje"),

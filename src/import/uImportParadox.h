@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Progress.h"
 #include "import/Duplicates.h"
 #include "import/ParadoxReader.h"
 #include "import/TablePreview.h"
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TmyDataBase;
@@ -49,9 +51,10 @@ public:
     // Converts both tables, texts in the page they read best in, and settles their repeated
     // numbers (see SettleDuplicates). False, with a Polish reason naming the file, when either
     // file is missing or refused.
-    bool stage(QString* error = nullptr);
+    // Stopped through progress: refused, nothing left.
+    bool stage(QString* error = nullptr, Progress* progress = nullptr);
     // Converts table t again, its texts read in codePage.
-    bool restage(size_t t, int codePage, QString* error = nullptr);
+    bool restage(size_t t, int codePage, QString* error = nullptr, Progress* progress = nullptr);
     const Table& table(size_t t) const { return m_tables[t]; }
     static constexpr size_t tableCount() { return 2; }
     TablePreview preview(size_t t, int rowLimit) const;
@@ -61,7 +64,7 @@ public:
     bool commit(TmyDataBase* dataModule, ImportCounts* counts, QString* error = nullptr);
 
 private:
-    bool convert(Table& table, int codePage, QString* error);
+    bool convert(Table& table, int codePage, QString* error, Progress* progress);
     void removeStaged();
 
     QString m_dir;
@@ -85,9 +88,14 @@ using AskFunction = std::function<bool(const QString& title, const QString& mess
 using InfoFunction = std::function<void(const QString& title, const QString& message)>;
 // Shows the converted tables; answers whether the user accepts them.
 using PreviewFunction = std::function<bool(ParadoxImport& import)>;
+// What shows the progress of the long steps (reading the tables, swapping them in); may answer
+// nullptr.
+using ProgressFunction = std::function<std::unique_ptr<Progress>()>;
 
 // "Administracja" -> "Import danych z tabel Paradox" once a directory is chosen: checks that
 // it holds both tables, asks whether to replace the current data, converts them, shows them,
 // and once accepted swaps them in and reports. Answers whether the data was replaced.
+// A stopped reading is told and replaces nothing.
 bool RunParadoxImport(TmyDataBase* dataModule, const QString& dir, const AskFunction& ask,
-                      const InfoFunction& info, const PreviewFunction& preview);
+                      const InfoFunction& info, const PreviewFunction& preview,
+                      const ProgressFunction& progress = {});

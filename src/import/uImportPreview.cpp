@@ -1,11 +1,11 @@
 #include "import/uImportPreview.h"
 
 #include "dialogs/uInfoForm.h"
+#include "dialogs/uProgressWindow.h"
 #include "dialogs/uWindowLook.h"
 #include "import/CodePages.h"
 #include "import/uImportParadox.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -116,11 +116,13 @@ void TfImportPreview::codePageChosen(size_t t)
     if (page == before)
         return;
     QString why;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_import.restage(t, page, &why);
-    if (!ok)
-        m_import.restage(t, before);
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        TProgressWindow progress(this, QStringLiteral("Import danych z tabel Paradox"));
+        ok = m_import.restage(t, page, &why, &progress);
+        if (!ok)
+            m_import.restage(t, before);
+    }
     if (!ok) {
         ShowInfo(QStringLiteral("Informacja"), why);
         m_pages[t]->setCurrentIndex(m_pages[t]->findData(before));

@@ -1,5 +1,6 @@
 #include "archive/uArchiveStore.h"
 #include "import/ParadoxFixture.h"
+#include "support/StoppingProgress.h"
 #include "support/TempProgramDir.h"
 
 #include "data/uDM.h"
@@ -14,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTableWidget>
@@ -190,6 +192,7 @@ private Q_SLOTS:
     void previewBeforeAnythingIsReplaced();
     void previewWindowFollowsTheChosenPage();
     void menuCommand();
+    void stoppedReadingReplacesNothing();
     void restoreFromAnOldArchive();
 };
 
@@ -789,6 +792,29 @@ void TestParadoxImport::menuCommand()
     QCOMPARE(program.sql(QStringLiteral("kontrahenci.DB"),
                          QStringLiteral("SELECT count(*) FROM kontrahenci")),
              QStringLiteral("2"));
+}
+
+// "Anuluj" while a table is read: the reader is ended at once, the user is told, and nothing
+// is replaced or left beside the live tables.
+void TestParadoxImport::stoppedReadingReplacesNothing()
+{
+    TempProgramDir program;
+    const QString reader = source(QStringLiteral("reader.sh"));
+    WriteText(reader, "#!/bin/sh\nsleep 20\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+    SetParadoxReader(reader);
+    QStringList said;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!RunParadoxImport(
+        nullptr, m_source.path(), [](const QString&, const QString&) { return true; },
+        [&said](const QString& t, const QString& m) { said << t + u'|' + m; },
+        [](ParadoxImport&) { return true; }, [] { return std::make_unique<StoppingProgress>(3); }));
+    QVERIFY(clock.elapsed() < 10000);
+    QCOMPARE(said, QStringList(QStringLiteral("Informacje|Import przerwano. Dotychczasowe dane "
+                                              "pozostały bez zmian.")));
+    QCOMPARE(QDir(DataDirectory()).entryList(QDir::Files),
+             QStringList({QStringLiteral("kontrahenci.DB"), QStringLiteral("rejestr.DB")}));
 }
 
 QTEST_MAIN(TestParadoxImport)
