@@ -56,7 +56,7 @@ int RunCopy(const QString& dir, unsigned seed, int operations)
         const unsigned kind = random() % 20;
         SaveResult result;
         if (kind < 12) { // edit: one more złoty
-            dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=%1").arg(taxpayer);
+            dm.SetRejestrTaxpayer(taxpayer);
             dm.RefreshRejestr();
             // A few busy entries, so the two copies often edit the same one.
             if (!PickRow(dm.DBFRejestr, random, 3))

@@ -84,8 +84,8 @@ int main(int argc, char** argv)
     SetProgramDir(dir);
     TmyDataBase dm;
     dm.DMCreate();
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
-    dm.rejestrDateFilter.clear();
+    dm.SetRejestrTaxpayer(1);
+    dm.SetRejestrYearMonth(0, 0);
     if (once) {
         // Idle first, so the parent can tell what the export itself adds to the peak.
         std::printf("idle %ld\n", rssKiB("VmRSS:"));
@@ -111,8 +111,10 @@ int main(int argc, char** argv)
         rows = qint64(f.readAll().count('\n')) - 1;
 
     const QString sqlite = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    const QStringList shellArgs{QStringLiteral("-csv"), QStringLiteral("-separator"),
-                                QStringLiteral(";"), QStringLiteral("-cmd"),
+    const QStringList shellArgs{QStringLiteral("-csv"),
+                                QStringLiteral("-separator"),
+                                QStringLiteral(";"),
+                                QStringLiteral("-cmd"),
                                 QStringLiteral("ATTACH '%1/db/rejestr.DB' AS rejestr").arg(dir),
                                 QStringLiteral(":memory:"),
                                 QStringLiteral("SELECT * FROM rejestr WHERE IDKONTRAHENTA=1 "
@@ -141,11 +143,10 @@ int main(int argc, char** argv)
     // Peaks of separate processes, each measured alike by /usr/bin/time -v.
     QByteArray childOut;
     const long programPeak =
-        timedPeakKiB(app.applicationFilePath(),
-                     {QStringLiteral("--export-once"), dir, programFile}, QString(), &childOut);
-    const long programIdle = childOut.trimmed().startsWith("idle ")
-                                 ? childOut.trimmed().mid(5).toLong()
-                                 : -1;
+        timedPeakKiB(app.applicationFilePath(), {QStringLiteral("--export-once"), dir, programFile},
+                     QString(), &childOut);
+    const long programIdle =
+        childOut.trimmed().startsWith("idle ") ? childOut.trimmed().mid(5).toLong() : -1;
     const long shellPeak = timedPeakKiB(sqlite, shellArgs, shellFile);
     if (programPeak < 0 || shellPeak < 0 || programIdle < 0) {
         std::printf("  memory: /usr/bin/time -v failed\n");

@@ -167,8 +167,8 @@ int main(int argc, char** argv)
                 qPrintable(dir), sqlite3_libversion(), qVersion(), repeats);
 
     // (1) The program's own statement for a click on "nazwisko", with each order.
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=") + QString::number(big);
-    dm.rejestrDateFilter.clear();
+    dm.SetRejestrTaxpayer(big);
+    dm.SetRejestrYearMonth(0, 0);
     dm.SortRejestrBy(QStringLiteral("NAZWISKO"));
     const QByteArray polish =
         NormalizeSql(dm.DBFRejestr.text() + QStringLiteral(", rowid")).toUtf8().simplified();
@@ -240,7 +240,7 @@ int main(int argc, char** argv)
     for (int i = 0; i <= repeats; ++i) {
         for (const QString& text : typed) {
             for (qsizetype n = 1; n <= text.size(); ++n) {
-                dm.kontrahenciSearch = text.left(n);
+                dm.SetKontrahenciSearch(text.left(n));
                 const Times t = timed([&] {
                     dm.RefreshKontrahenci();
                     paintScreen(grid);
@@ -251,7 +251,7 @@ int main(int argc, char** argv)
                     worstCpu = std::max(worstCpu, t.cpu);
                 }
             }
-            dm.kontrahenciSearch.clear();
+            dm.SetKontrahenciSearch(QString());
         }
     }
     const Times k = median(keystrokes);

@@ -93,8 +93,8 @@ int main(int argc, char** argv)
     TmyDataBase dm;
     myDataBase = &dm;
     dm.DMCreate();
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
-    dm.rejestrDateFilter.clear();
+    dm.SetRejestrTaxpayer(1);
+    dm.SetRejestrYearMonth(0, 0);
     dm.RefreshRejestr();
     const long opened = statusKiB("VmRSS:");
     Query& view = dm.DBFRejestr;

@@ -14,13 +14,13 @@
 #include "dbengine/SqliteHandles.h"
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QThread>
@@ -426,8 +426,9 @@ void paint(TDBGrid& grid)
 // The register view's parts as the data module composes them, for the floors' statements.
 QByteArray registerFrom(const TmyDataBase& dm)
 {
-    return NormalizeSql(QStringLiteral(" FROM rejestr.DB WHERE 1=1 ") + dm.rejestrDateFilter +
-                        u' ' + dm.rejestrTaxpayerFilter)
+    // Its period and taxpayer lines, as the last refresh wrote them.
+    return NormalizeSql(QStringLiteral(" FROM rejestr.DB WHERE 1=1 ") + dm.DBFRejestr.sql().at(2) +
+                        u' ' + dm.DBFRejestr.sql().at(3))
         .toUtf8();
 }
 
@@ -440,8 +441,8 @@ QByteArray countSql(const TmyDataBase& dm)
 QByteArray lastScreenSql(const TmyDataBase& dm)
 {
     return "SELECT *" + registerFrom(dm) + " ORDER BY " +
-           dm.SortExpression(dm.rejestrSortField).toUtf8() +
-           (dm.rejestrSortAsc ? " DESC" : " ASC") + ", rowid DESC LIMIT 60";
+           dm.SortExpression(dm.RejestrSortField()).toUtf8() +
+           (dm.RejestrSortAscending() ? " DESC" : " ASC") + ", rowid DESC LIMIT 60";
 }
 
 struct Goal
@@ -462,8 +463,7 @@ void printGoals(const std::vector<Goal>& goals)
         std::printf("%-52s %8.2f ms %8.2f ms %6.2fx %6s  %s%s\n", g.name.constData(),
                     g.program.wall, g.floor.wall, ratio,
                     g.goal > 0 ? QByteArray::number(g.goal, 'f', 1).append('x').constData() : "-",
-                    g.goal > 0 ? (ratio <= g.goal ? "met " : "NOT met ") : "",
-                    g.note.constData());
+                    g.goal > 0 ? (ratio <= g.goal ? "met " : "NOT met ") : "", g.note.constData());
     }
 }
 
@@ -492,15 +492,14 @@ Goal timeAgainstFloor(const QByteArray& name, int repeats, sqlite3* db,
 
 // Ctrl+End (plain and after a sort) and a scrollbar jump to the middle, each to the painted
 // screen, against the C floor of what it needs.
-void benchEnds(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, int repeats,
+void benchEnds(TmyDataBase& dm, TDBGrid& grid, qint64 taxpayer, int repeats,
                std::vector<Goal>& goals)
 {
     sqlite3* db = dm.DatabaseMain.handle();
     const auto openView = [&](const QString& sortField) {
-        dm.rejestrTaxpayerFilter = taxpayerFilter;
-        dm.rejestrDateFilter.clear();
-        dm.rejestrSortField = sortField;
-        dm.rejestrSortAsc = true;
+        dm.SetRejestrTaxpayer(taxpayer);
+        dm.SetRejestrYearMonth(0, 0);
+        dm.SetRejestrSort(sortField, true);
         dm.RefreshRejestr();
         paint(grid); // the first screen, as after the click that opened it
     };
@@ -551,24 +550,22 @@ void benchEnds(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, in
 // Locate after saving an edited entry (one in the middle of the view) and an added one (the
 // highest number), as the program does it: the view run again, the row found, its screen
 // painted. The floor finds its position: the row's key, then COUNT of the rows before it.
-void benchLocate(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, qint64 big,
-                 qint64 lastId, int repeats, std::vector<Goal>& goals)
+void benchLocate(TmyDataBase& dm, TDBGrid& grid, qint64 taxpayer, qint64 big, qint64 lastId,
+                 int repeats, std::vector<Goal>& goals)
 {
     sqlite3* db = dm.DatabaseMain.handle();
-    dm.rejestrTaxpayerFilter = taxpayerFilter;
-    dm.rejestrDateFilter.clear();
-    dm.rejestrSortField = QStringLiteral("ID");
-    dm.rejestrSortAsc = true;
+    dm.SetRejestrTaxpayer(taxpayer);
+    dm.SetRejestrYearMonth(0, 0);
+    dm.SetRejestrSort(QStringLiteral("ID"), true);
     for (const qint64 id : {lastId / 2, lastId}) {
         const QByteArray where = registerFrom(dm) + " AND ID=" + QByteArray::number(id) +
                                  " AND IDKONTRAHENTA=" + QByteArray::number(big);
-        const qint64 rowid =
-            scalar(db, "SELECT rowid" + where).value_or(-1);
-        const std::vector<QByteArray> floor{
-            "SELECT ID, rowid" + where,
-            "SELECT COUNT(*)" + registerFrom(dm) + " AND ID <= " + QByteArray::number(id) +
-                " AND (ID < " + QByteArray::number(id) + " OR rowid < " +
-                QByteArray::number(rowid) + ")"};
+        const qint64 rowid = scalar(db, "SELECT rowid" + where).value_or(-1);
+        const std::vector<QByteArray> floor{"SELECT ID, rowid" + where,
+                                            "SELECT COUNT(*)" + registerFrom(dm) +
+                                                " AND ID <= " + QByteArray::number(id) +
+                                                " AND (ID < " + QByteArray::number(id) +
+                                                " OR rowid < " + QByteArray::number(rowid) + ")"};
         Goal g = timeAgainstFloor(
             id == lastId ? "locate after saving the added (last) entry"
                          : "locate after saving an edited entry (middle)",
@@ -588,12 +585,11 @@ void benchLocate(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter, 
 
 // PageDown from the first row to the last, one paint per key: the longest step is the stall a
 // user feels.
-void benchPageDown(TmyDataBase& dm, TDBGrid& grid, const QString& taxpayerFilter)
+void benchPageDown(TmyDataBase& dm, TDBGrid& grid, qint64 taxpayer)
 {
-    dm.rejestrTaxpayerFilter = taxpayerFilter;
-    dm.rejestrDateFilter.clear();
-    dm.rejestrSortField = QStringLiteral("ID");
-    dm.rejestrSortAsc = true;
+    dm.SetRejestrTaxpayer(taxpayer);
+    dm.SetRejestrYearMonth(0, 0);
+    dm.SetRejestrSort(QStringLiteral("ID"), true);
     dm.RefreshRejestr();
     paint(grid);
     std::vector<double> steps;
@@ -705,15 +701,9 @@ int main(int argc, char** argv)
     const qint64 lastId = dm.MaxRejestrID(big);
     // The year the program selects at start: the current year of its clock.
     const int year = Now().date().year();
-    const QString taxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=") + QString::number(big);
-    const QString yearFilter = QStringLiteral("AND DATAWPISU > ") + QString::number(year * 10000) +
-                               QStringLiteral("AND DATAWPISU < ") +
-                               QString::number(year * 10000 + 1300);
+    const qint64 taxpayer = big;
     const QString rangeFrom = QStringLiteral("01-04-2013");
     const QString rangeTo = QStringLiteral("30-06-2013");
-    const QString rangeFilter =
-        QStringLiteral("AND DATAWPISU >= ") + QString::number(DateTextToInt(rangeFrom)) +
-        QStringLiteral("AND DATAWPISU <= ") + QString::number(DateTextToInt(rangeTo));
     std::printf("taxpayer %lld holds %lld entries (last ID %lld); current year %d\n\n", big,
                 busiest.second, lastId, year);
 
@@ -722,10 +712,9 @@ int main(int argc, char** argv)
     TDBGrid grid(&dm.DBFRejestr, RejestrColumns());
     grid.resize(1200, 800);
     grid.show();
-    dm.rejestrTaxpayerFilter = taxpayerFilter;
-    dm.rejestrDateFilter.clear();
-    dm.rejestrSortField = QStringLiteral("ID");
-    dm.rejestrSortAsc = true;
+    dm.SetRejestrTaxpayer(taxpayer);
+    dm.SetRejestrYearMonth(0, 0);
+    dm.SetRejestrSort(QStringLiteral("ID"), true);
     dm.RefreshRejestr();
     paint(grid);
     QCoreApplication::processEvents();
@@ -740,7 +729,7 @@ int main(int argc, char** argv)
     const int fullRows = grid.model()->rowCount();
     const int lastRow = grid.currentIndex().row();
     const std::size_t cacheBytes = dm.DBFRejestr.cacheBytes();
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    dm.SetRejestrTaxpayer(-1);
     dm.RefreshRejestr();
     const long rssAfter = statusKiB("VmRSS:");
     std::printf("memory (VmRSS): %.1f MiB at start, %.1f MiB idle after DMCreate\n",
@@ -756,11 +745,11 @@ int main(int argc, char** argv)
     const auto registerSql = [&] { return NormalizeSql(dm.DBFRejestr.text()).toUtf8(); };
     const auto registerRead = [&] { return registerGrid.rowCount(); };
     const auto paintRegister = [&] { return paintScreen(registerGrid, 0); };
-    const auto showRegister = [&](const QString& dateFilter) {
-        dm.rejestrTaxpayerFilter = taxpayerFilter;
-        dm.rejestrDateFilter = dateFilter;
-        dm.rejestrSortField = QStringLiteral("ID");
-        dm.rejestrSortAsc = true;
+    // The register of the current year (the program's start) or of every year (0).
+    const auto showRegister = [&](int ofYear) {
+        dm.SetRejestrTaxpayer(taxpayer);
+        dm.SetRejestrYearMonth(ofYear, 0);
+        dm.SetRejestrSort(QStringLiteral("ID"), true);
     };
 
     std::vector<Path> paths;
@@ -770,12 +759,12 @@ int main(int argc, char** argv)
                      [&] { return NormalizeSql(dm.DBFKontrahenci.text()).toUtf8(); }});
     paths.push_back({"switch to the taxpayer, current year",
                      [&] {
-                         showRegister(yearFilter);
-                         dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+                         showRegister(year);
+                         dm.SetRejestrTaxpayer(-1);
                          dm.RefreshRejestr();
                      },
                      [&] {
-                         dm.rejestrTaxpayerFilter = taxpayerFilter;
+                         dm.SetRejestrTaxpayer(taxpayer);
                          dm.RefreshRejestr();
                      },
                      paintRegister,
@@ -785,9 +774,9 @@ int main(int argc, char** argv)
                      "LIMIT 60",
                      1.0});
     paths.push_back({"(Wszystkie): all rows by ID",
-                     [&] { showRegister(yearFilter); },
+                     [&] { showRegister(year); },
                      [&] {
-                         dm.rejestrDateFilter.clear();
+                         dm.SetRejestrYearMonth(0, 0);
                          dm.RefreshRejestr();
                      },
                      paintRegister,
@@ -797,7 +786,7 @@ int main(int argc, char** argv)
                      "LIMIT 60",
                      2.0});
     paths.push_back({"(Wszystkie): sorted by NAZWISKO",
-                     [&] { showRegister(QString()); },
+                     [&] { showRegister(0); },
                      [&] { dm.SortRejestrBy(QStringLiteral("NAZWISKO")); },
                      paintRegister,
                      registerRead,
@@ -805,14 +794,14 @@ int main(int argc, char** argv)
                      {},
                      "LIMIT 60",
                      1.5});
-    paths.push_back({"date range 01-04-2013 .. 30-06-2013", [&] { showRegister(yearFilter); },
+    paths.push_back({"date range 01-04-2013 .. 30-06-2013", [&] { showRegister(year); },
                      [&] {
-                         dm.rejestrDateFilter = rangeFilter;
+                         dm.SetRejestrDateRange(rangeFrom, rangeTo);
                          dm.RefreshRejestr();
                      },
                      paintRegister, registerRead, registerSql});
     paths.push_back(
-        {"locate the last entry (all rows by ID)", [&] { showRegister(QString()); },
+        {"locate the last entry (all rows by ID)", [&] { showRegister(0); },
          [&] {
              dm.RefreshRejestr();
              dm.LocateRejestr(lastId, big);
@@ -821,7 +810,7 @@ int main(int argc, char** argv)
          registerRead, registerSql, BareStop{0, lastId, big},
          // An OFFSET would let the shell skip the row reads, so it reads them all.
          ""});
-    paths.push_back({"SumRejestr, current year", [&] { showRegister(yearFilter); },
+    paths.push_back({"SumRejestr, current year", [&] { showRegister(year); },
                      [&] {
                          const std::optional<RejestrSums> sums = dm.SumRejestr();
                          g_sink = g_sink + std::size_t(sums ? sums->count.size() : 0);
@@ -945,10 +934,10 @@ int main(int argc, char** argv)
                 anonFull - anonIdle <= 10 * 1024 ? "met" : "NOT met");
 
     std::vector<Goal> goals;
-    benchEnds(dm, grid, taxpayerFilter, repeats, goals);
-    benchLocate(dm, grid, taxpayerFilter, big, lastId, repeats, goals);
+    benchEnds(dm, grid, taxpayer, repeats, goals);
+    benchLocate(dm, grid, taxpayer, big, lastId, repeats, goals);
     std::printf("wall-clock medians against the C floor (same statements, this connection)\n");
     printGoals(goals);
-    benchPageDown(dm, grid, taxpayerFilter);
+    benchPageDown(dm, grid, taxpayer);
     return 0;
 }

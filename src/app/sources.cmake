@@ -1,7 +1,4 @@
 # Files of src/app/: program start and the main window. main.cpp itself is the program target.
-list(APPEND CORE_SOURCES
-  app/uFilters.h app/uFilters.cpp
-)
 list(APPEND UI_SOURCES
   app/uApplication.h app/uApplication.cpp
   app/uProgram.cpp

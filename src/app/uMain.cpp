@@ -3,10 +3,10 @@
 #include "access/uChangeLogin.h"
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
-#include "app/uFilters.h"
 #include "app/uSearchField.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
+#include "data/PeriodFilter.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
@@ -178,7 +178,7 @@ void TfMain::ZakladkiChange()
         focusActiveGrid();
         return;
     }
-    myDataBase->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
+    myDataBase->SetRejestrTaxpayer(std::nullopt);
     if (myDataBase->DBFKontrahenci.isEmpty()) {
         ShowInfo(QStringLiteral("Informacja"),
                  QStringLiteral("Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
@@ -189,9 +189,7 @@ void TfMain::ZakladkiChange()
         SBRaport->setEnabled(false);
     } else {
         const Query& k = myDataBase->DBFKontrahenci;
-        // As a number, as the writes address it: the text of a stored value never becomes SQL.
-        myDataBase->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=") +
-                                            QString::number(k.asInteger(QStringLiteral("ID")));
+        myDataBase->SetRejestrTaxpayer(k.asInteger(QStringLiteral("ID")));
         const QString shortName = k.asText(QStringLiteral("SKROT"));
         nazwaKontrahenta->setText(shortName.isEmpty() ? k.asText(QStringLiteral("NAZWA"))
                                                       : shortName);
@@ -214,15 +212,15 @@ void TfMain::CBCurrentMonthChange()
         const QSignalBlocker block(CBCurrentMonth);
         CBCurrentMonth->setCurrentIndex(0);
     }
-    myDataBase->rejestrDateFilter =
-        YearMonthFilter(CBCurrentMonth->currentIndex(), CBcurrentYear->currentIndex());
+    myDataBase->SetRejestrYearMonth(YearAtIndex(CBcurrentYear->currentIndex()),
+                                    CBCurrentMonth->currentIndex());
     myDataBase->RefreshRejestr();
 }
 
 void TfMain::ApplyDateRange()
 {
     setFilterColours(true);
-    myDataBase->rejestrDateFilter = DateRangeFilter(filtrOd->dateText(), filtrDo->dateText());
+    myDataBase->SetRejestrDateRange(filtrOd->dateText(), filtrDo->dateText());
     myDataBase->RefreshRejestr();
 }
 
@@ -244,14 +242,14 @@ void TfMain::showSortOrders()
 {
     if (!myDataBase)
         return;
-    kontrahenciGrid->showSortOrder(myDataBase->kontrahenciSortField,
-                                   myDataBase->kontrahenciSortAsc);
-    RejestrGrid->showSortOrder(myDataBase->rejestrSortField, myDataBase->rejestrSortAsc);
+    kontrahenciGrid->showSortOrder(myDataBase->KontrahenciSortField(),
+                                   myDataBase->KontrahenciSortAscending());
+    RejestrGrid->showSortOrder(myDataBase->RejestrSortField(), myDataBase->RejestrSortAscending());
 }
 
 void TfMain::fSzukajChange()
 {
-    myDataBase->kontrahenciSearch = fSzukaj->text();
+    myDataBase->SetKontrahenciSearch(fSzukaj->text());
     myDataBase->RefreshKontrahenci();
 }
 

@@ -10,6 +10,7 @@ list(APPEND CORE_SOURCES
   data/Progress.h
   data/IniFile.h data/IniFile.cpp
   data/uNumberText.h data/uNumberText.cpp
+  data/PeriodFilter.h data/PeriodFilter.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h

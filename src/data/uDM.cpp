@@ -1,6 +1,7 @@
 #include "data/uDM.h"
 
 #include "data/Amounts.h"
+#include "data/PeriodFilter.h"
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
@@ -157,12 +158,12 @@ void TmyDataBase::OpenTables()
             m_textColumns.insert(column.toUpper());
     }
 
-    kontrahenciSortField = QStringLiteral("ID");
-    kontrahenciSortAsc = true;
-    rejestrDateFilter.clear();
-    rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
-    rejestrSortField = QStringLiteral("ID");
-    rejestrSortAsc = true;
+    m_kontrahenciSortField = QStringLiteral("ID");
+    m_kontrahenciSortAsc = true;
+    m_rejestrDateFilter.clear();
+    m_rejestrTaxpayer.reset();
+    m_rejestrSortField = QStringLiteral("ID");
+    m_rejestrSortAsc = true;
     RefreshKontrahenci();
 }
 
@@ -179,7 +180,7 @@ QString TmyDataBase::SortExpression(const QString& column) const
 
 void TmyDataBase::putSearch(Query& q) const
 {
-    const QString needle = kontrahenciSearch.trimmed();
+    const QString needle = m_kontrahenciSearch.trimmed();
     q.setLine(1, needle.isEmpty()
                      ? QString()
                      : QStringLiteral("AND SZUKAJ(:PARAM0,NIP,SKROT,NAZWA,MIEJSCOWOSC)"));
@@ -214,10 +215,10 @@ void TmyDataBase::RefreshRejestr()
 {
     try {
         DBFRejestr.setLine(1, QString());
-        DBFRejestr.setLine(2, rejestrDateFilter);
-        DBFRejestr.setLine(3, rejestrTaxpayerFilter);
-        DBFRejestr.setLine(5, SortExpression(rejestrSortField));
-        DBFRejestr.setLine(6, direction(rejestrSortAsc));
+        DBFRejestr.setLine(2, m_rejestrDateFilter);
+        DBFRejestr.setLine(3, rejestrTaxpayerFilter());
+        DBFRejestr.setLine(5, SortExpression(m_rejestrSortField));
+        DBFRejestr.setLine(6, direction(m_rejestrSortAsc));
         DBFRejestr.close();
         DBFRejestr.open();
         attachDisplayRules();
@@ -226,14 +227,42 @@ void TmyDataBase::RefreshRejestr()
     }
 }
 
+void TmyDataBase::SetRejestrTaxpayer(std::optional<qint64> taxpayerId)
+{
+    m_rejestrTaxpayer = taxpayerId;
+}
+
+void TmyDataBase::SetRejestrSort(const QString& column, bool ascending)
+{
+    m_rejestrSortField = column;
+    m_rejestrSortAsc = ascending;
+}
+
+QString TmyDataBase::rejestrTaxpayerFilter() const
+{
+    // As a number, as the writes address it: no stored text ever becomes SQL. No taxpayer: a
+    // number none has, so the view is empty.
+    return QStringLiteral("AND IDKONTRAHENTA=%1").arg(m_rejestrTaxpayer.value_or(-1));
+}
+
+void TmyDataBase::SetRejestrYearMonth(int year, int month)
+{
+    m_rejestrDateFilter = YearMonthFilter(month, year > 0 ? YearIndex(year) : 0);
+}
+
+void TmyDataBase::SetRejestrDateRange(const QString& fromText, const QString& toText)
+{
+    m_rejestrDateFilter = DateRangeFilter(fromText, toText);
+}
+
 void TmyDataBase::RefreshKontrahenci()
 {
     try {
         for (int line = 1; line <= 3; ++line)
             DBFKontrahenci.setLine(line, QString());
         putSearch(DBFKontrahenci);
-        DBFKontrahenci.setLine(5, SortExpression(kontrahenciSortField));
-        DBFKontrahenci.setLine(6, direction(kontrahenciSortAsc));
+        DBFKontrahenci.setLine(5, SortExpression(m_kontrahenciSortField));
+        DBFKontrahenci.setLine(6, direction(m_kontrahenciSortAsc));
         DBFKontrahenci.close();
         DBFKontrahenci.open();
     } catch (const EDBEngineError& e) {
@@ -243,17 +272,17 @@ void TmyDataBase::RefreshKontrahenci()
 
 void TmyDataBase::SortRejestrBy(const QString& column)
 {
-    if (column == rejestrSortField)
-        rejestrSortAsc = !rejestrSortAsc;
-    rejestrSortField = column;
+    if (column == m_rejestrSortField)
+        m_rejestrSortAsc = !m_rejestrSortAsc;
+    m_rejestrSortField = column;
     RefreshRejestr();
 }
 
 void TmyDataBase::SortKontrahenciBy(const QString& column)
 {
-    if (column == kontrahenciSortField)
-        kontrahenciSortAsc = !kontrahenciSortAsc;
-    kontrahenciSortField = column;
+    if (column == m_kontrahenciSortField)
+        m_kontrahenciSortAsc = !m_kontrahenciSortAsc;
+    m_kontrahenciSortField = column;
     RefreshKontrahenci();
 }
 
@@ -282,8 +311,7 @@ void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
     try {
         const int id = q.field(QStringLiteral("ID"));
         const int owner = q.field(QStringLiteral("IDKONTRAHENTA"));
-        locateRow(q,
-                  QStringLiteral("ID=%1 AND IDKONTRAHENTA=%2").arg(entryId).arg(taxpayerId),
+        locateRow(q, QStringLiteral("ID=%1 AND IDKONTRAHENTA=%2").arg(entryId).arg(taxpayerId),
                   [&] {
                       return q.integerAt(q.cursor(), id) == entryId &&
                              q.integerAt(q.cursor(), owner) == taxpayerId;
@@ -397,8 +425,8 @@ std::optional<RejestrSums> TmyDataBase::SumRejestr()
     try {
         DBFRejestrSUMA.close();
         DBFRejestrSUMA.setLine(1, QString());
-        DBFRejestrSUMA.setLine(2, rejestrDateFilter);
-        DBFRejestrSUMA.setLine(3, rejestrTaxpayerFilter);
+        DBFRejestrSUMA.setLine(2, m_rejestrDateFilter);
+        DBFRejestrSUMA.setLine(3, rejestrTaxpayerFilter());
         DBFRejestrSUMA.open();
         RejestrSums sums;
         sums.count = DBFRejestrSUMA.textAt(0, 0);

@@ -70,16 +70,25 @@ public:
     Query mySQL;
     Database DatabaseMain;
 
-    // View state written into the views' slots.
-    QString rejestrDateFilter;
-    QString rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=-1");
-    QString rejestrSortField = QStringLiteral("ID");
-    bool rejestrSortAsc = true;
-    QString kontrahenciSortField = QStringLiteral("ID");
-    bool kontrahenciSortAsc = true;
+    // What the register view shows, in effect from its next RefreshRejestr: the entries of one
+    // taxpayer (none: no entries), of a period (the whole register by default), in an order.
+    void SetRejestrTaxpayer(std::optional<qint64> taxpayerId);
+    std::optional<qint64> RejestrTaxpayer() const { return m_rejestrTaxpayer; }
+    // A year (0: every year) and a month of it (1..12; 0: the whole year).
+    void SetRejestrYearMonth(int year, int month);
+    // Entry dates between two date texts as the date fields hold them; one with blanks is no
+    // bound.
+    void SetRejestrDateRange(const QString& fromText, const QString& toText);
+    // The register's order: a column and its direction (SortRejestrBy is the title click).
+    void SetRejestrSort(const QString& column, bool ascending);
+    const QString& RejestrSortField() const { return m_rejestrSortField; }
+    bool RejestrSortAscending() const { return m_rejestrSortAsc; }
+    const QString& KontrahenciSortField() const { return m_kontrahenciSortField; }
+    bool KontrahenciSortAscending() const { return m_kontrahenciSortAsc; }
     // What the search field above the taxpayer list holds: the taxpayer view and its count hold
-    // only the taxpayers it finds (by abbreviation, name, NIP or town); empty: all of them.
-    QString kontrahenciSearch;
+    // only the taxpayers it finds (by abbreviation, name, NIP or town); empty: all of them. In
+    // effect from the next RefreshKontrahenci.
+    void SetKontrahenciSearch(const QString& text) { m_kontrahenciSearch = text; }
 
     void RefreshRejestr();
     void RefreshKontrahenci();
@@ -134,6 +143,17 @@ public:
     QString SortExpression(const QString& column) const;
 
 private:
+    QString rejestrTaxpayerFilter() const;
+
+    // The views' state, written into their lines at each refresh.
+    QString m_rejestrDateFilter;
+    std::optional<qint64> m_rejestrTaxpayer;
+    QString m_rejestrSortField = QStringLiteral("ID");
+    bool m_rejestrSortAsc = true;
+    QString m_kontrahenciSortField = QStringLiteral("ID");
+    bool m_kontrahenciSortAsc = true;
+    QString m_kontrahenciSearch;
+
     template <typename Body> SaveResult inWriteTransaction(qint64 code, Body body);
     // The stamp of the record the statement selects; empty when there is none.
     RecordStamp storedStamp(const QString& statement, const QStringList& columns);

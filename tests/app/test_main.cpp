@@ -4,16 +4,16 @@
 #include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uElidedLabel.h"
-#include "app/uFilters.h"
 #include "app/uMain.h"
-#include "startup/uSingleInstance.h"
 #include "app/uWindows.h"
 #include "data/Clock.h"
+#include "data/PeriodFilter.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
+#include "startup/uSingleInstance.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -80,7 +80,8 @@ struct Program
         return shown && driver.allRan();
     }
 
-    QString dateFilter() const { return dm->rejestrDateFilter; }
+    // The register view's period line as the last refresh wrote it.
+    QString dateFilter() const { return dm->DBFRejestr.sql().at(2); }
 };
 
 } // namespace
@@ -113,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(!m.SBRaport->isEnabled());
         QCOMPARE(p.dateFilter(),
                  QStringLiteral("AND DATAWPISU > 20260000AND DATAWPISU < 20261300"));
-        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+        QVERIFY(!p.dm->RejestrTaxpayer());
         QCOMPARE(m.kontrahenciGrid->model()->rowCount(), 3);
         QCOMPARE(m.DTPFiltrOd->date(), QDate(2026, 12, 7));
         QVERIFY(!m.runDirectory().isEmpty());
@@ -190,7 +191,7 @@ private Q_SLOTS:
         TfMain& m = *p.main;
         p.dm->LocateKontrahent(3);
         m.Zakladki->setCurrentWidget(m.rejestr);
-        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=3"));
+        QCOMPARE(p.dm->RejestrTaxpayer(), std::optional<qint64>(3));
         QCOMPARE(m.nazwaKontrahenta->text(), QStringLiteral("Gmina Trzecia")); // SKROT is empty
         QVERIFY(m.SBRaport->isEnabled());
         QCOMPARE(m.RejestrGrid->model()->rowCount(), 2); // 2026 only
@@ -199,7 +200,7 @@ private Q_SLOTS:
         // A click in the taxpayer grid moves the cursor; the register follows on the next entry.
         m.kontrahenciGrid->setCurrentIndex(m.kontrahenciGrid->model()->index(0, 1));
         m.Zakladki->setCurrentWidget(m.rejestr);
-        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=1"));
+        QCOMPARE(p.dm->RejestrTaxpayer(), std::optional<qint64>(1));
         QCOMPARE(m.nazwaKontrahenta->text(), QStringLiteral("P1"));
     }
 
@@ -253,7 +254,7 @@ private Q_SLOTS:
                      "Informacja|Brak podatnika. Aby edytować rejestr załóż wpierw podatnika"));
         QCOMPARE(m.Zakladki->currentWidget(), m.kontrahenci);
         QVERIFY(!m.SBRaport->isEnabled());
-        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+        QVERIFY(!p.dm->RejestrTaxpayer());
     }
 
     void yearAndMonthFilters()
@@ -351,12 +352,12 @@ private Q_SLOTS:
         TfMain& m = *p.main;
         QHeaderView* header = m.kontrahenciGrid->horizontalHeader();
         Q_EMIT header->sectionClicked(0); // "id" first: the start order was ID ascending
-        QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("ID"));
-        QVERIFY(!p.dm->kontrahenciSortAsc);
+        QCOMPARE(p.dm->KontrahenciSortField(), QStringLiteral("ID"));
+        QVERIFY(!p.dm->KontrahenciSortAscending());
         QCOMPARE(m.kontrahenciGrid->model()->index(0, 0).data().toString(), QStringLiteral("8"));
         Q_EMIT header->sectionClicked(2); // "nazwa" keeps the direction
-        QCOMPARE(p.dm->kontrahenciSortField, QStringLiteral("NAZWA"));
-        QVERIFY(!p.dm->kontrahenciSortAsc);
+        QCOMPARE(p.dm->KontrahenciSortField(), QStringLiteral("NAZWA"));
+        QVERIFY(!p.dm->KontrahenciSortAscending());
         QCOMPARE(m.kontrahenciGrid->viewModel()->highlightedColumn(), 2);
         // The arrow stands in the sorted column and follows the direction.
         QCOMPARE(header->sortIndicatorSection(), 2);
@@ -383,7 +384,7 @@ private Q_SLOTS:
         QVERIFY(across->maximum() > 0);
         across->setValue(across->maximum());
         Q_EMIT m.RejestrGrid->horizontalHeader()->sectionClicked(12); // "wartość"
-        QCOMPARE(p.dm->rejestrSortField, QStringLiteral("WARTOSC"));
+        QCOMPARE(p.dm->RejestrSortField(), QStringLiteral("WARTOSC"));
         QCOMPARE(m.RejestrGrid->viewModel()->highlightedColumn(), 12);
         QCOMPARE(across->value(), across->maximum());
     }

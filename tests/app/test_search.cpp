@@ -35,7 +35,7 @@ private Q_SLOTS:
         QTest::keyClick(m.fSzukaj, Qt::Key_Down);
         QTRY_COMPARE(QApplication::focusWidget(), m.kontrahenciGrid);
         m.Zakladki->setCurrentWidget(m.rejestr);
-        QCOMPARE(p.dm->rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=2"));
+        QCOMPARE(p.dm->RejestrTaxpayer(), std::optional<qint64>(2));
         // Ctrl+F from the register: back on the list, in the field, its text ready to replace.
         QTest::keyClick(m.RejestrGrid, Qt::Key_F, Qt::ControlModifier);
         QTRY_COMPARE(QApplication::focusWidget(), m.fSzukaj);

@@ -195,7 +195,7 @@ private Q_SLOTS:
     // From the program's connection with a view open in mid-read.
     void createCopiesBothTables()
     {
-        m_dm->rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
+        m_dm->SetRejestrTaxpayer(1);
         m_dm->RefreshRejestr();
         QVERIFY(!m_dm->DBFRejestr.rowCountKnown());
         sqlite3* liveDb = m_dm->DatabaseMain.handle();

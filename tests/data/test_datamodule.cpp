@@ -93,7 +93,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("PATH=") + dir.path() + QStringLiteral("/db/")});
         QVERIFY(dm.DBFKontrahenci.isOpen());
         QCOMPARE(ids(dm.DBFKontrahenci), (QList<qint64>{1, 3, 8}));
-        QCOMPARE(dm.rejestrTaxpayerFilter, QStringLiteral("AND IDKONTRAHENTA=-1"));
+        QVERIFY(!dm.RejestrTaxpayer());
         dm.RefreshRejestr();
         QVERIFY(dm.DBFRejestr.isOpen());
         QVERIFY(dm.DBFRejestr.isEmpty());
@@ -143,8 +143,8 @@ private Q_SLOTS:
         addEntries(dir);
         TmyDataBase dm;
         dm.DMCreate();
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
-        dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080300AND DATAWPISU < 20080400");
+        dm.SetRejestrTaxpayer(3);
+        dm.SetRejestrYearMonth(2008, 3);
         dm.SortRejestrBy(QStringLiteral("DATADOK"));
         dm.SortRejestrBy(QStringLiteral("DATADOK"));
         QCOMPARE(dm.DBFRejestr.text(),
@@ -167,19 +167,19 @@ private Q_SLOTS:
         TmyDataBase dm;
         dm.DMCreate();
         dm.SortRejestrBy(QStringLiteral("DATADOK"));
-        QCOMPARE(dm.rejestrSortField, QStringLiteral("DATADOK"));
-        QVERIFY(dm.rejestrSortAsc);
+        QCOMPARE(dm.RejestrSortField(), QStringLiteral("DATADOK"));
+        QVERIFY(dm.RejestrSortAscending());
         dm.SortRejestrBy(QStringLiteral("DATADOK"));
-        QVERIFY(!dm.rejestrSortAsc);
+        QVERIFY(!dm.RejestrSortAscending());
         dm.SortRejestrBy(QStringLiteral("NALEZNOSC"));
         QCOMPARE(dm.DBFRejestr.sql().at(5), QStringLiteral("NALEZNOSC"));
         QCOMPARE(dm.DBFRejestr.sql().at(6), QStringLiteral("DESC"));
         // The comparison is exact: another spelling counts as another column.
         dm.SortRejestrBy(QStringLiteral("naleznosc"));
-        QVERIFY(!dm.rejestrSortAsc);
+        QVERIFY(!dm.RejestrSortAscending());
 
         dm.SortKontrahenciBy(QStringLiteral("ID"));
-        QVERIFY(!dm.kontrahenciSortAsc);
+        QVERIFY(!dm.KontrahenciSortAscending());
         QCOMPARE(dm.DBFKontrahenci.sql().at(6), QStringLiteral("DESC"));
     }
 
@@ -189,9 +189,9 @@ private Q_SLOTS:
         addEntries(dir);
         TmyDataBase dm;
         dm.DMCreate();
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.SetRejestrTaxpayer(3);
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));
-        QCOMPARE(dm.rejestrSortField, QStringLiteral("WARTOSC"));
+        QCOMPARE(dm.RejestrSortField(), QStringLiteral("WARTOSC"));
         // values: 1 -> 2.00, 2 -> 30.00, 3 -> 0.50, 4 -> 1.00, 6 -> 25.0125
         QCOMPARE(ids(dm.DBFRejestr), (QList<qint64>{3, 4, 1, 6, 2}));
         dm.SortRejestrBy(QStringLiteral("WARTOSC"));
@@ -204,7 +204,7 @@ private Q_SLOTS:
         addEntries(dir);
         TmyDataBase dm;
         dm.DMCreate();
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.SetRejestrTaxpayer(3);
         dm.RefreshRejestr();
         dm.LocateRejestr(2, 3);
         Query& q = dm.DBFRejestr;
@@ -233,7 +233,7 @@ private Q_SLOTS:
         dm.LocateKontrahent(99);
         QCOMPARE(dm.DBFKontrahenci.asInteger(QStringLiteral("ID")), 8); // ends on the last row
 
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.SetRejestrTaxpayer(3);
         dm.RefreshRejestr();
         dm.LocateRejestr(4, 3);
         QCOMPARE(dm.DBFRejestr.asInteger(QStringLiteral("ID")), 4);
@@ -315,8 +315,8 @@ private Q_SLOTS:
         addTaxpayers(dir);
         addEntries(dir);
         QCOMPARE(dm.CountKontrahenci().value(), QStringLiteral("3"));
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
-        dm.rejestrDateFilter = QStringLiteral("AND DATAWPISU > 20080000AND DATAWPISU < 20081300");
+        dm.SetRejestrTaxpayer(3);
+        dm.SetRejestrYearMonth(2008, 0);
         sums = dm.SumRejestr();
         QCOMPARE(sums->count, QStringLiteral("5"));
         QCOMPARE(sums->amounts, QStringLiteral("2660,50"));
@@ -417,7 +417,7 @@ private Q_SLOTS:
         dm.DMCreate();
         ViewModel model(&dm.DBFRejestr, RejestrColumns());
         QCOMPARE(model.rowCount(), 0);
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=7");
+        dm.SetRejestrTaxpayer(7);
         dm.RefreshRejestr();
         QVERIFY(model.rowCount() > 0);
         QVERIFY(model.rowCount() < 3000);
@@ -516,7 +516,7 @@ private Q_SLOTS:
                 values.join(u','));
         TmyDataBase dm;
         dm.DMCreate();
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=1");
+        dm.SetRejestrTaxpayer(1);
         Query& view = onRegister ? dm.DBFRejestr : dm.DBFKontrahenci;
         for (int click = 0; click < 2; ++click) {
             if (onRegister)
@@ -561,7 +561,7 @@ private Q_SLOTS:
                                "(3,'Adam','ADAM KOWALSKI','','ul. Łódzka 5','Gdańsk')"));
         TmyDataBase dm;
         dm.DMCreate();
-        dm.kontrahenciSearch = needle;
+        dm.SetKontrahenciSearch(needle);
         dm.SortKontrahenciBy(QStringLiteral("NAZWA"));
         dm.SortKontrahenciBy(QStringLiteral("ID"));
         QCOMPARE(column(dm.DBFKontrahenci, QStringLiteral("ID")), found);
@@ -580,7 +580,7 @@ private Q_SLOTS:
         TmyDataBase dm;
         dm.DMCreate();
         for (const char* needle : {"zolkiew", "99999999"}) {
-            dm.kontrahenciSearch = QLatin1String(needle);
+            dm.SetKontrahenciSearch(QLatin1String(needle));
             dm.RefreshKontrahenci();
             QCOMPARE(column(dm.DBFKontrahenci, QStringLiteral("ID")), QStringList{"9999"});
         }

@@ -46,7 +46,7 @@ KontrahentTexts taxpayer(const QString& id, const QString& name)
 // The stamp of a record as its view shows it, as an edit window takes it.
 RecordStamp viewedEntry(TmyDataBase& dm, qint64 id, qint64 taxpayer)
 {
-    dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=%1").arg(taxpayer);
+    dm.SetRejestrTaxpayer(taxpayer);
     dm.RefreshRejestr();
     dm.LocateRejestr(id, taxpayer);
     return dm.CurrentRejestrStamp();
@@ -476,13 +476,13 @@ private Q_SLOTS:
                 QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA) VALUES (3,'Gmina')"));
         TmyDataBase dm;
         dm.DMCreate();
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=3");
+        dm.SetRejestrTaxpayer(3);
         dm.RefreshRejestr();
         QVERIFY(!dm.DBFRejestr.rowCountKnown());
         QVERIFY(dm.UpdateKontrahent(3, taxpayer(QStringLiteral("4"), QStringLiteral("x")),
                                     viewedTaxpayer(dm, 3)));
         QVERIFY(dm.DeleteRejestr(2000, 4));
-        dm.rejestrTaxpayerFilter = QStringLiteral("AND IDKONTRAHENTA=4");
+        dm.SetRejestrTaxpayer(4);
         dm.RefreshRejestr();
         QCOMPARE(dm.DBFRejestr.countRows(), 1999);
         QVERIFY(m_shown.isEmpty());

@@ -1,11 +1,11 @@
-#include "app/uFilters.h"
+#include "archive/FileOper.h"
+#include "archive/uFileOperations.h"
+#include "data/PeriodFilter.h"
+#include "data/Regional.h"
+#include "data/uDefinicje.h"
 #include "startup/uRunDirectory.h"
 #include "startup/uSingleInstance.h"
 #include "startup/uStartup.h"
-#include "archive/FileOper.h"
-#include "archive/uFileOperations.h"
-#include "data/Regional.h"
-#include "data/uDefinicje.h"
 
 #include <QDir>
 #include <QFile>

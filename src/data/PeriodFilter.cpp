@@ -1,4 +1,4 @@
-#include "app/uFilters.h"
+#include "data/PeriodFilter.h"
 
 #include "data/uDefinicje.h"
 
