@@ -217,6 +217,22 @@ void TfMain::CBCurrentMonthChange()
     myDataBase->RefreshRejestr();
 }
 
+ReportCriteria TfMain::CurrentReportCriteria() const
+{
+    ReportCriteria criteria;
+    criteria.view = &myDataBase->DBFRejestr;
+    criteria.dateRange = DateRangeActive();
+    if (criteria.dateRange) {
+        criteria.period = QStringLiteral("od ") + filtrOd->dateText() + QStringLiteral(" do ") +
+                          filtrDo->dateText();
+    } else {
+        if (CBCurrentMonth->currentIndex() > 0)
+            criteria.period = CBCurrentMonth->currentText() + u' ';
+        criteria.period += CBcurrentYear->currentText();
+    }
+    return criteria;
+}
+
 void TfMain::ApplyDateRange()
 {
     setFilterColours(true);

@@ -5,6 +5,8 @@
 #include "startup/uRunDirectory.h"
 #include "startup/uSingleInstance.h"
 
+#include "output/uRaporty.h"
+
 #include <QMainWindow>
 
 class Query;
@@ -81,6 +83,8 @@ public:
 
     // Which period filter is in force, told by the colour of filtrOd as the report reads it.
     bool DateRangeActive() const;
+    // What the report prints: the register view and the period in force.
+    ReportCriteria CurrentReportCriteria() const;
 
     // The run directory of this run (empty when none could be made).
     QString runDirectory() const { return m_run.path(); }

@@ -184,7 +184,7 @@ void TfMain::buildUi()
     connect(SBSuma, &QPushButton::clicked, this, &TfMain::SBSumaClick);
     connect(SBcsv, &QPushButton::clicked, this, &TfMain::SBcsvClick);
     connect(SBRaport, &QPushButton::clicked, this, [this] {
-        DMRaporty->SBRaportClick();
+        DMRaporty->SBRaportClick(CurrentReportCriteria());
         focusActiveGrid();
     });
     connect(ZapiszdoCSV2, &QAction::triggered, this, &TfMain::SBcsvClick);

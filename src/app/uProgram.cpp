@@ -88,9 +88,9 @@ int RunProgram(int argc, char** argv)
         sums = std::make_unique<TfSumy>();
         fSumy = sums.get();
         fEdycja = new TfEdycja(main.get());
-        DMRaporty = new TDMRaporty(main.get());
-        fArchiwum = new TfArchiwum(main.get());
         fReportParams = new TfReportParams(main.get());
+        DMRaporty = new TDMRaporty(fReportParams, main.get(), main.get());
+        fArchiwum = new TfArchiwum(main.get());
         fLogin = new TfLogin(main.get());
         fChangeLogin = new TfChangeLogin(main.get());
 

@@ -1,9 +1,5 @@
 #include "output/uRaporty.h"
 
-#include "app/uApplication.h"
-#include "app/uDBGrid.h"
-#include "app/uMain.h"
-#include "app/uWindows.h"
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/uDM.h"
@@ -16,30 +12,25 @@
 #include "report/ReportError.h"
 #include "report/ReportPreview.h"
 
-#include <QComboBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QSet>
 
 namespace {
 
 // Variables answered from the register grid: the column whose field's text is the value.
-const QHash<QString, int>& registerColumns()
+// The template's register variables: the view's fields of the same names.
+const QSet<QString>& registerFields()
 {
-    static const QHash<QString, int> columns{
-        {QStringLiteral("ID"), 0},         {QStringLiteral("DATAWPISU"), 1},
-        {QStringLiteral("DATADOK"), 2},    {QStringLiteral("NRDOK"), 3},
-        {QStringLiteral("IMIE"), 4},       {QStringLiteral("NAZWISKO"), 5},
-        {QStringLiteral("NIP"), 6},        {QStringLiteral("ADRES"), 7},
-        {QStringLiteral("KODPOCZT"), 8},   {QStringLiteral("MIEJSCOWOSC"), 9},
-        {QStringLiteral("NALEZNOSC"), 10}, {QStringLiteral("STAWKA"), 11},
-        {QStringLiteral("WARTOSC"), 12},   {QStringLiteral("DATAZAPLATY"), 13},
-        {QStringLiteral("UWAGI"), 14},
+    static const QSet<QString> fields{
+        QStringLiteral("ID"),          QStringLiteral("DATAWPISU"),   QStringLiteral("DATADOK"),
+        QStringLiteral("NRDOK"),       QStringLiteral("IMIE"),        QStringLiteral("NAZWISKO"),
+        QStringLiteral("NIP"),         QStringLiteral("ADRES"),       QStringLiteral("KODPOCZT"),
+        QStringLiteral("MIEJSCOWOSC"), QStringLiteral("NALEZNOSC"),   QStringLiteral("STAWKA"),
+        QStringLiteral("WARTOSC"),     QStringLiteral("DATAZAPLATY"), QStringLiteral("UWAGI"),
     };
-    return columns;
+    return fields;
 }
-
-constexpr int kNaleznoscColumn = 10;
-constexpr int kWartoscColumn = 12;
 
 // Adds a figure as printed: exactly in grosze, or, for a text beyond the typed range, as the
 // number it shows. A text that is no number adds nothing.
@@ -75,14 +66,17 @@ private:
 
 } // namespace
 
-TDMRaporty::TDMRaporty(QObject* parent) : QObject(parent)
+TDMRaporty::TDMRaporty(TfReportParams* params, QWidget* window, QObject* parent)
+    : QObject(parent), m_params(params), m_window(window)
 {
     setObjectName(QStringLiteral("DMRaporty"));
     frUserDataset2.OnFirst = [this] { frUserDataset2First(); };
     frUserDataset2.OnNext = [this] { frUserDataset2Next(); };
     frUserDataset2.OnCheckEOF = [this](bool& eof) { frUserDataset2CheckEOF(eof); };
     // One count of the view tells the progress how far the report has got.
-    frUserDataset2.OnCount = [] { return qint64(myDataBase->DBFRejestr.countRows()); };
+    frUserDataset2.OnCount = [this] {
+        return m_criteria.view ? qint64(m_criteria.view->countRows()) : 0;
+    };
     frReport2.title = QStringLiteral("Rejestr TARV");
     frReport2.dataset = &frUserDataset2;
     frReport2.onGetValue = [this](const QString& name, QString& value) {
@@ -90,34 +84,35 @@ TDMRaporty::TDMRaporty(QObject* parent) : QObject(parent)
     };
 }
 
-void TDMRaporty::SBRaportClick()
+void TDMRaporty::SBRaportClick(const ReportCriteria& criteria)
 {
-    fReportParams->fDATA->setText(Now().date().toString(DateDisplayFormat));
-    fReportParams->fMIEJSCOWOSC->setText(taxpayerText(QStringLiteral("MIEJSCOWOSC")));
-    fReportParams->exec();
+    m_criteria = criteria;
+    m_params->fDATA->setText(Now().date().toString(DateDisplayFormat));
+    m_params->fMIEJSCOWOSC->setText(taxpayerText(QStringLiteral("MIEJSCOWOSC")));
+    m_params->exec();
 
     try {
         frReport2.loadFromFile(ProgramPath(QStringLiteral("rejestr.frf")));
-        HeldNotifications held(myDataBase->DBFRejestr);
+        HeldNotifications held(*m_criteria.view);
         // The parameters window cannot stop the report: this window's "Anuluj" can.
-        TProgressWindow progress(fMain, QStringLiteral("Raport"));
+        TProgressWindow progress(m_window, QStringLiteral("Raport"));
         frReport2.prepareReport(&progress);
         if (progress.cancelled()) {
             frReport2.releasePages();
             return;
         }
     } catch (const EReportError& e) {
-        TApplication::ApplicationException(e.message());
+        ShowDBError(e.message(), 0);
         return;
     } catch (const EDBEngineError& e) {
-        TApplication::ApplicationException(e);
+        ShowDBError(e, 0);
         return;
     } catch (const std::exception& e) {
-        TApplication::ApplicationException(QString::fromUtf8(e.what()));
+        ShowDBError(QString::fromUtf8(e.what()), 0);
         return;
     }
     {
-        TReportPreview preview(frReport2.preparedPages(), fMain);
+        TReportPreview preview(frReport2.preparedPages(), m_window);
         preview.exec();
     }
     frReport2.releasePages();
@@ -129,29 +124,27 @@ void TDMRaporty::frUserDataset2First()
     m_fields.clear();
     amountSum = {};
     valueSum = {};
-    myDataBase->DBFRejestr.first();
+    m_criteria.view->first();
 }
 
 void TDMRaporty::frUserDataset2Next()
 {
-    myDataBase->DBFRejestr.next();
+    m_criteria.view->next();
 }
 
 void TDMRaporty::frUserDataset2CheckEOF(bool& Eof)
 {
-    Eof = myDataBase->DBFRejestr.eof();
+    Eof = m_criteria.view->eof();
 }
 
-QString TDMRaporty::registerText(int column) const
+QString TDMRaporty::registerText(const QString& field) const
 {
-    const TDBGrid* grid = fMain->RejestrGrid;
-    const Query* view = grid->view();
-    // Asked for once per cell of every row: the column's field is looked up once per report.
-    if (m_fields.size() <= column)
-        m_fields.resize(column + 1, -1);
-    if (m_fields[column] < 0)
-        m_fields[column] = view->field(grid->viewModel()->columns().at(column).field);
-    return view->cursor() >= 0 ? view->textAt(view->cursor(), m_fields[column]) : QString();
+    const Query* view = m_criteria.view;
+    // Asked for once per cell of every row: the field is looked up once per report.
+    auto found = m_fields.constFind(field);
+    if (found == m_fields.cend())
+        found = m_fields.insert(field, view->field(field));
+    return view->cursor() >= 0 ? view->textAt(view->cursor(), *found) : QString();
 }
 
 QString TDMRaporty::taxpayerText(const QString& field)
@@ -165,23 +158,22 @@ QString TDMRaporty::taxpayerText(const QString& field)
 
 void TDMRaporty::frReport2GetValue(const QString& ParName, QString& ParValue)
 {
-    const auto column = registerColumns().constFind(ParName);
-    if (column != registerColumns().cend()) {
-        ParValue = registerText(*column);
-        if (*column == kWartoscColumn)
+    if (registerFields().contains(ParName)) {
+        ParValue = registerText(ParName);
+        if (ParName == QLatin1String("WARTOSC"))
             addPrinted(valueSum, ParValue);
-        else if (*column == kNaleznoscColumn)
+        else if (ParName == QLatin1String("NALEZNOSC"))
             addPrinted(amountSum, ParValue);
     } else if (ParName == QLatin1String("SWARTOSC")) {
         ParValue = valueSum.text();
     } else if (ParName == QLatin1String("SNALEZNOSC")) {
         ParValue = amountSum.text();
     } else if (ParName == QLatin1String("DATAWYDRUKU")) {
-        ParValue = fReportParams->DateText();
+        ParValue = m_params->DateText();
     } else if (ParName == QLatin1String("KMIEJSCOWOSC")) {
-        ParValue = fReportParams->fMIEJSCOWOSC->text();
+        ParValue = m_params->fMIEJSCOWOSC->text();
     } else if (ParName == QLatin1String("OKRES")) {
-        ParValue = PeriodText();
+        ParValue = m_criteria.period;
     } else if (ParName == QLatin1String("KNIP")) {
         ParValue = taxpayerText(QStringLiteral("NIP"));
     } else if (ParName == QLatin1String("KNAZWA")) {
@@ -200,15 +192,4 @@ void TDMRaporty::frReport2GetValue(const QString& ParName, QString& ParValue)
     } else {
         ParValue.clear();
     }
-}
-
-QString TDMRaporty::PeriodText() const
-{
-    if (fMain->DateRangeActive())
-        return QStringLiteral("od ") + fMain->filtrOd->dateText() + QStringLiteral(" do ") +
-               fMain->filtrDo->dateText();
-    QString period;
-    if (fMain->CBCurrentMonth->currentIndex() > 0)
-        period = fMain->CBCurrentMonth->currentText() + u' ';
-    return period + fMain->CBcurrentYear->currentText();
 }

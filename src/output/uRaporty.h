@@ -3,16 +3,34 @@
 #include "data/Amounts.h"
 #include "report/Report.h"
 
+#include <QHash>
 #include <QObject>
+#include <QPointer>
+
+class Query;
+class TfReportParams;
+class QWidget;
+
+// What the main window hands the report: the view it prints, in its order, and the period it
+// shows.
+struct ReportCriteria
+{
+    Query* view = nullptr;
+    // "od 01-03-2026 do 31-03-2026" for a date range, else the month's name and a blank (unless
+    // all months) followed by the year list's text.
+    QString period;
+    bool dateRange = false;
+};
 
 // The report data module: prints the selected taxpayer's register for the period the main window
-// shows. It walks the register view that the register grid shows, answers the template's
-// variables from that view, the taxpayer view and the parameters window, and shows the preview.
+// shows. It walks the register view it is handed, answers the template's variables from that
+// view (by field name), the taxpayer view and the parameters window, and shows the preview over
+// window.
 class TDMRaporty : public QObject
 {
     Q_OBJECT
 public:
-    explicit TDMRaporty(QObject* parent = nullptr);
+    TDMRaporty(TfReportParams* params, QWidget* window, QObject* parent = nullptr);
 
     ReportUserDataset frUserDataset2;
     Report frReport2; // title "Rejestr TARV"
@@ -28,7 +46,9 @@ public:
     // it is closed, the report goes on), the template read afresh from the program directory,
     // the prepared report in its preview. A template that cannot be read or understood, and any
     // error while preparing, goes to the program-wide handler and no preview opens.
-    void SBRaportClick();
+    void SBRaportClick(const ReportCriteria& criteria);
+    // The view and period the dataset and the variables read (SBRaportClick sets them).
+    void SetCriteria(const ReportCriteria& criteria) { m_criteria = criteria; }
 
     void frUserDataset2First();
     void frUserDataset2Next();
@@ -36,13 +56,12 @@ public:
     // Names compared exactly, letter case included; any other name gets an empty text.
     void frReport2GetValue(const QString& ParName, QString& ParValue);
 
-    // The period in force in the main window: "od " + from + " do " + to for the date range,
-    // else the month's name and a blank (unless all months) followed by the year box's text.
-    QString PeriodText() const;
-
 private:
-    QString registerText(int column) const;
+    QString registerText(const QString& field) const;
     static QString taxpayerText(const QString& field);
 
-    mutable QList<int> m_fields; // of the register columns, -1 until looked up
+    QPointer<TfReportParams> m_params;
+    QPointer<QWidget> m_window;
+    ReportCriteria m_criteria;
+    mutable QHash<QString, int> m_fields; // the view's field of each register variable
 };

@@ -93,18 +93,20 @@ struct Program
         });
         const bool shown = main->FormShow();
         fLogin = nullptr;
-        reports = new TDMRaporty(main.get());
-        DMRaporty = reports;
         params = new TfReportParams(main.get());
         fReportParams = params;
+        reports = new TDMRaporty(params, main.get(), main.get());
+        DMRaporty = reports;
         dm->LocateKontrahent(taxpayer);
         main->Zakladki->setCurrentWidget(main->rejestr);
+        reports->SetCriteria(main->CurrentReportCriteria());
         return shown && driver.allRan();
     }
 
     QString value(const QString& name)
     {
         QString v = QStringLiteral("<untouched>");
+        reports->SetCriteria(main->CurrentReportCriteria());
         reports->frReport2GetValue(name, v);
         return v;
     }
@@ -125,7 +127,7 @@ struct Program
                     look(preview);
                 w->close();
             });
-        reports->SBRaportClick();
+        reports->SBRaportClick(main->CurrentReportCriteria());
         if (!driver.allRan())
             qWarning("%s", qPrintable(driver.problem()));
         return driver.allRan();
