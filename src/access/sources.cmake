@@ -1,6 +1,3 @@
 # Files of src/access/
 list(APPEND CORE_SOURCES access/uVtCrypt.cpp access/uVtCrypt.h)
 list(APPEND CORE_SOURCES access/uPasswordCipher.cpp access/uPasswordCipher.h)
-list(APPEND UI_SOURCES
-  access/uLogin.cpp access/uLogin.h
-  access/uChangeLogin.cpp access/uChangeLogin.h)

@@ -1,7 +1,5 @@
 #include "app/uMain.h"
 
-#include "access/uChangeLogin.h"
-#include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uSearchField.h"
 #include "app/uWindows.h"
@@ -16,6 +14,8 @@
 #include "dialogs/uInfoForm.h"
 #include "dialogs/uProgressWindow.h"
 #include "startup/uStartup.h"
+#include "windows/uChangeLogin.h"
+#include "windows/uLogin.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "startup/uRunDirectory.h"
 #include "startup/uSingleInstance.h"
 
-#include "output/uRaporty.h"
+#include "windows/uRaporty.h"
 
 #include <QMainWindow>
 

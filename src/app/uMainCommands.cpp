@@ -3,7 +3,6 @@
 #include "app/uApplication.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
-#include "archive/uArchiwum.h"
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -13,7 +12,8 @@
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
-#include "import/uImportMenu.h"
+#include "windows/uArchiwum.h"
+#include "windows/uImportMenu.h"
 
 #include <QLineEdit>
 #include <QTabWidget>

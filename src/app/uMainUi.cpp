@@ -11,7 +11,7 @@
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uWindowLook.h"
-#include "output/uRaporty.h"
+#include "windows/uRaporty.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,11 +1,8 @@
 // Program entry: the windows and modules in their order, the login gate, the message loop.
-#include "access/uChangeLogin.h"
-#include "access/uLogin.h"
 #include "app/uApplication.h"
 #include "app/uMain.h"
 #include "app/uTranslations.h"
 #include "app/uWindows.h"
-#include "archive/uArchiwum.h"
 #include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -18,8 +15,11 @@
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
-#include "output/uRaporty.h"
-#include "output/uReportParams.h"
+#include "windows/uArchiwum.h"
+#include "windows/uChangeLogin.h"
+#include "windows/uLogin.h"
+#include "windows/uRaporty.h"
+#include "windows/uReportParams.h"
 
 #include <QLibraryInfo>
 #include <QScreen>

@@ -5,5 +5,3 @@ list(APPEND CORE_SOURCES
   archive/uArchiveDescription.cpp archive/uArchiveDescription.h
   archive/ArchiveSet.cpp archive/ArchiveSet.h
   archive/uArchiveStore.cpp archive/uArchiveStore.h)
-list(APPEND UI_SOURCES
-  archive/uArchiwum.h archive/uArchiwum.cpp)

@@ -1,9 +1,9 @@
 #include "archive/uArchiveStore.h"
 
 #include "data/FileUtil.h"
+#include "data/TableSwap.h"
 #include "import/Duplicates.h"
 #include "import/ParadoxConvert.h"
-#include "import/TableSwap.h"
 
 #include "archive/ArchiveSet.h"
 #include "archive/uArchiveDescription.h"
@@ -294,17 +294,6 @@ QString ArchiveFilePath(const QString& dir, const QString& fileName)
     if (dir.endsWith(u'/') || dir.endsWith(u'\\'))
         return dir + fileName;
     return dir + u'/' + fileName;
-}
-
-QString DataDirectory()
-{
-    return ProgramPath(QStringLiteral("db"));
-}
-
-bool IsDataDirectory(const QString& dir)
-{
-    const QString data = QFileInfo(DataDirectory()).canonicalFilePath();
-    return !data.isEmpty() && QFileInfo(dir).canonicalFilePath() == data;
 }
 
 bool HoldsArchive(const QString& dir)

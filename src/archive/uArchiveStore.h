@@ -2,6 +2,7 @@
 
 #include "archive/uArchiveDescription.h"
 #include "data/Progress.h"
+#include "data/TableFiles.h"
 #include "import/Duplicates.h"
 
 #include <QString>
@@ -16,12 +17,6 @@ class TmyDataBase;
 // dir + separator + fileName, without doubling a separator that dir already ends with, so the
 // root "/" gives "/archiwum.bak" and "C:" gives "C:/archiwum.bak".
 QString ArchiveFilePath(const QString& dir, const QString& fileName);
-
-// The live data directory: the program directory's db/.
-QString DataDirectory();
-// Whether dir is the live data directory itself, however it is spelt (links, "..", a trailing
-// separator). Archives are never made, deleted or restored there.
-bool IsDataDirectory(const QString& dir);
 
 // Whether dir holds an archive description ("archiwum.bak").
 bool HoldsArchive(const QString& dir);

@@ -12,6 +12,8 @@ list(APPEND CORE_SOURCES
   data/uNumberText.h data/uNumberText.cpp
   data/PeriodFilter.h data/PeriodFilter.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp
+  data/TableFiles.h data/TableFiles.cpp
+  data/TableSwap.h data/TableSwap.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h
   data/uDM.h data/uDM.cpp data/uDMWrite.cpp

@@ -3,11 +3,11 @@
 #include "data/Amounts.h"
 #include "data/PeriodFilter.h"
 #include "data/Regional.h"
+#include "data/TableSwap.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/PolishText.h"
 #include "dbengine/Session.h"
-#include "import/TableSwap.h"
 
 #include <functional>
 

@@ -5,11 +5,7 @@ list(APPEND CORE_SOURCES
   import/TablePreview.h import/TablePreview.cpp
   import/ParadoxConvert.h import/ParadoxConvert.cpp
   import/ParadoxReader.h
-  import/TableSwap.h import/TableSwap.cpp
   import/uImportParadox.h import/uImportParadox.cpp)
-list(APPEND UI_SOURCES
-  import/uImportMenu.h import/uImportMenu.cpp
-  import/uImportPreview.h import/uImportPreview.cpp)
 # The reader program's own files: pxlib runs in that process alone, never in the program.
 list(APPEND PARADOX_SOURCES
   import/Pxlib.h

@@ -1,10 +1,10 @@
 #include "import/uImportParadox.h"
 
-#include "archive/uArchiveStore.h"
 #include "data/FileUtil.h"
+#include "data/TableFiles.h"
+#include "data/TableSwap.h"
 #include "data/uDefinicje.h"
 #include "import/ParadoxConvert.h"
-#include "import/TableSwap.h"
 
 #include <QDir>
 #include <QFileInfo>

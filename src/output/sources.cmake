@@ -1,6 +1,2 @@
-# Files of src/output/: CSV export, report parameters, report data.
-list(APPEND UI_SOURCES
-  output/uReportParams.h output/uReportParams.cpp
-  output/uRaporty.h output/uRaporty.cpp
-)
+# Files of src/output/: the CSV export.
 list(APPEND CORE_SOURCES output/uVtExportToCSV.h output/uVtExportToCSV.cpp)

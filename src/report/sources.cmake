@@ -10,8 +10,3 @@ list(APPEND CORE_SOURCES
   report/ReportPdf.h report/ReportPdf.cpp
   report/Report.h report/Report.cpp
 )
-list(APPEND UI_SOURCES
-  report/ReportPrint.h report/ReportPrint.cpp
-  report/ReportPageView.h report/ReportPageView.cpp
-  report/ReportPreview.h report/ReportPreview.cpp
-)

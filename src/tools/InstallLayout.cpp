@@ -5,11 +5,11 @@
 #include "data/Cp1250.h"
 #include "data/IniFile.h"
 #include "data/SafeFile.h"
+#include "data/TableSwap.h"
 #include "data/UniqueNumbers.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/ParadoxReader.h"
-#include "import/TableSwap.h"
 
 #include <QCryptographicHash>
 #include <QDir>

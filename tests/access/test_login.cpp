@@ -1,5 +1,3 @@
-#include "access/uChangeLogin.h"
-#include "access/uLogin.h"
 #include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
@@ -8,6 +6,8 @@
 #include "dialogs/uInfoForm.h"
 #include "support/ModalDriver.h"
 #include "support/TempProgramDir.h"
+#include "windows/uChangeLogin.h"
+#include "windows/uLogin.h"
 
 #include <QDir>
 #include <QFileInfo>

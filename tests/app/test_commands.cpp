@@ -1,7 +1,6 @@
 #include "support/MainProgram.h"
 #include "support/ModalDriver.h"
 
-#include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
@@ -13,6 +12,7 @@
 #include "dialogs/uQuestionForm.h"
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
+#include "windows/uLogin.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -8,7 +8,7 @@
 #include "data/uDefinicje.h"
 #include "dialogs/uInfoForm.h"
 #include "output/uVtExportToCSV.h"
-#include "report/ReportPreview.h"
+#include "windows/ReportPreview.h"
 
 #include <QBuffer>
 #include <QDir>

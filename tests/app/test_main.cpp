@@ -1,7 +1,6 @@
 #include "support/ModalDriver.h"
 #include "support/TempProgramDir.h"
 
-#include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uElidedLabel.h"
 #include "app/uMain.h"
@@ -14,6 +13,7 @@
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 #include "startup/uSingleInstance.h"
+#include "windows/uLogin.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -5,10 +5,10 @@
 #include "archive/ArchiveSet.h"
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
+#include "data/TableSwap.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
-#include "import/TableSwap.h"
 
 #include <QDir>
 #include <QFile>

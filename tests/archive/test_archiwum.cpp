@@ -4,12 +4,12 @@
 
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
-#include "archive/uArchiwum.h"
 #include "data/Clock.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
+#include "windows/uArchiwum.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>

@@ -1,15 +1,15 @@
-#include "archive/uArchiwum.h"
 #include "data/Clock.h"
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
+#include "data/uNumberText.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uFormPreview.h"
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
-#include "data/uNumberText.h"
-#include "output/uReportParams.h"
 #include "support/ModalDriver.h"
+#include "windows/uArchiwum.h"
+#include "windows/uReportParams.h"
 
 #include <QApplication>
 #include <QCalendarWidget>

@@ -3,15 +3,15 @@
 #include "support/StoppingProgress.h"
 #include "support/TempProgramDir.h"
 
+#include "data/TableSwap.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/CodePages.h"
 #include "import/ParadoxConvert.h"
 #include "import/Pxlib.h"
-#include "import/TableSwap.h"
 #include "import/uImportParadox.h"
-#include "import/uImportPreview.h"
+#include "windows/uImportPreview.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "support/CutProcess.h"
 #include "support/TempProgramDir.h"
 
+#include "data/TableSwap.h"
 #include "data/uDM.h"
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/SqliteHandles.h"
-#include "import/TableSwap.h"
 #include "tools/InstallLayout.h"
 
 #include <QDir>

@@ -1,7 +1,6 @@
 #include "support/ModalDriver.h"
 #include "support/TempProgramDir.h"
 
-#include "access/uLogin.h"
 #include "app/uDBGrid.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
@@ -12,9 +11,10 @@
 #include "data/uNumberText.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
-#include "output/uRaporty.h"
-#include "output/uReportParams.h"
-#include "report/ReportPreview.h"
+#include "windows/ReportPreview.h"
+#include "windows/uLogin.h"
+#include "windows/uRaporty.h"
+#include "windows/uReportParams.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>

@@ -3,11 +3,11 @@
 #include "data/uDefinicje.h"
 #include "report/ReportDocument.h"
 #include "report/ReportLayout.h"
-#include "report/ReportPageView.h"
 #include "report/ReportPainter.h"
-#include "report/ReportPreview.h"
-#include "report/ReportPrint.h"
 #include "report/ReportTemplate.h"
+#include "windows/ReportPageView.h"
+#include "windows/ReportPreview.h"
+#include "windows/ReportPrint.h"
 
 #include <QAction>
 #include <QFile>

@@ -2,7 +2,6 @@
 
 #include "support/ModalDriver.h"
 
-#include "access/uLogin.h"
 #include "app/uMain.h"
 #include "app/uWindows.h"
 #include "data/uDM.h"
@@ -11,6 +10,7 @@
 #include "editing/uEdycja.h"
 #include "editing/uKontrahent.h"
 #include "editing/uSumy.h"
+#include "windows/uLogin.h"
 
 #include <QLineEdit>
 #include <QTabWidget>

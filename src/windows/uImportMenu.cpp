@@ -1,11 +1,11 @@
-#include "import/uImportMenu.h"
+#include "windows/uImportMenu.h"
 
 #include "data/uDM.h"
 #include "dialogs/uInfoForm.h"
 #include "dialogs/uProgressWindow.h"
 #include "dialogs/uQuestionForm.h"
 #include "import/uImportParadox.h"
-#include "import/uImportPreview.h"
+#include "windows/uImportPreview.h"
 
 #include <QDir>
 #include <QFileDialog>

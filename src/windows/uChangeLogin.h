@@ -1,6 +1,6 @@
 #pragma once
 
-#include "access/uLogin.h"
+#include "windows/uLogin.h"
 
 class QLabel;
 class QLineEdit;

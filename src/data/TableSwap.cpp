@@ -1,4 +1,4 @@
-#include "import/TableSwap.h"
+#include "data/TableSwap.h"
 
 #include "data/FileUtil.h"
 #include "data/uDM.h"

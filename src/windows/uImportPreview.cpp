@@ -1,4 +1,4 @@
-#include "import/uImportPreview.h"
+#include "windows/uImportPreview.h"
 
 #include "dialogs/uInfoForm.h"
 #include "dialogs/uProgressWindow.h"

@@ -1,4 +1,4 @@
-#include "access/uLogin.h"
+#include "windows/uLogin.h"
 #include "dialogs/uWindowLook.h"
 
 #include "access/uPasswordCipher.h"

@@ -1,4 +1,4 @@
-#include "access/uChangeLogin.h"
+#include "windows/uChangeLogin.h"
 
 #include "access/uPasswordCipher.h"
 #include "data/Cp1250.h"

@@ -1,4 +1,4 @@
-#include "output/uRaporty.h"
+#include "windows/uRaporty.h"
 
 #include "data/Clock.h"
 #include "data/Regional.h"
@@ -8,9 +8,9 @@
 #include "dbengine/EDBEngineError.h"
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uProgressWindow.h"
-#include "output/uReportParams.h"
 #include "report/ReportError.h"
-#include "report/ReportPreview.h"
+#include "windows/ReportPreview.h"
+#include "windows/uReportParams.h"
 
 #include <QHash>
 #include <QLineEdit>

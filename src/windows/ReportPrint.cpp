@@ -1,4 +1,4 @@
-#include "report/ReportPrint.h"
+#include "windows/ReportPrint.h"
 
 #include "report/ReportPainter.h"
 

@@ -1,4 +1,4 @@
-#include "archive/uArchiwum.h"
+#include "windows/uArchiwum.h"
 #include "dialogs/uWindowLook.h"
 
 #include "archive/ArchiveSet.h"

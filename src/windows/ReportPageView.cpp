@@ -1,4 +1,4 @@
-#include "report/ReportPageView.h"
+#include "windows/ReportPageView.h"
 
 #include "report/ReportPainter.h"
 

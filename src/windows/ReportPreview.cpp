@@ -1,11 +1,11 @@
-#include "report/ReportPreview.h"
+#include "windows/ReportPreview.h"
 
 #include "data/ExportFolder.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uProgressWindow.h"
-#include "report/ReportPageView.h"
 #include "report/ReportPainter.h"
-#include "report/ReportPrint.h"
+#include "windows/ReportPageView.h"
+#include "windows/ReportPrint.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "output/uReportParams.h"
+#include "windows/uReportParams.h"
 #include "dialogs/uWindowLook.h"
 
 #include "data/Clock.h"
