@@ -1,6 +1,7 @@
 #include "archive/uArchiveStore.h"
 
 #include "data/FileUtil.h"
+#include "data/TableSchema.h"
 #include "data/TableSwap.h"
 #include "import/Duplicates.h"
 #include "import/ParadoxConvert.h"
@@ -303,30 +304,8 @@ bool HoldsArchive(const QString& dir)
 
 QStringList ExpectedColumns(const QString& tableFile)
 {
-    const QString stem = Stem(tableFile).toLower();
-    if (stem == QLatin1String("kontrahenci"))
-        return {
-            QStringLiteral("ID"),       QStringLiteral("NAZWA"),    QStringLiteral("NIP"),
-            QStringLiteral("ADRES"),    QStringLiteral("KODPOCZT"), QStringLiteral("MIEJSCOWOSC"),
-            QStringLiteral("TELEFONY"), QStringLiteral("UWAGI"),    QStringLiteral("SKROT")};
-    if (stem == QLatin1String("rejestr"))
-        return {QStringLiteral("ID"),
-                QStringLiteral("DATAWPISU"),
-                QStringLiteral("DATADOK"),
-                QStringLiteral("NALEZNOSC"),
-                QStringLiteral("STAWKA"),
-                QStringLiteral("DATAZAPLATY"),
-                QStringLiteral("NRDOK"),
-                QStringLiteral("IMIE"),
-                QStringLiteral("NAZWISKO"),
-                QStringLiteral("NIP"),
-                QStringLiteral("ADRES"),
-                QStringLiteral("KODPOCZT"),
-                QStringLiteral("MIEJSCOWOSC"),
-                QStringLiteral("UWAGI"),
-                QStringLiteral("IDKONTRAHENTA"),
-                QStringLiteral("WARTOSC")};
-    return {};
+    const TableSchema* table = SchemaOf(tableFile);
+    return table ? ColumnNames(*table) : QStringList();
 }
 
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,

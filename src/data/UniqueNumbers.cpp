@@ -1,6 +1,7 @@
 #include "data/UniqueNumbers.h"
 
 #include "data/FileUtil.h"
+#include "data/TableSchema.h"
 #include "dbengine/SqliteHandles.h"
 
 #include <QFile>
@@ -8,34 +9,7 @@
 
 namespace {
 
-struct Numbers
-{
-    const char* stem;
-    const char* index;
-    const char* columns;
-};
-
-// The indexes keep the names they had when they were not unique, so a file has one or the other.
-constexpr Numbers kNumbers[] = {
-    {"kontrahenci", "kontrahenci_id", "ID"},
-    {"rejestr", "rejestr_kontrahent_id", "IDKONTRAHENTA, ID"},
-};
-
-const Numbers* NumbersOf(const QString& stem)
-{
-    for (const Numbers& n : kNumbers) {
-        if (stem.compare(QLatin1String(n.stem), Qt::CaseInsensitive) == 0)
-            return &n;
-    }
-    return nullptr;
-}
-
-QByteArray IndexSql(const Numbers& n)
-{
-    return QByteArray("CREATE UNIQUE INDEX ") + n.index + " ON " + n.stem + '(' + n.columns + ");";
-}
-
-bool IsUnique(sqlite3* db, const Numbers& n)
+bool IsUnique(sqlite3* db, const TableSchema& n)
 {
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db,
@@ -43,17 +17,17 @@ bool IsUnique(sqlite3* db, const Numbers& n)
                        "sql LIKE 'CREATE UNIQUE INDEX%'",
                        -1, &raw, nullptr);
     const SqliteStatementPtr st(raw);
-    sqlite3_bind_text(raw, 1, n.index, -1, SQLITE_STATIC);
+    sqlite3_bind_text(raw, 1, n.numbersIndex, -1, SQLITE_STATIC);
     return raw && sqlite3_step(raw) == SQLITE_ROW;
 }
 
 // The first repeated number, e.g. "3/17" for taxpayer 3's entry 17, with how often it appears.
-QString FirstRepeated(sqlite3* db, const Numbers& n, int* times)
+QString FirstRepeated(sqlite3* db, const TableSchema& n, int* times)
 {
     const QByteArray sql =
         QByteArray("SELECT ") +
-        (QByteArray(n.columns).contains(',') ? "IDKONTRAHENTA || '/' || ID" : "ID") +
-        ", count(*) FROM " + n.stem + " GROUP BY " + n.columns + " HAVING count(*) > 1 LIMIT 1";
+        (QByteArray(n.numbers).contains(',') ? "IDKONTRAHENTA || '/' || ID" : "ID") +
+        ", count(*) FROM " + n.stem + " GROUP BY " + n.numbers + " HAVING count(*) > 1 LIMIT 1";
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr);
     const SqliteStatementPtr st(raw);
@@ -65,15 +39,9 @@ QString FirstRepeated(sqlite3* db, const Numbers& n, int* times)
 
 } // namespace
 
-QString UniqueNumbersIndexSql(const QString& stem)
-{
-    const Numbers* n = NumbersOf(stem);
-    return n ? QString::fromLatin1(IndexSql(*n)) : QString();
-}
-
 bool EnsureUniqueNumbers(const QString& tableFile, QString* error)
 {
-    const Numbers* n = NumbersOf(QFileInfo(tableFile).fileName().section(u'.', 0, 0));
+    const TableSchema* n = SchemaOf(QFileInfo(tableFile).fileName());
     if (!n)
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
     sqlite3* raw = nullptr;
@@ -98,8 +66,8 @@ bool EnsureUniqueNumbers(const QString& tableFile, QString* error)
                                           "pozostał bez zmian; nadaj im różne numery.")
                                .arg(tableFile, repeated)
                                .arg(times));
-    const QByteArray sql = QByteArray("BEGIN IMMEDIATE; DROP INDEX IF EXISTS ") + n->index + "; " +
-                           IndexSql(*n) + " COMMIT;";
+    const QByteArray sql = QByteArray("BEGIN IMMEDIATE; DROP INDEX IF EXISTS ") + n->numbersIndex +
+                           "; " + NumbersIndexSql(*n, true) + " COMMIT;";
     if (sqlite3_exec(raw, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         const bool ok = failed();
         sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);

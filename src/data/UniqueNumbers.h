@@ -6,9 +6,6 @@
 // (IDKONTRAHENTA, ID) in rejestr.DB. The index on them is unique, so that no two copies of the
 // program racing, nor a tool writing the file, can make one edit or delete change two records.
 
-// The statement creating that unique index for the table stem ("kontrahenci" or "rejestr").
-QString UniqueNumbersIndexSql(const QString& stem);
-
 // Makes the index of the table file's numbers unique where it is not yet (a file made before
 // it was). False, with a Polish reason naming the file and a repeated number, when the file
 // holds repeated numbers — the file is then left exactly as it was — or cannot be written.

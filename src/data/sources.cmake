@@ -13,6 +13,7 @@ list(APPEND CORE_SOURCES
   data/PeriodFilter.h data/PeriodFilter.cpp
   data/UniqueNumbers.h data/UniqueNumbers.cpp
   data/TableFiles.h data/TableFiles.cpp
+  data/TableSchema.h data/TableSchema.cpp
   data/TableSwap.h data/TableSwap.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h

@@ -1,6 +1,7 @@
 #include "import/ParadoxReader.h"
 
 #include "data/FileUtil.h"
+#include "data/TableSchema.h"
 #include "dbengine/SqliteHandles.h"
 #include "import/ParadoxConvert.h"
 #include "import/ParadoxTable.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -42,66 +44,36 @@ struct Column
 
 struct Table
 {
-    const char* stem;
+    const TableSchema* schema;
     std::vector<Column> columns;
-    const char* indexes; // the installer's, so an imported file serves the views as fast
 };
 
-const Table kTables[] = {
-    {"kontrahenci",
-     {{"ID", Type::Integer, Check::Key},
-      {"NAZWA", Type::Text},
-      {"NIP", Type::Text},
-      {"ADRES", Type::Text},
-      {"KODPOCZT", Type::Text},
-      {"MIEJSCOWOSC", Type::Text},
-      {"TELEFONY", Type::Text},
-      {"UWAGI", Type::Text},
-      {"SKROT", Type::Text}},
-     "CREATE INDEX kontrahenci_id ON kontrahenci(ID);"},
-    {"rejestr",
-     {{"ID", Type::Integer, Check::Key},
-      {"DATAWPISU", Type::Integer, Check::Date},
-      {"DATADOK", Type::Integer, Check::Date},
-      {"NALEZNOSC", Type::Real, Check::Amount},
-      {"STAWKA", Type::Real, Check::Amount},
-      {"DATAZAPLATY", Type::Integer, Check::Date},
-      {"NRDOK", Type::Text},
-      {"IMIE", Type::Text},
-      {"NAZWISKO", Type::Text},
-      {"NIP", Type::Text},
-      {"ADRES", Type::Text},
-      {"KODPOCZT", Type::Text},
-      {"MIEJSCOWOSC", Type::Text},
-      {"UWAGI", Type::Text},
-      {"IDKONTRAHENTA", Type::Integer, Check::Key},
-      {"WARTOSC", Type::Unwritten, Check::Amount}},
-     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"
-     "CREATE INDEX rejestr_kontrahent_id ON rejestr(IDKONTRAHENTA, ID);"},
-};
-
-const Table* TableOf(const QString& tableFile)
+// The program's columns, with what each value must be; WARTOSC, computed wherever it is shown,
+// is never written.
+Column ColumnOf(const TableColumn& c)
 {
-    const QString stem = tableFile.section(u'.', 0, 0);
-    for (const Table& t : kTables) {
-        if (stem.compare(QLatin1String(t.stem), Qt::CaseInsensitive) == 0)
-            return &t;
-    }
-    return nullptr;
+    const QByteArray name(c.name);
+    if (name == "WARTOSC")
+        return {c.name, Type::Unwritten, Check::Amount};
+    const Type type = c.type == ColumnType::Integer ? Type::Integer
+                      : c.type == ColumnType::Real  ? Type::Real
+                                                    : Type::Text;
+    if (name == "ID" || name == "IDKONTRAHENTA")
+        return {c.name, type, Check::Key};
+    if (name.startsWith("DATA"))
+        return {c.name, type, Check::Date};
+    return {c.name, type, c.type == ColumnType::Real ? Check::Amount : Check::None};
 }
 
-const char* SqlType(Type type)
+std::optional<Table> TableOf(const QString& tableFile)
 {
-    switch (type) {
-    case Type::Integer:
-        return "INTEGER";
-    case Type::Real:
-    case Type::Unwritten:
-        return "REAL";
-    case Type::Text:
-        return "TEXT";
-    }
-    return "";
+    const TableSchema* schema = SchemaOf(tableFile);
+    if (!schema)
+        return std::nullopt;
+    Table table{schema, {}};
+    for (const TableColumn& c : schema->columns)
+        table.columns.push_back(ColumnOf(c));
+    return table;
 }
 
 // The stored form of a blank, as the program itself writes one.
@@ -301,7 +273,7 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
     }
     if (!anyMatched)
         return Fail(error, QStringLiteral("Plik %1 nie jest tabelą %2: nie ma żadnej z jej kolumn.")
-                               .arg(paradoxFile, QLatin1String(table.stem)));
+                               .arg(paradoxFile, QLatin1String(table.schema->stem)));
 
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &raw,
@@ -312,14 +284,10 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
                                .arg(sqliteFile, QString::fromUtf8(raw ? sqlite3_errmsg(raw)
                                                                       : sqlite3_errstr(rc))));
 
-    QByteArray create = QByteArray("CREATE TABLE ") + table.stem + '(';
-    QByteArray insert = QByteArray("INSERT INTO ") + table.stem + " VALUES(";
-    for (size_t i = 0; i < table.columns.size(); ++i) {
-        create += QByteArray(i ? ", " : "") + table.columns[i].name + ' ' +
-                  SqlType(table.columns[i].type);
+    const QByteArray create = TableOnlySql(*table.schema);
+    QByteArray insert = QByteArray("INSERT INTO ") + table.schema->stem + " VALUES(";
+    for (size_t i = 0; i < table.columns.size(); ++i)
         insert += i ? ",?" : "?";
-    }
-    create += ");";
     insert += ')';
     // A half-written file is deleted, never used, so it needs no journal.
     if (!Exec(raw, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
@@ -355,7 +323,10 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
         sqlite3_reset(rawSt);
     }
     st.reset();
-    if (!Exec(raw, table.indexes, error, sqliteFile) || !Exec(raw, "COMMIT", error, sqliteFile))
+    // The installer's indexes, so an imported file serves the views as fast; its numbers' index
+    // is made unique once repeated numbers are settled.
+    if (!Exec(raw, IndexesSql(*table.schema, false), error, sqliteFile) ||
+        !Exec(raw, "COMMIT", error, sqliteFile))
         return false;
     if (result)
         *result = {count, codePage == 0 ? 1250 : codePage, px.codePage()};
@@ -367,7 +338,7 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
 bool ReadParadoxTable(const QString& paradoxFile, const QString& tableFile,
                       const QString& sqliteFile, int codePage, ReadTable* result, QString* error)
 {
-    const Table* table = TableOf(tableFile);
+    const std::optional<Table> table = TableOf(tableFile);
     if (!table)
         return Fail(error, QStringLiteral("Nieznana tabela %1.").arg(tableFile));
     RemoveDatabaseFile(sqliteFile);

@@ -5,6 +5,7 @@
 #include "data/Cp1250.h"
 #include "data/IniFile.h"
 #include "data/SafeFile.h"
+#include "data/TableSchema.h"
 #include "data/TableSwap.h"
 #include "data/UniqueNumbers.h"
 #include "data/uDefinicje.h"
@@ -19,27 +20,6 @@
 #include <algorithm>
 
 namespace {
-
-struct TableSchema
-{
-    const char* file;
-    const char* stem;
-    const char* sql; // the table and its other indexes; the unique one follows
-};
-
-// Indexes serve the views: year and month filters and sums per taxpayer, the next number and
-// every update or delete by number; without them each touches the whole table.
-const TableSchema kTables[] = {
-    {"kontrahenci.DB", "kontrahenci",
-     "CREATE TABLE kontrahenci(ID INTEGER, NAZWA TEXT, NIP TEXT, ADRES TEXT, KODPOCZT TEXT,"
-     " MIEJSCOWOSC TEXT, TELEFONY TEXT, UWAGI TEXT, SKROT TEXT);"},
-    {"rejestr.DB", "rejestr",
-     "CREATE TABLE rejestr(ID INTEGER, DATAWPISU INTEGER, DATADOK INTEGER, NALEZNOSC REAL,"
-     " STAWKA REAL, DATAZAPLATY INTEGER, NRDOK TEXT, IMIE TEXT, NAZWISKO TEXT, NIP TEXT,"
-     " ADRES TEXT, KODPOCZT TEXT, MIEJSCOWOSC TEXT, UWAGI TEXT, IDKONTRAHENTA INTEGER,"
-     " WARTOSC REAL);"
-     "CREATE INDEX rejestr_kontrahent_data ON rejestr(IDKONTRAHENTA, DATAWPISU);"},
-};
 
 bool fail(InstallReport& r, const QString& message)
 {
@@ -196,10 +176,9 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
         return r;
     // A table missing after a restore or import cut short is put back, never made anew empty.
     FinishInterruptedSwap(root.filePath(QStringLiteral("db")));
-    for (const TableSchema& t : kTables) {
+    for (const TableSchema& t : TableSchemas()) {
         const QString path = root.filePath(QStringLiteral("db/") + QLatin1String(t.file));
-        const QByteArray sql = t.sql + UniqueNumbersIndexSql(QLatin1String(t.stem)).toLatin1();
-        if (!createTable(r, path, sql.constData()))
+        if (!createTable(r, path, CreateTableSql(t).constData()))
             return r;
         // A table made before its numbers' index was unique gets one, unless numbers repeat:
         // that is told and the file left alone.
