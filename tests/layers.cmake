@@ -1,6 +1,7 @@
 # Reads every #include between folders of src/ and fails when one runs against the layers:
 # a folder may include only folders of a lower layer (and itself). Folders of one layer stay
-# independent of each other. Run by CTest: cmake -DSRC=<src> -P layers.cmake
+# independent of each other, and only src/dbengine calls SQLite. Run by CTest:
+# cmake -DSRC=<src> -P layers.cmake
 set(layer_dbengine 0)
 set(layer_data 1)
 # Core features: no windows, each on its own.
@@ -26,6 +27,14 @@ foreach(source IN LISTS sources)
   if(NOT DEFINED layer_${from})
     string(APPEND faults "\n  ${source}: the folder ${from} has no layer")
     continue()
+  endif()
+  # Only the engine speaks to SQLite; everything else goes through it.
+  if(NOT from STREQUAL "dbengine")
+    file(STRINGS ${SRC}/${source} calls REGEX "sqlite3_[a-z_]+\\(")
+    foreach(line IN LISTS calls)
+      string(STRIP "${line}" line)
+      string(APPEND faults "\n  ${source} calls SQLite outside the engine: ${line}")
+    endforeach()
   endif()
   file(STRINGS ${SRC}/${source} includes REGEX "^#include \"[a-z]+/")
   foreach(line IN LISTS includes)

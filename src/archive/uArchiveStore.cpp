@@ -11,7 +11,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
-#include "dbengine/SqliteHandles.h"
+#include "dbengine/SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +19,7 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -35,35 +36,11 @@ QString Stem(const QString& tableFile)
     return tableFile.section(u'.', 0, 0);
 }
 
-QString Quoted(const QString& identifier)
+QByteArray Quoted(const QString& identifier)
 {
     QString q = identifier;
     q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
-QString Message(sqlite3* db)
-{
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-// The rows of a statement's first column; false with the engine's message on an error.
-bool Rows(sqlite3* db, const QString& sql, QStringList& rows, QString* error)
-{
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        return Fail(error, Message(db));
-    SqliteStatementPtr st(raw);
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-    return rc == SQLITE_DONE || Fail(error, Message(db));
-}
-
-bool Exec(sqlite3* db, const QString& sql, QString* error)
-{
-    QStringList ignored;
-    return Rows(db, sql, ignored, error);
+    return (u'"' + q + u'"').toUtf8();
 }
 
 // A rollback journal or write-ahead log with content beside a table file means a writer was
@@ -74,24 +51,20 @@ bool HasPendingLog(const QString& file)
            QFileInfo(file + QStringLiteral("-wal")).size() > 0;
 }
 
-SqliteConnectionPtr Open(const QString& file, int flags, QString* error)
+std::unique_ptr<SqliteFile> Open(const QString& file, SqliteFile::Mode mode, QString* error)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, flags, nullptr);
-    SqliteConnectionPtr db(raw);
-    if (rc != SQLITE_OK) {
-        Fail(error, raw ? Message(raw) : QString::fromUtf8(sqlite3_errstr(rc)));
+    auto db = std::make_unique<SqliteFile>();
+    if (!db->open(file, mode, error))
         return nullptr;
-    }
-    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    db->setBusyTimeout(kBusyTimeoutMs);
     return db;
 }
 
 // The data directory's table files attached under their stems, as the program attaches them.
-SqliteConnectionPtr OpenDataFiles(QString* error)
+std::unique_ptr<SqliteFile> OpenDataFiles(QString* error)
 {
-    SqliteConnectionPtr db =
-        Open(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+    std::unique_ptr<SqliteFile> db =
+        Open(QStringLiteral(":memory:"), SqliteFile::Mode::Create, error);
     if (!db)
         return nullptr;
     for (const QString& name : TableNames) {
@@ -101,136 +74,62 @@ SqliteConnectionPtr OpenDataFiles(QString* error)
             Fail(error, QStringLiteral("Brak pliku %1").arg(file));
             return nullptr;
         }
-        sqlite3_stmt* raw = nullptr;
-        sqlite3_prepare_v2(db.get(), "ATTACH DATABASE ?1 AS ?2", -1, &raw, nullptr);
-        SqliteStatementPtr st(raw);
-        const QByteArray path = file.toUtf8();
-        const QByteArray schema = Stem(name).toUtf8();
-        sqlite3_bind_text(raw, 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(raw, 2, schema.constData(), int(schema.size()), SQLITE_TRANSIENT);
-        if (!raw || sqlite3_step(raw) != SQLITE_DONE) {
-            Fail(error, Message(db.get()));
+        if (!db->attach(file, Stem(name), error))
             return nullptr;
-        }
     }
     return db;
 }
 
-// One read transaction over both table files: while it lasts no writer can commit to either,
-// so the two copies show the same moment. Joins a transaction the connection already has.
-class ReadSnapshot
+QStringList Stems()
 {
-public:
-    explicit ReadSnapshot(sqlite3* db) : m_db(db), m_own(sqlite3_get_autocommit(db) != 0) {}
-    ~ReadSnapshot()
-    {
-        if (m_begun)
-            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-    bool begin(QString* error)
-    {
-        if (m_own) {
-            if (!Exec(m_db, QStringLiteral("BEGIN"), error))
-                return false;
-            m_begun = true;
-        }
-        for (const QString& name : TableNames) {
-            if (!Exec(
-                    m_db,
-                    QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(Quoted(Stem(name))),
-                    error))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    sqlite3* m_db;
-    bool m_own;
-    bool m_begun = false;
-};
-
-// Copied in slices, so that the copy shows how far it has got and can be stopped.
-constexpr int kBackupPagesPerStep = 1024;
-// SQLite instructions between two looks at the progress while a file is checked.
-constexpr int kInstructionsPerStep = 100000;
-
-// Lets the progress repaint during a long statement; a stopped one interrupts it.
-int ProgressHandler(void* progress)
-{
-    auto* p = static_cast<Progress*>(progress);
-    return p->step(0) ? 0 : 1;
+    QStringList stems;
+    for (const QString& name : TableNames)
+        stems << Stem(name);
+    return stems;
 }
 
 bool BackupInto(sqlite3* source, const QString& schema, const QString& target, QString* error,
                 Progress* progress)
 {
     RemoveDatabaseFile(target);
-    SqliteConnectionPtr dest = Open(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
-    if (!dest)
-        return false;
-    sqlite3_backup* backup =
-        sqlite3_backup_init(dest.get(), "main", source, schema.toUtf8().constData());
-    if (!backup)
-        return Fail(error, Message(dest.get()));
-    int step = SQLITE_OK;
-    bool stopped = false;
-    do {
-        step = sqlite3_backup_step(backup, kBackupPagesPerStep);
-        const int total = sqlite3_backup_pagecount(backup);
-        stopped = !ProgressStep(progress, total - sqlite3_backup_remaining(backup));
-    } while (!stopped && (step == SQLITE_OK || step == SQLITE_BUSY || step == SQLITE_LOCKED));
-    const int finish = sqlite3_backup_finish(backup);
-    if (stopped)
-        return Fail(error, QString());
-    if (step != SQLITE_DONE || finish != SQLITE_OK)
-        return Fail(error, step != SQLITE_DONE && step != SQLITE_OK
-                               ? QString::fromUtf8(sqlite3_errstr(step))
-                               : Message(dest.get()));
-    return true;
+    const std::unique_ptr<SqliteFile> dest = Open(target, SqliteFile::Mode::Create, error);
+    return dest && dest->copyFrom(source, schema, error,
+                                  [progress](qint64 done) { return ProgressStep(progress, done); });
 }
 
 // The staged file is SQLite's, intact, and holds the one expected table and nothing that would
 // act on it (no other table that a statement could reach instead, no view, no trigger).
 bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error,
-                     int flags = SQLITE_OPEN_READWRITE, Progress* progress = nullptr)
+                     SqliteFile::Mode mode = SqliteFile::Mode::ReadWrite,
+                     Progress* progress = nullptr)
 {
-    SqliteConnectionPtr db = Open(file, flags, error);
+    const std::unique_ptr<SqliteFile> db = Open(file, mode, error);
     if (!db)
         return false;
     if (progress)
-        sqlite3_progress_handler(db.get(), kInstructionsPerStep, ProgressHandler, progress);
-    Exec(db.get(), QStringLiteral("PRAGMA mmap_size=%1").arg(kVerifyMapSize), nullptr);
+        db->watch([progress](qint64) { return progress->step(0); });
+    db->exec("PRAGMA mmap_size=" + QByteArray::number(kVerifyMapSize));
     QStringList check;
-    if (!Rows(db.get(), QStringLiteral("PRAGMA quick_check"), check, error))
+    if (!db->rows("PRAGMA quick_check", check, error))
         return false;
     if (check != QStringList{QStringLiteral("ok")})
         return Fail(error, check.join(u'\n'));
 
     const QString stem = Stem(tableFile);
     QStringList objects;
-    if (!Rows(db.get(),
-              QStringLiteral("SELECT type||' '||name FROM sqlite_master "
-                             "WHERE type<>'index' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
-              objects, error))
+    if (!db->rows("SELECT type||' '||name FROM sqlite_master "
+                  "WHERE type<>'index' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                  objects, error))
         return false;
     if (objects.size() != 1 ||
         objects.first().compare(QStringLiteral("table ") + stem, Qt::CaseInsensitive) != 0)
         return Fail(error, QStringLiteral("Plik nie zawiera tabeli %1: %2")
                                .arg(stem, objects.join(QStringLiteral(", "))));
 
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(
-        db.get(), QStringLiteral("PRAGMA table_info(%1)").arg(Quoted(stem)).toUtf8().constData(),
-        -1, &raw, nullptr);
-    SqliteStatementPtr st(raw);
+    SqliteStatement info = db->prepare("PRAGMA table_info(" + Quoted(stem) + ')');
     QStringList columns;
-    while (raw && sqlite3_step(raw) == SQLITE_ROW)
-        columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)))
-                       .toUpper();
+    while (info.next())
+        columns << info.text(1).toUpper();
     QStringList expected = ExpectedColumns(tableFile);
     columns.sort();
     expected.sort();
@@ -240,7 +139,6 @@ bool VerifyTableFile(const QString& file, const QString& tableFile, QString* err
     return true;
 }
 
-// The first finding of a failed check, for a message: SQLite heads its list with a line of its own.
 QString FirstFinding(const QString& why)
 {
     for (const QString& line : why.split(u'\n', Qt::SkipEmptyParts)) {
@@ -270,8 +168,9 @@ QString DamagedMessage(const QString& file, const QString& why, const QStringLis
 bool FindDamagedTable(sqlite3* live, QString* file, QString* why)
 {
     for (const QString& name : TableNames) {
-        *file = QString::fromUtf8(sqlite3_db_filename(live, Stem(name).toUtf8().constData()));
-        if (QFileInfo(*file).isFile() && !VerifyTableFile(*file, name, why, SQLITE_OPEN_READONLY))
+        *file = SqliteFile::fileOf(live, Stem(name));
+        if (QFileInfo(*file).isFile() &&
+            !VerifyTableFile(*file, name, why, SqliteFile::Mode::ReadOnly))
             return true;
     }
     return false;
@@ -324,15 +223,15 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
         return CreateOutcome::Failed;
     const QStringList before = ArchiveSetFilesIn(dir);
 
-    SqliteConnectionPtr own;
+    std::unique_ptr<SqliteFile> own;
     if (!live) {
         own = OpenDataFiles(error);
         if (!own)
             return CreateOutcome::Failed;
-        live = own.get();
+        live = own->handle();
     }
     for (const QString& name : TableNames) {
-        if (!sqlite3_db_filename(live, Stem(name).toUtf8().constData())) {
+        if (SqliteFile::fileOf(live, Stem(name)).isEmpty()) {
             Fail(error, QStringLiteral("Tabela %1 nie jest dołączona").arg(Stem(name)));
             return CreateOutcome::Failed;
         }
@@ -340,8 +239,8 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
 
     bool ok = true;
     {
-        ReadSnapshot snapshot(live);
-        ok = snapshot.begin(error);
+        SqliteReadSnapshot snapshot(live);
+        ok = snapshot.begin(Stems(), error);
         for (const QString& name : TableNames) {
             if (!ok)
                 break;
@@ -356,8 +255,8 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
         if (ok) {
             ProgressStart(progress, QStringLiteral("Sprawdzanie kopii tabeli %1").arg(Stem(name)),
                           0);
-            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error, SQLITE_OPEN_READWRITE,
-                                 progress);
+            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error,
+                                 SqliteFile::Mode::ReadWrite, progress);
         }
     }
     if (!ok) {
@@ -412,8 +311,8 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
     }
     // An archive of the earlier program, or one made before the numbers' index was unique, may
     // repeat a number.
-    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error, SQLITE_OPEN_READWRITE,
-                         progress) ||
+    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error,
+                         SqliteFile::Mode::ReadWrite, progress) ||
         !SettleDuplicates(staged, QFileInfo(archivedFile).fileName(), archivedFile, renumbered,
                           error)) {
         RemoveDatabaseFile(staged);

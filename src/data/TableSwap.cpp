@@ -4,6 +4,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/SqliteFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -184,30 +185,27 @@ bool HasJournalHeader(const QString& journal)
 // back (a writer cut short) is first rolled back into this file, and no other copy of the
 // program is half-way through a write while the names change. A journal still there after that
 // is one SQLite never plays; it goes, so that it cannot meet the new file.
-bool Hold(const QString& live, std::vector<SqliteConnectionPtr>& held, QString* error)
+bool Hold(const QString& live, std::vector<std::unique_ptr<SqliteFile>>& held, QString* error)
 {
     const QString journal = live + QStringLiteral("-journal");
     if (!QFileInfo::exists(live)) // SQLite drops a journal whose database is gone, too
         return RemoveFile(journal, error);
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(live).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    SqliteConnectionPtr db(raw);
-    if (!raw)
-        return Fail(error, QStringLiteral("Brak pamięci."));
-    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-    const int rc = sqlite3_exec(raw, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) {
+    auto db = std::make_unique<SqliteFile>();
+    QString why;
+    if (!db->open(live, SqliteFile::Mode::ReadWrite, &why))
+        return Fail(error, why);
+    db->setBusyTimeout(kBusyTimeoutMs);
+    if (db->exec("BEGIN EXCLUSIVE")) {
         held.push_back(std::move(db));
         return RemoveFile(journal, error);
     }
     // A damaged table is what a restore is for. SQLite has looked at the journal before it
     // found the damage; one it could not roll back keeps the file from being replaced.
-    if ((rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) && !HasJournalHeader(journal))
+    if (db->lastErrorIsDamage() && !HasJournalHeader(journal))
         return RemoveFile(journal, error);
-    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+    if (db->lastErrorIsDamage())
         return Fail(error, QStringLiteral("Plik %1 ma niezakończony zapis.").arg(live));
-    return Fail(error,
-                DBErrorText(EDBEngineError(QString::fromUtf8(sqlite3_errmsg(raw)), rc, live)));
+    return Fail(error, DBErrorText(EDBEngineError(db->message(), db->errorCode(), live)));
 }
 
 // What earlier swaps left once they were decided goes before a new marker can name anything.
@@ -307,7 +305,7 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
     if (ok && connected) {
         CloseStatements(*dataModule);
         // A statement prepared elsewhere would keep the earlier files open past the swap.
-        ok = !sqlite3_next_stmt(db->handle(), nullptr) ||
+        ok = !db->hasStatements() ||
              Fail(&why, QStringLiteral("Połączenie z bazą danych ma otwarte zapytania."));
         if (ok)
             db->disconnect();
@@ -321,7 +319,7 @@ bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& table
     if (ok)
         FinishInterruptedSwap(folder);
     Marker marker(folder);
-    std::vector<SqliteConnectionPtr> held;
+    std::vector<std::unique_ptr<SqliteFile>> held;
     ok = ok && (marker.lock(true) ||
                 Fail(&why, QStringLiteral("Inna kopia programu wymienia właśnie tabele.")));
     for (const StagedTable& t : tables)

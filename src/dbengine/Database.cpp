@@ -224,3 +224,8 @@ void Database::disconnect() noexcept
     m_db.reset();
     m_tables.clear();
 }
+
+bool Database::hasStatements() const
+{
+    return m_db && sqlite3_next_stmt(m_db.get(), nullptr) != nullptr;
+}

@@ -34,6 +34,8 @@ public:
     void connect();
     void disconnect() noexcept;
     bool isConnected() const { return m_db != nullptr; }
+    // Whether a statement is still prepared on the connection (one would keep the files open).
+    bool hasStatements() const;
     // Changes with every connect, so a statement prepared on an earlier connection is never
     // taken for one of this connection.
     quint64 generation() const { return m_generation; }

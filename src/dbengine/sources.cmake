@@ -2,6 +2,7 @@
 list(APPEND CORE_SOURCES
   dbengine/EDBEngineError.h
   dbengine/SqliteHandles.h
+  dbengine/SqliteFile.h dbengine/SqliteFile.cpp
   dbengine/SqlNormalizer.h dbengine/SqlNormalizer.cpp
   dbengine/PolishText.h dbengine/PolishText.cpp
   dbengine/RowCache.h dbengine/RowCache.cpp

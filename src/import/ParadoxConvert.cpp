@@ -1,7 +1,7 @@
 #include "import/ParadoxConvert.h"
 
 #include "data/FileUtil.h"
-#include "dbengine/SqliteHandles.h"
+#include "dbengine/SqliteFile.h"
 #include "import/ParadoxReader.h"
 
 #include <QCoreApplication>
@@ -34,15 +34,10 @@ QString TableStem(const QString& tableFile)
 // The rows of the table the reader wrote, or -1 when the file is no such table.
 qint64 CountRows(const QString& file, const QString& stem)
 {
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    SqliteConnectionPtr db(raw);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(raw, QByteArray("SELECT count(*) FROM " + stem.toLatin1()), -1, &st,
-                           nullptr) != SQLITE_OK)
-        return -1;
-    SqliteStatementPtr owned(st);
-    return sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    SqliteFile db;
+    return db.open(file, SqliteFile::Mode::ReadOnly)
+               ? db.scalar("SELECT count(*) FROM " + stem.toLatin1())
+               : -1;
 }
 
 // What the reader's end says of the file, when it gave no reason of its own.

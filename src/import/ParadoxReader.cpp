@@ -2,7 +2,7 @@
 
 #include "data/FileUtil.h"
 #include "data/TableSchema.h"
-#include "dbengine/SqliteHandles.h"
+#include "dbengine/SqliteFile.h"
 #include "import/ParadoxConvert.h"
 #include "import/ParadoxTable.h"
 #include "import/Pxlib.h"
@@ -77,51 +77,50 @@ std::optional<Table> TableOf(const QString& tableFile)
 }
 
 // The stored form of a blank, as the program itself writes one.
-void BindBlank(sqlite3_stmt* st, int position, Type type)
+void BindBlank(SqliteStatement& st, int position, Type type)
 {
     switch (type) {
     case Type::Integer:
-        sqlite3_bind_int64(st, position, 0);
+        st.bind(position, qint64(0));
         break;
     case Type::Real:
-        sqlite3_bind_double(st, position, 0.0);
+        st.bind(position, 0.0);
         break;
     case Type::Text:
-        sqlite3_bind_text(st, position, "", 0, SQLITE_STATIC);
+        st.bind(position, QString()); // an empty text, never NULL
         break;
     case Type::Unwritten:
-        sqlite3_bind_null(st, position);
+        st.bindNull(position);
         break;
     }
 }
 
-void BindText(sqlite3_stmt* st, int position, const QString& text)
+void BindText(SqliteStatement& st, int position, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(st, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    st.bind(position, text);
 }
 
 // A number typed into a text field goes in as a number; anything else is kept as it stands
 // rather than lost.
-void BindTextAsNumber(sqlite3_stmt* st, int position, const QString& text)
+void BindTextAsNumber(SqliteStatement& st, int position, const QString& text)
 {
     const QString trimmed = text.trimmed();
     bool ok = false;
     const qint64 whole = trimmed.toLongLong(&ok);
     if (ok) {
-        sqlite3_bind_int64(st, position, whole);
+        st.bind(position, whole);
         return;
     }
     const double value = QString(trimmed).replace(u',', u'.').toDouble(&ok);
     if (ok)
-        sqlite3_bind_double(st, position, value);
+        st.bind(position, value);
     else
         BindText(st, position, text);
 }
 
 // A whole number bound as a double is stored as an integer by the column's type, and a
 // fraction is kept, so a value is never rounded on its way.
-void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px, int field)
+void BindValue(SqliteStatement& st, int position, Type type, const ParadoxTable& px, int field)
 {
     if (px.isNull(field)) {
         BindBlank(st, position, type);
@@ -135,10 +134,10 @@ void BindValue(sqlite3_stmt* st, int position, Type type, const ParadoxTable& px
     switch (kind) {
     case ParadoxTable::Kind::Integer:
     case ParadoxTable::Kind::Date:
-        sqlite3_bind_int64(st, position, px.integer(field));
+        st.bind(position, px.integer(field));
         break;
     case ParadoxTable::Kind::Number:
-        sqlite3_bind_double(st, position, px.number(field));
+        st.bind(position, px.number(field));
         break;
     case ParadoxTable::Kind::Text:
         BindTextAsNumber(st, position, px.text(field));
@@ -219,14 +218,11 @@ QString Objection(const Column& column, const ParadoxTable& px, int field)
     return {};
 }
 
-bool Exec(sqlite3* db, const QByteArray& sql, QString* error, const QString& file)
+bool Exec(SqliteFile& db, const QByteArray& sql, QString* error, const QString& file)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    const QString why = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-    sqlite3_free(message);
-    return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
+    QString why;
+    return db.exec(sql, &why) ||
+           Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(file, why));
 }
 
 // The page the texts of the first records read best in; enough of a register to tell.
@@ -275,14 +271,10 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
         return Fail(error, QStringLiteral("Plik %1 nie jest tabelą %2: nie ma żadnej z jej kolumn.")
                                .arg(paradoxFile, QLatin1String(table.schema->stem)));
 
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    SqliteConnectionPtr db(raw);
-    if (rc != SQLITE_OK)
-        return Fail(error, QStringLiteral("Nie można utworzyć pliku %1: %2.")
-                               .arg(sqliteFile, QString::fromUtf8(raw ? sqlite3_errmsg(raw)
-                                                                      : sqlite3_errstr(rc))));
+    SqliteFile db;
+    QString why;
+    if (!db.open(sqliteFile, SqliteFile::Mode::Create, &why))
+        return Fail(error, QStringLiteral("Nie można utworzyć pliku %1: %2.").arg(sqliteFile, why));
 
     const QByteArray create = TableOnlySql(*table.schema);
     QByteArray insert = QByteArray("INSERT INTO ") + table.schema->stem + " VALUES(";
@@ -290,15 +282,17 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
         insert += i ? ",?" : "?";
     insert += ')';
     // A half-written file is deleted, never used, so it needs no journal.
-    if (!Exec(raw, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
-        !Exec(raw, create, error, sqliteFile) || !Exec(raw, "BEGIN", error, sqliteFile))
+    if (!Exec(db, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-32768;", error, sqliteFile) ||
+        !Exec(db, create, error, sqliteFile) || !Exec(db, "BEGIN", error, sqliteFile))
         return false;
 
-    sqlite3_stmt* rawSt = nullptr;
-    if (sqlite3_prepare_v2(raw, insert.constData(), -1, &rawSt, nullptr) != SQLITE_OK)
-        return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
-                               .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
-    SqliteStatementPtr st(rawSt);
+    SqliteStatement st = db.prepare(insert);
+    const auto writeFailed = [&] {
+        return Fail(
+            error, QStringLiteral("Nie można zapisać pliku %1: %2.").arg(sqliteFile, db.message()));
+    };
+    if (!st.isValid())
+        return writeFailed();
     const int count = px.recordCount();
     for (int r = 0; r < count; ++r) {
         if (!px.read(r, error))
@@ -313,20 +307,20 @@ bool Read(const QString& paradoxFile, const Table& table, const QString& sqliteF
                                        .arg(r + 1)
                                        .arg(QLatin1String(table.columns[i].name), objection));
             if (sources[i] < 0)
-                BindBlank(rawSt, position, table.columns[i].type);
+                BindBlank(st, position, table.columns[i].type);
             else
-                BindValue(rawSt, position, table.columns[i].type, px, sources[i]);
+                BindValue(st, position, table.columns[i].type, px, sources[i]);
         }
-        if (sqlite3_step(rawSt) != SQLITE_DONE)
-            return Fail(error, QStringLiteral("Nie można zapisać pliku %1: %2.")
-                                   .arg(sqliteFile, QString::fromUtf8(sqlite3_errmsg(raw))));
-        sqlite3_reset(rawSt);
+        st.next();
+        if (st.failed())
+            return writeFailed();
+        st.reset();
     }
-    st.reset();
+    st = SqliteStatement();
     // The installer's indexes, so an imported file serves the views as fast; its numbers' index
     // is made unique once repeated numbers are settled.
-    if (!Exec(raw, IndexesSql(*table.schema, false), error, sqliteFile) ||
-        !Exec(raw, "COMMIT", error, sqliteFile))
+    if (!Exec(db, IndexesSql(*table.schema, false), error, sqliteFile) ||
+        !Exec(db, "COMMIT", error, sqliteFile))
         return false;
     if (result)
         *result = {count, codePage == 0 ? 1250 : codePage, px.codePage()};

@@ -2,9 +2,7 @@
 
 #include "data/Regional.h"
 #include "data/uDefinicje.h"
-#include "dbengine/SqliteHandles.h"
-
-#include <QFile>
+#include "dbengine/SqliteFile.h"
 
 namespace {
 
@@ -27,19 +25,18 @@ Shown ShownAs(const QString& column)
     return column == QLatin1String("WARTOSC") ? Shown::Left : Shown::AsStored;
 }
 
-QString Cell(sqlite3_stmt* st, int i, Shown shown)
+QString Cell(const SqliteStatement& st, int i, Shown shown)
 {
     switch (shown) {
     case Shown::Date:
-        return IntToDateText(sqlite3_column_int64(st, i));
+        return IntToDateText(st.integer(i));
     case Shown::Amount:
-        return FormatAmount(sqlite3_column_double(st, i));
+        return FormatAmount(st.real(i));
     case Shown::AsStored:
     case Shown::Left:
         break;
     }
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                             sqlite3_column_bytes(st, i));
+    return st.text(i);
 }
 
 } // namespace
@@ -47,23 +44,21 @@ QString Cell(sqlite3_stmt* st, int i, Shown shown)
 TablePreview ReadTablePreview(const QString& tableFile, const QString& tableName, int rowLimit)
 {
     TablePreview preview;
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(tableFile).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const SqliteConnectionPtr db(raw);
-    const QByteArray sql = "SELECT * FROM " + tableName.section(u'.', 0, 0).toLatin1() +
-                           " ORDER BY rowid LIMIT " + QByteArray::number(rowLimit);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(raw, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+    SqliteFile db;
+    if (!db.open(tableFile, SqliteFile::Mode::ReadOnly))
         return preview;
-    const SqliteStatementPtr owned(st);
+    SqliteStatement st = db.prepare("SELECT * FROM " + tableName.section(u'.', 0, 0).toLatin1() +
+                                    " ORDER BY rowid LIMIT " + QByteArray::number(rowLimit));
+    if (!st.isValid())
+        return preview;
     std::vector<Shown> shown;
-    for (int i = 0; i < sqlite3_column_count(st); ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(st, i));
+    for (int i = 0; i < st.columnCount(); ++i) {
+        const QString name = st.columnName(i);
         shown.push_back(ShownAs(name));
         if (shown.back() != Shown::Left)
             preview.columns << name;
     }
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    while (st.next()) {
         QStringList row;
         for (int i = 0; i < int(shown.size()); ++i) {
             if (shown[size_t(i)] != Shown::Left)

@@ -9,7 +9,7 @@
 #include "data/TableSwap.h"
 #include "data/UniqueNumbers.h"
 #include "data/uDefinicje.h"
-#include "dbengine/SqliteHandles.h"
+#include "dbengine/SqliteFile.h"
 #include "import/ParadoxReader.h"
 
 #include <QCryptographicHash>
@@ -39,24 +39,19 @@ bool makeDir(InstallReport& r, const QString& path)
 }
 
 // Built beside the target and renamed into place, so a half-made table never carries its name.
-bool createTable(InstallReport& r, const QString& path, const char* sql)
+bool createTable(InstallReport& r, const QString& path, const QByteArray& sql)
 {
     if (QFileInfo::exists(path))
         return true;
     const QString temp = path + QStringLiteral(".new");
     QFile::remove(temp);
     {
-        sqlite3* raw = nullptr;
-        const int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        SqliteConnectionPtr db(raw);
-        char* err = nullptr;
-        if (rc != SQLITE_OK || sqlite3_exec(raw, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(err ? err : raw ? sqlite3_errmsg(raw) : "");
-            sqlite3_free(err);
-            db.reset();
+        SqliteFile db;
+        QString why;
+        if (!db.open(temp, SqliteFile::Mode::Create, &why) || !db.exec(sql, &why)) {
+            db.close();
             QFile::remove(temp);
-            return fail(r, QStringLiteral("Nie można utworzyć tabeli %1: %2").arg(path, msg));
+            return fail(r, QStringLiteral("Nie można utworzyć tabeli %1: %2").arg(path, why));
         }
     }
     if (!QFile::rename(temp, path)) {
@@ -178,7 +173,7 @@ InstallReport InstallProgramDir(const QString& dir, const QString& programFile)
     FinishInterruptedSwap(root.filePath(QStringLiteral("db")));
     for (const TableSchema& t : TableSchemas()) {
         const QString path = root.filePath(QStringLiteral("db/") + QLatin1String(t.file));
-        if (!createTable(r, path, CreateTableSql(t).constData()))
+        if (!createTable(r, path, CreateTableSql(t)))
             return r;
         // A table made before its numbers' index was unique gets one, unless numbers repeat:
         // that is told and the file left alone.
