@@ -28,19 +28,10 @@ namespace {
 
 // As long as the program's own connection waits for another process to release the files.
 constexpr int kBusyTimeoutMs = 3000;
-// Lets the quick check read the file through the page cache without copying every page.
-constexpr qint64 kVerifyMapSize = qint64(1) << 30;
 
 QString Stem(const QString& tableFile)
 {
     return tableFile.section(u'.', 0, 0);
-}
-
-QByteArray Quoted(const QString& identifier)
-{
-    QString q = identifier;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return (u'"' + q + u'"').toUtf8();
 }
 
 // A rollback journal or write-ahead log with content beside a table file means a writer was
@@ -97,48 +88,6 @@ bool BackupInto(sqlite3* source, const QString& schema, const QString& target, Q
                                   [progress](qint64 done) { return ProgressStep(progress, done); });
 }
 
-// The staged file is SQLite's, intact, and holds the one expected table and nothing that would
-// act on it (no other table that a statement could reach instead, no view, no trigger).
-bool VerifyTableFile(const QString& file, const QString& tableFile, QString* error,
-                     SqliteFile::Mode mode = SqliteFile::Mode::ReadWrite,
-                     Progress* progress = nullptr)
-{
-    const std::unique_ptr<SqliteFile> db = Open(file, mode, error);
-    if (!db)
-        return false;
-    if (progress)
-        db->watch([progress](qint64) { return progress->step(0); });
-    db->exec("PRAGMA mmap_size=" + QByteArray::number(kVerifyMapSize));
-    QStringList check;
-    if (!db->rows("PRAGMA quick_check", check, error))
-        return false;
-    if (check != QStringList{QStringLiteral("ok")})
-        return Fail(error, check.join(u'\n'));
-
-    const QString stem = Stem(tableFile);
-    QStringList objects;
-    if (!db->rows("SELECT type||' '||name FROM sqlite_master "
-                  "WHERE type<>'index' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
-                  objects, error))
-        return false;
-    if (objects.size() != 1 ||
-        objects.first().compare(QStringLiteral("table ") + stem, Qt::CaseInsensitive) != 0)
-        return Fail(error, QStringLiteral("Plik nie zawiera tabeli %1: %2")
-                               .arg(stem, objects.join(QStringLiteral(", "))));
-
-    SqliteStatement info = db->prepare("PRAGMA table_info(" + Quoted(stem) + ')');
-    QStringList columns;
-    while (info.next())
-        columns << info.text(1).toUpper();
-    QStringList expected = ExpectedColumns(tableFile);
-    columns.sort();
-    expected.sort();
-    if (columns != expected)
-        return Fail(error, QStringLiteral("Tabela %1 ma inne kolumny: %2")
-                               .arg(stem, columns.join(QStringLiteral(", "))));
-    return true;
-}
-
 QString FirstFinding(const QString& why)
 {
     for (const QString& line : why.split(u'\n', Qt::SkipEmptyParts)) {
@@ -169,8 +118,7 @@ bool FindDamagedTable(sqlite3* live, QString* file, QString* why)
 {
     for (const QString& name : TableNames) {
         *file = SqliteFile::fileOf(live, Stem(name));
-        if (QFileInfo(*file).isFile() &&
-            !VerifyTableFile(*file, name, why, SqliteFile::Mode::ReadOnly))
+        if (QFileInfo(*file).isFile() && !VerifyTableFile(*file, name, why, /*readOnly=*/true))
             return true;
     }
     return false;
@@ -199,12 +147,6 @@ QString ArchiveFilePath(const QString& dir, const QString& fileName)
 bool HoldsArchive(const QString& dir)
 {
     return QFileInfo::exists(ArchiveFilePath(dir, kDescriptionFileName));
-}
-
-QStringList ExpectedColumns(const QString& tableFile)
-{
-    const TableSchema* table = SchemaOf(tableFile);
-    return table ? ColumnNames(*table) : QStringList();
 }
 
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
@@ -255,8 +197,7 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
         if (ok) {
             ProgressStart(progress, QStringLiteral("Sprawdzanie kopii tabeli %1").arg(Stem(name)),
                           0);
-            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error,
-                                 SqliteFile::Mode::ReadWrite, progress);
+            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error, false, progress);
         }
     }
     if (!ok) {
@@ -311,8 +252,7 @@ bool StageArchivedTable(const QString& archivedFile, const QString& staged, QStr
     }
     // An archive of the earlier program, or one made before the numbers' index was unique, may
     // repeat a number.
-    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error,
-                         SqliteFile::Mode::ReadWrite, progress) ||
+    if (!VerifyTableFile(staged, QFileInfo(archivedFile).fileName(), error, false, progress) ||
         !SettleDuplicates(staged, QFileInfo(archivedFile).fileName(), archivedFile, renumbered,
                           error)) {
         RemoveDatabaseFile(staged);

@@ -21,9 +21,6 @@ QString ArchiveFilePath(const QString& dir, const QString& fileName);
 // Whether dir holds an archive description ("archiwum.bak").
 bool HoldsArchive(const QString& dir);
 
-// The columns a table file must hold, by its file name ("rejestr.DB"); empty for another name.
-QStringList ExpectedColumns(const QString& tableFile);
-
 enum class CreateOutcome
 {
     Created, // dir holds the new archive
