@@ -2,6 +2,7 @@
 list(APPEND UI_SOURCES
   app/uApplication.h app/uApplication.cpp
   app/uProgram.cpp
+  app/uProgramWindows.h app/uProgramWindows.cpp
   app/uWindows.h
   app/uMain.h app/uMain.cpp app/uMainUi.cpp app/uMainCommands.cpp app/uMainExport.cpp
   app/uDBGrid.h app/uDBGrid.cpp

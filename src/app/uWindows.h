@@ -1,7 +1,7 @@
 #pragma once
 
-// The program's windows and modules, each created once at start-up and reused (null until then,
-// and in tests that build only what they need).
+// The program's windows and modules, each created once at start-up by ProgramWindows and reused
+// (null until then, and in tests that build only what they need).
 class TfMain;
 class TfKontrahent;
 class TfSumy;

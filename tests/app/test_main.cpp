@@ -1,10 +1,9 @@
+#include "support/MainProgram.h"
 #include "support/ModalDriver.h"
-#include "support/TempProgramDir.h"
 
 #include "app/uDBGrid.h"
 #include "app/uElidedLabel.h"
 #include "app/uMain.h"
-#include "app/uWindows.h"
 #include "data/Clock.h"
 #include "data/PeriodFilter.h"
 #include "data/uDM.h"
@@ -13,7 +12,6 @@
 #include "dialogs/uDatePicker.h"
 #include "dialogs/uInfoForm.h"
 #include "startup/uSingleInstance.h"
-#include "windows/uLogin.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -28,16 +26,10 @@
 
 namespace {
 
-const QStringList kMultiRun{QStringLiteral("rejestr"), QStringLiteral("ENABLEMULTIRUN")};
-
-// A program directory, the data module and the main window, built in the program's order.
-struct Program
+// The program over a directory with three taxpayers and their entries, not started yet.
+struct Program : MainProgram
 {
-    TempProgramDir dir;
-    std::unique_ptr<TmyDataBase> dm;
-    std::unique_ptr<TfMain> main;
-
-    explicit Program(bool withTaxpayers = true)
+    explicit Program(bool withTaxpayers = true) : MainProgram(Start::Later)
     {
         if (withTaxpayers) {
             dir.sql(QStringLiteral("kontrahenci.DB"),
@@ -48,36 +40,6 @@ struct Program
                     QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
                                    "(1,20261201,3),(2,20261115,3),(3,20250301,3),(4,20261203,1)"));
         }
-        dm = std::make_unique<TmyDataBase>();
-        myDataBase = dm.get();
-        main = std::make_unique<TfMain>();
-        fMain = main.get();
-    }
-
-    ~Program()
-    {
-        main.reset();
-        fMain = nullptr;
-        myDataBase = nullptr;
-    }
-
-    // FormCreate, the data module's connection and FormShow with a login by "kestu".
-    bool start(const QStringList& args = kMultiRun)
-    {
-        if (!main->FormCreate(args))
-            return false;
-        dm->DMCreate();
-        TfLogin login(main.get());
-        fLogin = &login;
-        ModalDriver driver;
-        driver.onNextModal([](QWidget* w) {
-            auto* pwd = w->findChild<QLineEdit*>(QStringLiteral("pwd"));
-            QTest::keyClicks(pwd, QStringLiteral("kestu"));
-            QTest::keyClick(pwd, Qt::Key_Return);
-        });
-        const bool shown = main->FormShow();
-        fLogin = nullptr;
-        return shown && driver.allRan();
     }
 
     // The register view's period line as the last refresh wrote it.
@@ -124,14 +86,9 @@ private Q_SLOTS:
     void refusedLoginEndsWithoutShowingData()
     {
         Program p;
-        QVERIFY(p.main->FormCreate(kMultiRun));
-        p.dm->DMCreate();
-        TfLogin login(p.main.get());
-        fLogin = &login;
         ModalDriver driver;
         driver.onNextModal([](QWidget* w) { w->close(); });
-        QVERIFY(!p.main->FormShow());
-        fLogin = nullptr;
+        QVERIFY(!p.windows.start(MainProgram::multiRun()));
         QVERIFY(driver.allRan());
         QVERIFY(!p.main->isVisible());
         QCOMPARE(p.main->CBcurrentYear->count(), 1); // nothing was prepared
@@ -155,7 +112,7 @@ private Q_SLOTS:
         }
         {
             Program p;
-            QVERIFY(p.main->FormCreate(kMultiRun));
+            QVERIFY(p.main->FormCreate(MainProgram::multiRun()));
         }
     }
 

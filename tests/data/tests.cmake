@@ -1,5 +1,5 @@
-rejestr_test(test_definicje data/test_definicje.cpp)
+rejestr_core_test(test_definicje data/test_definicje.cpp)
 
-rejestr_test(test_datamodule data/test_datamodule.cpp)
-rejestr_test(test_writes data/test_writes.cpp)
-rejestr_test(test_safefile data/test_safefile.cpp)
+rejestr_core_test(test_datamodule data/test_datamodule.cpp)
+rejestr_core_test(test_writes data/test_writes.cpp)
+rejestr_core_test(test_safefile data/test_safefile.cpp)

@@ -1,1 +1,1 @@
-rejestr_test(test_dbengine dbengine/test_dbengine.cpp)
+rejestr_core_test(test_dbengine dbengine/test_dbengine.cpp)

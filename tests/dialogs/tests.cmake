@@ -1,1 +1,1 @@
-rejestr_test(test_dialogs dialogs/test_dialogs.cpp)
+rejestr_ui_test(test_dialogs dialogs/test_dialogs.cpp)

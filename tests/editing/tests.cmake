@@ -1,1 +1,1 @@
-rejestr_test(test_editing editing/test_editing.cpp)
+rejestr_ui_test(test_editing editing/test_editing.cpp)

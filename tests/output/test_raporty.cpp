@@ -1,5 +1,5 @@
+#include "support/MainProgram.h"
 #include "support/ModalDriver.h"
-#include "support/TempProgramDir.h"
 
 #include "app/uDBGrid.h"
 #include "app/uMain.h"
@@ -12,7 +12,6 @@
 #include "dialogs/uDateEdit.h"
 #include "dialogs/uDatePicker.h"
 #include "windows/ReportPreview.h"
-#include "windows/uLogin.h"
 #include "windows/uRaporty.h"
 #include "windows/uReportParams.h"
 
@@ -34,18 +33,14 @@ namespace {
 
 const QString kTaxpayer = QStringLiteral("Kancelaria Notarialna Zażółć Gęślą Jaźń");
 
-// A program directory with one remitter and its entries, the data module, the main window after
-// a login, the parameters window and the report module, all as the program makes them; the
-// register tab shows remitter 5 in the current year.
-struct Program
+// The program over a directory with one remitter and its entries, logged in by start(), which
+// shows the register of a remitter (5 by default) in the current year.
+struct Program : MainProgram
 {
-    TempProgramDir dir;
-    std::unique_ptr<TmyDataBase> dm;
-    std::unique_ptr<TfMain> main;
     TfReportParams* params = nullptr;
     TDMRaporty* reports = nullptr;
 
-    Program()
+    Program() : MainProgram(Start::Later)
     {
         dir.sql(
             QStringLiteral("kontrahenci.DB"),
@@ -63,44 +58,17 @@ struct Program
                 "(2,20261115,20261110,2345.67,1,0,'A/2/2026','Anna','Nowak','',"
                 "'os. Śląskie 3','40-002','Łódź','',5),"
                 "(3,20250301,20250301,100,2,20250302,'B3','Piotr','Wiśniewski','','','','','',5)"));
-        dm = std::make_unique<TmyDataBase>();
-        myDataBase = dm.get();
-        main = std::make_unique<TfMain>();
-        fMain = main.get();
-    }
-
-    ~Program()
-    {
-        fReportParams = nullptr;
-        DMRaporty = nullptr;
-        main.reset();
-        fMain = nullptr;
-        myDataBase = nullptr;
     }
 
     bool start(qint64 taxpayer = 5)
     {
-        if (!main->FormCreate({QStringLiteral("rejestr"), QStringLiteral("ENABLEMULTIRUN")}))
+        if (!MainProgram::start())
             return false;
-        dm->DMCreate();
-        TfLogin login(main.get());
-        fLogin = &login;
-        ModalDriver driver;
-        driver.onNextModal([](QWidget* w) {
-            auto* pwd = w->findChild<QLineEdit*>(QStringLiteral("pwd"));
-            QTest::keyClicks(pwd, QStringLiteral("kestu"));
-            QTest::keyClick(pwd, Qt::Key_Return);
-        });
-        const bool shown = main->FormShow();
-        fLogin = nullptr;
-        params = new TfReportParams(main.get());
-        fReportParams = params;
-        reports = new TDMRaporty(params, main.get(), main.get());
-        DMRaporty = reports;
-        dm->LocateKontrahent(taxpayer);
-        main->Zakladki->setCurrentWidget(main->rejestr);
+        params = fReportParams;
+        reports = DMRaporty;
+        openRegisterOf(taxpayer);
         reports->SetCriteria(main->CurrentReportCriteria());
-        return shown && driver.allRan();
+        return true;
     }
 
     QString value(const QString& name)

@@ -1,1 +1,1 @@
-rejestr_test(test_startup startup/test_startup.cpp)
+rejestr_core_test(test_startup startup/test_startup.cpp)

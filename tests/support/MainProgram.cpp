@@ -3,53 +3,33 @@
 #include "support/ModalDriver.h"
 
 #include "app/uMain.h"
-#include "app/uWindows.h"
 #include "data/uDM.h"
-#include "dialogs/uInfoForm.h"
-#include "dialogs/uQuestionForm.h"
-#include "editing/uEdycja.h"
-#include "editing/uKontrahent.h"
-#include "editing/uSumy.h"
-#include "windows/uLogin.h"
 
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
-MainProgram::MainProgram()
+MainProgram::MainProgram(Start when) : dm(&windows.dataModule()), main(&windows.main())
 {
-    dm = std::make_unique<TmyDataBase>();
-    myDataBase = dm.get();
-    main = std::make_unique<TfMain>();
-    fMain = main.get();
-    main->FormCreate({QStringLiteral("rejestr"), QStringLiteral("ENABLEMULTIRUN")});
-    dm->DMCreate();
-    fKontrahent = new TfKontrahent(main.get());
-    questionForm = new TquestionForm(main.get());
-    infoForm = new TinfoForm(main.get());
-    sums = std::make_unique<TfSumy>();
-    fSumy = sums.get();
-    fEdycja = new TfEdycja(main.get());
-    fLogin = new TfLogin(main.get());
+    if (when == Start::LoggedIn)
+        start();
+}
+
+bool MainProgram::start(const QStringList& arguments)
+{
     ModalDriver driver;
     driver.onNextModal([](QWidget* w) {
         auto* pwd = w->findChild<QLineEdit*>(QStringLiteral("pwd"));
         QTest::keyClicks(pwd, QStringLiteral("kestu"));
         QTest::keyClick(pwd, Qt::Key_Return);
     });
-    main->FormShow();
+    const bool started = windows.start(arguments);
+    return started && driver.allRan();
 }
 
-MainProgram::~MainProgram()
+QStringList MainProgram::multiRun()
 {
-    sums.reset();
-    main.reset();
-    fMain = nullptr;
-    fKontrahent = nullptr;
-    fEdycja = nullptr;
-    fSumy = nullptr;
-    fLogin = nullptr;
-    myDataBase = nullptr;
+    return {QStringLiteral("rejestr"), QStringLiteral("ENABLEMULTIRUN")};
 }
 
 void MainProgram::addTaxpayers(const QString& values)

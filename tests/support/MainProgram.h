@@ -2,25 +2,36 @@
 
 #include "support/TempProgramDir.h"
 
-#include <memory>
+#include "app/uProgramWindows.h"
+
+#include <QStringList>
 
 class TfMain;
-class TfSumy;
 class TmyDataBase;
 
-// The main window with its data module and windows over a fresh program directory, started as
-// the program starts it and logged in with the default password.
+// The program's data module and windows over a fresh program directory, started as the program
+// starts them and logged in with the default password; or, with Start::Later, not yet started,
+// so that a test can arrange the tables first.
 struct MainProgram
 {
-    TempProgramDir dir;
-    std::unique_ptr<TmyDataBase> dm;
-    std::unique_ptr<TfMain> main;
-    std::unique_ptr<TfSumy> sums;
+    enum class Start
+    {
+        LoggedIn,
+        Later
+    };
 
-    MainProgram();
-    ~MainProgram();
-    MainProgram(const MainProgram&) = delete;
-    MainProgram& operator=(const MainProgram&) = delete;
+    TempProgramDir dir;
+    ProgramWindows windows;
+    TmyDataBase* const dm;
+    TfMain* const main;
+
+    explicit MainProgram(Start when = Start::LoggedIn);
+
+    // Start-up with these arguments, the login answered with the default password. False when
+    // the program would not run on or no login window came.
+    bool start(const QStringList& arguments = multiRun());
+    // The arguments of a copy that may run beside another.
+    static QStringList multiRun();
 
     QString sql(const QString& file, const QString& statement) const
     {
