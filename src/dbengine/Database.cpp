@@ -2,6 +2,7 @@
 
 #include "dbengine/EDBEngineError.h"
 #include "dbengine/PolishText.h"
+#include "dbengine/SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -166,15 +167,7 @@ void Database::connect()
 void Database::attach(const QString& file, const QString& schema)
 {
     sqlite3* raw = m_db.get();
-    sqlite3_stmt* rawSt = nullptr;
-    if (sqlite3_prepare_v2(raw, "ATTACH DATABASE ?1 AS ?2", -1, &rawSt, nullptr) != SQLITE_OK)
-        throw error(file);
-    SqliteStatementPtr st(rawSt);
-    const QByteArray path = file.toUtf8();
-    const QByteArray name = schema.toUtf8();
-    sqlite3_bind_text(rawSt, 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(rawSt, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(rawSt) != SQLITE_DONE)
+    if (!SqliteFile::attachTo(raw, file, schema))
         throw error(file);
     m_tables << schema;
     // A rollback journal (never WAL) keeps the two files the whole data whenever no statement

@@ -170,12 +170,22 @@ bool SqliteFile::inTransaction() const
     return sqlite3_get_autocommit(m_db.get()) == 0;
 }
 
+bool SqliteFile::attachTo(sqlite3* connection, const QString& path, const QString& schema)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(connection, "ATTACH DATABASE ?1 AS ?2", -1, &raw, nullptr) != SQLITE_OK)
+        return false;
+    const SqliteStatementPtr st(raw);
+    const QByteArray file = path.toUtf8();
+    const QByteArray name = schema.toUtf8();
+    sqlite3_bind_text(raw, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(raw, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    return sqlite3_step(raw) == SQLITE_DONE;
+}
+
 bool SqliteFile::attach(const QString& path, const QString& schema, QString* error)
 {
-    SqliteStatement st = prepare("ATTACH DATABASE ?1 AS ?2", error);
-    st.bind(1, path);
-    st.bind(2, schema);
-    return (st.isValid() && !st.next() && !st.failed()) || Failed(error, message());
+    return attachTo(m_db.get(), path, schema) || Failed(error, message());
 }
 
 QString SqliteFile::fileOf(sqlite3* connection, const QString& schema)

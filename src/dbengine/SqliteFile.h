@@ -79,6 +79,8 @@ public:
     bool inTransaction() const;
     // Attaches a file under schema; the file must exist (ATTACH would make an empty one).
     bool attach(const QString& path, const QString& schema, QString* error = nullptr);
+    // The same on any connection, the program's own too.
+    static bool attachTo(sqlite3* connection, const QString& path, const QString& schema);
     // The file attached under schema on a connection; empty when none.
     static QString fileOf(sqlite3* connection, const QString& schema);
 
