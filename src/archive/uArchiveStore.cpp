@@ -26,9 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// As long as the program's own connection waits for another process to release the files.
-constexpr int kBusyTimeoutMs = 3000;
-
 QString Stem(const QString& tableFile)
 {
     return tableFile.section(u'.', 0, 0);
@@ -47,7 +44,6 @@ std::unique_ptr<SqliteFile> Open(const QString& file, SqliteFile::Mode mode, QSt
     auto db = std::make_unique<SqliteFile>();
     if (!db->open(file, mode, error))
         return nullptr;
-    db->setBusyTimeout(kBusyTimeoutMs);
     return db;
 }
 

@@ -9,17 +9,8 @@
 
 namespace {
 
-// As long as the program's own connection waits for another process to release the files.
-constexpr int kBusyTimeoutMs = 3000;
 // Lets the quick check read the file through the page cache without copying every page.
 constexpr qint64 kVerifyMapSize = qint64(1) << 30;
-
-QByteArray Quoted(const QString& identifier)
-{
-    QString q = identifier;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return (u'"' + q + u'"').toUtf8();
-}
 
 } // namespace
 
@@ -46,7 +37,6 @@ bool VerifyTableFile(const QString& file, const QString& tableFile, QString* err
     SqliteFile db;
     if (!db.open(file, readOnly ? SqliteFile::Mode::ReadOnly : SqliteFile::Mode::ReadWrite, error))
         return false;
-    db.setBusyTimeout(kBusyTimeoutMs);
     if (progress)
         db.watch([progress](qint64) { return progress->step(0); });
     db.exec("PRAGMA mmap_size=" + QByteArray::number(kVerifyMapSize));
@@ -67,7 +57,7 @@ bool VerifyTableFile(const QString& file, const QString& tableFile, QString* err
         return Fail(error, QStringLiteral("Plik nie zawiera tabeli %1: %2")
                                .arg(stem, objects.join(QStringLiteral(", "))));
 
-    SqliteStatement info = db.prepare("PRAGMA table_info(" + Quoted(stem) + ')');
+    SqliteStatement info = db.prepare("PRAGMA table_info(" + QuotedIdentifier(stem).toUtf8() + ')');
     QStringList columns;
     while (info.next())
         columns << info.text(1).toUpper();

@@ -24,9 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// As long as the program's own connection waits for another copy to finish a write.
-constexpr int kBusyTimeoutMs = 3000;
-
 std::function<void()>& stepHook()
 {
     static std::function<void()> hook;
@@ -194,7 +191,6 @@ bool Hold(const QString& live, std::vector<std::unique_ptr<SqliteFile>>& held, Q
     QString why;
     if (!db->open(live, SqliteFile::Mode::ReadWrite, &why))
         return Fail(error, why);
-    db->setBusyTimeout(kBusyTimeoutMs);
     if (db->exec("BEGIN EXCLUSIVE")) {
         held.push_back(std::move(db));
         return RemoveFile(journal, error);

@@ -43,7 +43,6 @@ bool EnsureUniqueNumbers(const QString& tableFile, QString* error)
     };
     if (!db.open(tableFile, SqliteFile::Mode::ReadWrite, &why))
         return failed();
-    db.setBusyTimeout(3000);
     if (IsUnique(db, *n))
         return true;
     qint64 times = 0;

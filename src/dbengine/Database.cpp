@@ -12,17 +12,6 @@
 
 namespace {
 
-// How long a statement waits for another process to release the files before failing with
-// the engine's "database is locked" message.
-constexpr int kBusyTimeoutMs = 3000;
-
-QString quoteIdentifier(const QString& name)
-{
-    QString q = name;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
 // The main database holds nothing, so one that is not a database is made anew rather than
 // stopping the program; where no file can be made, memory serves (no super-journal then).
 SqliteConnectionPtr openMain(const QString& file, int flags)
@@ -96,7 +85,7 @@ QString Database::damagedTable() const
     for (const QString& stem : m_tables) {
         sqlite3_stmt* raw = nullptr;
         const QByteArray sql =
-            QStringLiteral("PRAGMA %1.quick_check(1)").arg(quoteIdentifier(stem)).toUtf8();
+            QStringLiteral("PRAGMA %1.quick_check(1)").arg(QuotedIdentifier(stem)).toUtf8();
         sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr);
         SqliteStatementPtr st(raw);
         const bool healthy =
@@ -112,7 +101,7 @@ QStringList Database::textColumns(const QString& table) const
 {
     QStringList columns;
     sqlite3_stmt* raw = nullptr;
-    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + quoteIdentifier(table)).toUtf8();
+    const QByteArray sql = (QStringLiteral("SELECT * FROM ") + QuotedIdentifier(table)).toUtf8();
     if (!m_db || sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr) != SQLITE_OK)
         return columns;
     SqliteStatementPtr st(raw);
@@ -174,7 +163,7 @@ void Database::attach(const QString& file, const QString& schema)
     // runs, so copying them is a complete backup. Reading the schema here also fails early, and
     // by name, on a file that is not a database.
     const QByteArray pragma =
-        QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(quoteIdentifier(schema)).toUtf8();
+        QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(QuotedIdentifier(schema)).toUtf8();
     if (sqlite3_exec(raw, pragma.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw error(file);
 }

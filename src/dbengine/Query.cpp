@@ -115,8 +115,7 @@ SqliteStatementPtr Query::prepare(const QString& sqlText, const Key* key, int li
     const QByteArray text = NormalizeSql(sqlText).toUtf8();
     SqliteStatementPtr st;
     for (Spare& spare : m_spares) {
-        if (spare.statement && spare.generation == m_database->generation() &&
-            spare.text == text) {
+        if (spare.statement && spare.generation == m_database->generation() && spare.text == text) {
             st = std::move(spare.statement);
             sqlite3_clear_bindings(st.get());
             break;
@@ -235,9 +234,8 @@ void Query::parseView()
     if (order < 2 || tokens[0].word != QLatin1String("SELECT"))
         return;
     const qsizetype star = text.indexOf(u'*', tokens[0].at);
-    if (star < 0 || tokens[1].at < star || !text.mid(tokens[0].at + 6, star - tokens[0].at - 6)
-                                                  .trimmed()
-                                                  .isEmpty())
+    if (star < 0 || tokens[1].at < star ||
+        !text.mid(tokens[0].at + 6, star - tokens[0].at - 6).trimmed().isEmpty())
         return;
     for (qsizetype i = 1; i < order; ++i) {
         if (tokens[i].word == QLatin1String("WHERE"))
@@ -299,10 +297,10 @@ QString Query::keyCondition(Way way, const Key& key, bool inclusive, bool nullPa
     }
     if (nullPart)
         return e + QStringLiteral(" IS NULL");
-    return up ? e + QStringLiteral(" >= :w_key AND (") + e + QStringLiteral(" > :w_key OR ") +
-                    tie + u')'
-              : e + QStringLiteral(" <= :w_key AND (") + e + QStringLiteral(" < :w_key OR ") +
-                    tie + u')';
+    return up ? e + QStringLiteral(" >= :w_key AND (") + e + QStringLiteral(" > :w_key OR ") + tie +
+                    u')'
+              : e + QStringLiteral(" <= :w_key AND (") + e + QStringLiteral(" < :w_key OR ") + tie +
+                    u')';
 }
 
 void Query::readRows(Way way, const Key* from, bool inclusive, int rows, RowCache& into)
@@ -315,8 +313,8 @@ void Query::readRows(Way way, const Key* from, bool inclusive, int rows, RowCach
     }
     const bool up = m_ascending == (way == Way::Forward);
     const QString tail = orderBy(way) + QStringLiteral(" LIMIT :w_limit");
-    readAll(prepare(m_select + m_from + m_join + u'(' +
-                        keyCondition(way, *from, inclusive, false) + u')' + tail,
+    readAll(prepare(m_select + m_from + m_join + u'(' + keyCondition(way, *from, inclusive, false) +
+                        u')' + tail,
                     from, rows),
             into);
     // The second part: the NULLs below the lowest value, or the values above the NULLs.
@@ -374,11 +372,10 @@ void Query::open()
     parseView();
     Q_EMIT resultAboutToReset();
     try {
-        SqliteStatementPtr st =
-            m_keyset ? prepare(m_select + m_from + orderBy(Way::Forward) +
-                                   QStringLiteral(" LIMIT :w_limit"),
-                               nullptr, m_firstScreen)
-                     : prepare(text());
+        SqliteStatementPtr st = m_keyset ? prepare(m_select + m_from + orderBy(Way::Forward) +
+                                                       QStringLiteral(" LIMIT :w_limit"),
+                                                   nullptr, m_firstScreen)
+                                         : prepare(text());
         startResult(st.get(), m_hidden);
         if (!m_keyset)
             m_window.reserveRows(kFirstChunk);
@@ -632,10 +629,9 @@ int Query::locate(const QString& condition)
         throw EDBEngineError(QStringLiteral("Zbiór danych nie ma porządku okien"));
     // The row's place in the order, then how many rows come before it.
     RowCache found;
-    SqliteStatementPtr st =
-        prepare(QStringLiteral("SELECT ") + m_sortExpression + QStringLiteral(", ") +
-                m_tieColumn + m_from + m_join + u'(' + condition + u')' + orderBy(Way::Forward) +
-                QStringLiteral(" LIMIT 1"));
+    SqliteStatementPtr st = prepare(
+        QStringLiteral("SELECT ") + m_sortExpression + QStringLiteral(", ") + m_tieColumn + m_from +
+        m_join + u'(' + condition + u')' + orderBy(Way::Forward) + QStringLiteral(" LIMIT 1"));
     found.reset(sqlite3_column_count(st.get()));
     readAll(std::move(st), found);
     if (found.rows() == 0)

@@ -100,16 +100,13 @@ bool SqliteFile::open(const QString& path, Mode mode, QString* error)
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
     m_db.reset(raw);
-    if (rc == SQLITE_OK)
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(raw, kBusyTimeoutMs);
         return true;
+    }
     const QString why = QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     m_db.reset();
     return Failed(error, why);
-}
-
-void SqliteFile::setBusyTimeout(int milliseconds)
-{
-    sqlite3_busy_timeout(m_db.get(), milliseconds);
 }
 
 QString SqliteFile::message() const
@@ -239,13 +236,6 @@ bool ExecOn(sqlite3* db, const QByteArray& sql, QString* error)
     return rc == SQLITE_DONE || Failed(error, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
-QByteArray Quoted(const QString& identifier)
-{
-    QString q = identifier;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return (u'"' + q + u'"').toUtf8();
-}
-
 } // namespace
 
 SqliteReadSnapshot::SqliteReadSnapshot(sqlite3* connection)
@@ -268,8 +258,17 @@ bool SqliteReadSnapshot::begin(const QStringList& schemas, QString* error)
     }
     // A read of each file takes its read lock now, not at the first copy.
     for (const QString& schema : schemas) {
-        if (!ExecOn(m_db, "SELECT count(*) FROM " + Quoted(schema) + ".sqlite_master", error))
+        if (!ExecOn(m_db,
+                    "SELECT count(*) FROM " + QuotedIdentifier(schema).toUtf8() + ".sqlite_master",
+                    error))
             return false;
     }
     return true;
+}
+
+QString QuotedIdentifier(const QString& name)
+{
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
 }

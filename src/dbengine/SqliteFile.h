@@ -10,6 +10,9 @@
 
 class SqliteFile;
 
+// A name as SQL writes an identifier: "name", inner quotes doubled.
+QString QuotedIdentifier(const QString& name);
+
 // A prepared statement of a SqliteFile: values bound by position (from 1), rows read by
 // column (from 0).
 class SqliteStatement
@@ -35,6 +38,9 @@ public:
 
 private:
     friend class SqliteFile;
+
+    // A name as SQL writes an identifier: "name", inner quotes doubled.
+    QString QuotedIdentifier(const QString& name);
     SqliteStatementPtr m_st;
     bool m_failed = false;
 };
@@ -57,12 +63,11 @@ public:
     SqliteFile(const SqliteFile&) = delete;
     SqliteFile& operator=(const SqliteFile&) = delete;
 
-    // The engine's message on failure. ":memory:" opens an empty database of its own.
+    // The engine's message on failure. ":memory:" opens an empty database of its own. Its
+    // statements wait for another process as the program's connection does (kBusyTimeoutMs).
     bool open(const QString& path, Mode mode, QString* error = nullptr);
     bool isOpen() const { return bool(m_db); }
     void close() { m_db.reset(); }
-    // How long a statement waits for another process to release the file.
-    void setBusyTimeout(int milliseconds);
     // The engine's last message and result code, and whether that said the file is damaged or
     // no database at all.
     QString message() const;

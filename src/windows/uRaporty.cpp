@@ -137,14 +137,15 @@ void TDMRaporty::frUserDataset2CheckEOF(bool& Eof)
     Eof = m_criteria.view->eof();
 }
 
-QString TDMRaporty::registerText(const QString& field) const
+int TDMRaporty::registerField(const QString& name) const
 {
-    const Query* view = m_criteria.view;
-    // Asked for once per cell of every row: the field is looked up once per report.
-    auto found = m_fields.constFind(field);
+    // Asked for once per cell of every row: each name is looked up once per report, -1 for a
+    // name that is no register variable.
+    auto found = m_fields.constFind(name);
     if (found == m_fields.cend())
-        found = m_fields.insert(field, view->field(field));
-    return view->cursor() >= 0 ? view->textAt(view->cursor(), *found) : QString();
+        found = m_fields.insert(name, registerFields().contains(name) ? m_criteria.view->field(name)
+                                                                      : -1);
+    return *found;
 }
 
 QString TDMRaporty::taxpayerText(const QString& field)
@@ -158,8 +159,9 @@ QString TDMRaporty::taxpayerText(const QString& field)
 
 void TDMRaporty::frReport2GetValue(const QString& ParName, QString& ParValue)
 {
-    if (registerFields().contains(ParName)) {
-        ParValue = registerText(ParName);
+    if (const int field = registerField(ParName); field >= 0) {
+        const Query* view = m_criteria.view;
+        ParValue = view->cursor() >= 0 ? view->textAt(view->cursor(), field) : QString();
         if (ParName == QLatin1String("WARTOSC"))
             addPrinted(valueSum, ParValue);
         else if (ParName == QLatin1String("NALEZNOSC"))

@@ -57,11 +57,11 @@ public:
     void frReport2GetValue(const QString& ParName, QString& ParValue);
 
 private:
-    QString registerText(const QString& field) const;
+    int registerField(const QString& name) const;
     static QString taxpayerText(const QString& field);
 
     QPointer<TfReportParams> m_params;
     QPointer<QWidget> m_window;
     ReportCriteria m_criteria;
-    mutable QHash<QString, int> m_fields; // the view's field of each register variable
+    mutable QHash<QString, int> m_fields; // the view's field of each name asked for, or -1
 };

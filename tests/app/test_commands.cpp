@@ -248,6 +248,33 @@ private Q_SLOTS:
                  QStringLiteral("FV 1 poprawiona|500.0|moja uwaga"));
     }
 
+    // Another copy deletes the taxpayer while an entry for it is being typed here: nothing is
+    // stored under a number no taxpayer holds, the user is told, and the list shows what is left.
+    void entryForATaxpayerDeletedMeanwhile()
+    {
+        Program p;
+        p.addTaxpayers(QStringLiteral("(1,'A',''),(2,'B','')"));
+        p.openRegisterOf(1);
+        ModalDriver driver;
+        driver.onNextModal([&p](QWidget* w) {
+            p.sql(QStringLiteral("kontrahenci.DB"),
+                  QStringLiteral("DELETE FROM kontrahenci WHERE ID=1"));
+            retype(w, "fNRDOK", QStringLiteral("FV 9"));
+            pressEnterIn(w, "fNRDOK");
+        });
+        QString message;
+        answerInfo(driver, &message);
+        p.main->SBDodajClick();
+        QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+        QVERIFY2(message.startsWith(QStringLiteral("Podatnika o numerze 1 już nie ma")),
+                 qPrintable(message));
+        QCOMPARE(
+            p.sql(QStringLiteral("rejestr.DB"), QStringLiteral("SELECT count(*) FROM rejestr")),
+            QStringLiteral("0"));
+        QCOMPARE(p.main->Zakladki->currentWidget(), p.main->kontrahenci);
+        QCOMPARE(p.dm->DBFKontrahenci.asInteger(QStringLiteral("ID")), 2);
+    }
+
     void copyThenCancelThenAdd()
     {
         Program p;
