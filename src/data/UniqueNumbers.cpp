@@ -16,12 +16,13 @@ bool IsUnique(SqliteFile& db, const TableSchema& n)
     return st.next();
 }
 
-// The first repeated number, e.g. "3/17" for taxpayer 3's entry 17, with how often it appears.
+// The first repeated number, e.g. "17 podatnika 3" for taxpayer 3's entry 17, with how often it
+// appears.
 QString FirstRepeated(SqliteFile& db, const TableSchema& n, qint64* times)
 {
     SqliteStatement st = db.prepare(
         QByteArray("SELECT ") +
-        (QByteArray(n.numbers).contains(',') ? "IDKONTRAHENTA || '/' || ID" : "ID") +
+        (QByteArray(n.numbers).contains(',') ? "ID || ' podatnika ' || IDKONTRAHENTA" : "ID") +
         ", count(*) FROM " + n.stem + " GROUP BY " + n.numbers + " HAVING count(*) > 1 LIMIT 1");
     if (!st.next())
         return {};

@@ -142,7 +142,7 @@ private Q_SLOTS:
                                              << "numer 1 powtarza się 2 razy";
         QTest::newRow("a repeated entry") << "rejestr"
                                           << "(IDKONTRAHENTA,ID) VALUES (1,7),(1,7),(1,7),(2,7)"
-                                          << "numer 1/7 powtarza się 3 razy";
+                                          << "numer 7 podatnika 1 powtarza się 3 razy";
     }
 
     // A table made before its numbers' index was unique: the installer makes it unique, or,
