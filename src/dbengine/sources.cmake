@@ -9,4 +9,5 @@ list(APPEND CORE_SOURCES
   dbengine/Session.h dbengine/Session.cpp
   dbengine/Database.h dbengine/Database.cpp
   dbengine/Query.h dbengine/Query.cpp
+  dbengine/PgConnection.h dbengine/PgConnection.cpp
 )
