@@ -1,1 +1,2 @@
 rejestr_core_test(test_dbengine dbengine/test_dbengine.cpp)
+rejestr_core_test(test_pgconnection dbengine/test_pgconnection.cpp)
