@@ -18,6 +18,7 @@
 #include "windows/uLogin.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +33,8 @@ namespace {
 
 const QColor kActive(255, 255, 255);
 const QColor kInactive(187, 187, 187);
+// How often the server is asked whether other clerks saved: the views follow within a second.
+constexpr int kOthersChangesMs = 400;
 
 void paintField(QWidget* w, const QColor& colour)
 {
@@ -125,7 +128,23 @@ bool TfMain::FormShow()
         myDataBase->RefreshKontrahenci();
     showSortOrders();
     kontrahenciGrid->setFocus();
+    if (myDataBase && myDataBase->DatabaseMain.store() == Database::Store::Server) {
+        m_othersChanges = new QTimer(this);
+        m_othersChanges->setInterval(kOthersChangesMs);
+        connect(m_othersChanges, &QTimer::timeout, this, &TfMain::takeOthersChanges);
+        m_othersChanges->start();
+    }
     return true;
+}
+
+void TfMain::takeOthersChanges()
+{
+    // Not under an open window: what it shows and saves rests on the rows as they are. The
+    // server keeps the news until the window closes.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || !myDataBase)
+        return;
+    if (myDataBase->OthersChanged())
+        myDataBase->RefreshKeepingRows();
 }
 
 void TfMain::FormDestroy()

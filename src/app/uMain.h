@@ -26,6 +26,8 @@ class TSearchField;
 // The main window: the taxpayer list and, on the second tab, the register of the taxpayer that
 // was current when the tab was entered, with its period filters and sorting; the command buttons
 // and menus. It tells the data module what to put into its views and when to re-run them.
+class QTimer;
+
 class TfMain : public QMainWindow
 {
     Q_OBJECT
@@ -149,6 +151,10 @@ private:
     void EditKontrahent();
     void AddRejestr();
     void EditRejestr();
+
+    // On a server: what other clerks saved shows without anyone asking.
+    void takeOthersChanges();
+    QTimer* m_othersChanges = nullptr;
 
     SingleInstance m_instance{QStringLiteral("ApplicationShuRejestrTARV")};
     RunDirectory m_run;

@@ -16,6 +16,7 @@
 #include "windows/uLogin.h"
 #include "windows/uRaporty.h"
 #include "windows/uReportParams.h"
+#include "windows/uServerPassword.h"
 
 TfMain* fMain = nullptr;
 TfKontrahent* fKontrahent = nullptr;
@@ -59,6 +60,7 @@ bool ProgramWindows::start(const QStringList& arguments)
     if (!m_main->FormCreate(arguments))
         return false;
     // The data module connects after the main window's start-up, as the windows' order requires.
+    m_dataModule->DatabaseMain.passwordPrompt = AskServerPassword;
     try {
         m_dataModule->DMCreate();
     } catch (const EDBEngineError& e) {

@@ -1,6 +1,7 @@
 #include "archive/uArchiveStore.h"
 
 #include "data/FileUtil.h"
+#include "data/ServerTables.h"
 #include "data/TableSchema.h"
 #include "data/TableSwap.h"
 #include "import/Duplicates.h"
@@ -11,6 +12,7 @@
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/SqliteFile.h"
 
 #include <QDir>
@@ -145,19 +147,83 @@ bool HoldsArchive(const QString& dir)
     return QFileInfo::exists(ArchiveFilePath(dir, kDescriptionFileName));
 }
 
+namespace {
+
+// Checks the staged copies as a restore would check them, then puts them and the description in
+// place of the archive. Answers false (staged copies gone) when a copy fails its check.
+bool PlaceCheckedCopies(const QString& dir, const ArchiveDescription& description, QString* error,
+                        Progress* progress, bool* placed)
+{
+    *placed = false;
+    for (const QString& name : TableNames) {
+        ProgressStart(progress, QStringLiteral("Sprawdzanie kopii tabeli %1").arg(Stem(name)), 0);
+        if (!VerifyTableFile(StagedArchiveFile(dir, name), name, error, false, progress)) {
+            RemoveStagedArchive(dir);
+            return false;
+        }
+    }
+    if (!WriteStagedDescription(StagedArchiveFile(dir, kDescriptionFileName), description, error)) {
+        RemoveStagedArchive(dir);
+        return true;
+    }
+    *placed = PlaceStagedArchive(dir, error);
+    return true;
+}
+
+// The folder can take an archive: made, not the data directory, any cut replacement finished.
+bool PrepareArchiveFolder(const QString& dir, QString* error)
+{
+    if (IsDataDirectory(dir))
+        return Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
+    if (!QDir().mkpath(dir))
+        return Fail(error, QStringLiteral("Nie można utworzyć katalogu %1").arg(dir));
+    return FinishInterruptedArchive(dir, error);
+}
+
+} // namespace
+
+CreateOutcome CreateArchiveFromServer(PgConnection& server, const QString& dir,
+                                      const ArchiveDescription& description, QString* error,
+                                      Progress* progress)
+{
+    if (!PrepareArchiveFolder(dir, error))
+        return CreateOutcome::Failed;
+    QHash<QString, QString> files;
+    for (const QString& name : TableNames)
+        files.insert(Stem(name), StagedArchiveFile(dir, name));
+    ProgressStart(progress, QStringLiteral("Kopiowanie tabel z serwera"), 0);
+    ArchiveStep(QStringLiteral("write ") + dir);
+    const bool copied = SnapshotServerTables(
+        server, files, [progress](qint64 rows) { return !progress || progress->step(rows); },
+        error);
+    bool placed = false;
+    if (!copied)
+        RemoveStagedArchive(dir);
+    else
+        PlaceCheckedCopies(dir, description, error, progress, &placed);
+    if (!placed && progress && progress->cancelled())
+        Fail(error, QString());
+    return placed ? CreateOutcome::Created : CreateOutcome::Failed;
+}
+
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
                             const ArchiveDescription& description, QString* error,
                             Progress* progress)
 {
-    if (IsDataDirectory(dir)) {
-        Fail(error, QStringLiteral("Katalog danych nie może być miejscem archiwum"));
-        return CreateOutcome::Failed;
+    if (!live) {
+        // Configured for a server: its tables, through a connection of this archive's own.
+        if (const QString server = ServerConnInfo(); !server.isEmpty()) {
+            PgConnection connection;
+            try {
+                connection.open(server);
+            } catch (const EDBEngineError& e) {
+                Fail(error, e.message());
+                return CreateOutcome::Failed;
+            }
+            return CreateArchiveFromServer(connection, dir, description, error, progress);
+        }
     }
-    if (!QDir().mkpath(dir)) {
-        Fail(error, QStringLiteral("Nie można utworzyć katalogu %1").arg(dir));
-        return CreateOutcome::Failed;
-    }
-    if (!FinishInterruptedArchive(dir, error))
+    if (!PrepareArchiveFolder(dir, error))
         return CreateOutcome::Failed;
     const QStringList before = ArchiveSetFilesIn(dir);
 
@@ -189,13 +255,9 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
         }
     }
     // Checked as a restore would check them, before they replace anything.
-    for (const QString& name : TableNames) {
-        if (ok) {
-            ProgressStart(progress, QStringLiteral("Sprawdzanie kopii tabeli %1").arg(Stem(name)),
-                          0);
-            ok = VerifyTableFile(StagedArchiveFile(dir, name), name, error, false, progress);
-        }
-    }
+    bool placed = false;
+    if (ok)
+        ok = PlaceCheckedCopies(dir, description, error, progress, &placed);
     if (!ok) {
         RemoveStagedArchive(dir);
         if (progress && progress->cancelled()) {
@@ -209,11 +271,7 @@ CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
         Fail(error, DamagedMessage(file, why, before));
         return CreateOutcome::Damaged;
     }
-    if (!WriteStagedDescription(StagedArchiveFile(dir, kDescriptionFileName), description, error)) {
-        RemoveStagedArchive(dir);
-        return CreateOutcome::Failed;
-    }
-    return PlaceStagedArchive(dir, error) ? CreateOutcome::Created : CreateOutcome::Failed;
+    return placed ? CreateOutcome::Created : CreateOutcome::Failed;
 }
 
 bool StageArchivedTable(const QString& archivedFile, const QString& staged, QString* error,

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 struct sqlite3;
+class PgConnection;
 class TmyDataBase;
 
 // Archive copies of the two table files: where they lie, how they are made and how the data is
@@ -39,6 +40,12 @@ enum class CreateOutcome
 CreateOutcome CreateArchive(sqlite3* live, const QString& dir,
                             const ArchiveDescription& description, QString* error = nullptr,
                             Progress* progress = nullptr);
+
+// The same of the tables on a PostgreSQL server, both read as of one moment. CreateArchive with
+// no connection reads the server the settings name, when they name one.
+CreateOutcome CreateArchiveFromServer(PgConnection& server, const QString& dir,
+                                      const ArchiveDescription& description,
+                                      QString* error = nullptr, Progress* progress = nullptr);
 
 // Produces at staged a verified SQLite table file from the archived one: a copy that opens,
 // passes SQLite's quick check and holds exactly the one expected table with its columns.

@@ -1,9 +1,11 @@
 #include "data/TableSwap.h"
 
 #include "data/FileUtil.h"
+#include "data/ServerTables.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/SqliteFile.h"
 
 #include <QCoreApplication>
@@ -285,8 +287,55 @@ void SetSwapStepHook(std::function<void()> hook)
     stepHook() = std::move(hook);
 }
 
+namespace {
+
+// On a server the staged tables' rows replace the server's in one transaction; the files stay
+// where they are (and the staged ones go). Through the data module's connection, or one of its
+// own when the data module is not connected.
+bool ReplaceOnServer(TmyDataBase* dataModule, const std::vector<StagedTable>& tables,
+                     QString* error)
+{
+    const bool connected = dataModule && dataModule->DatabaseMain.isConnected();
+    QHash<QString, QString> files;
+    for (const StagedTable& t : tables)
+        files.insert(QFileInfo(t.live).completeBaseName(), t.staged);
+    QString why;
+    bool ok = false;
+    try {
+        if (connected) {
+            CloseStatements(*dataModule);
+            ok = ReplaceServerTables(dataModule->DatabaseMain.serverConnection(), files, {}, &why);
+        } else {
+            PgConnection own;
+            own.open(ServerConnInfo());
+            ok = ReplaceServerTables(own, files, {}, &why);
+        }
+    } catch (const EDBEngineError& e) {
+        why = DBErrorText(e);
+    }
+    for (const StagedTable& t : tables)
+        QFile::remove(t.staged);
+    try {
+        if (connected)
+            dataModule->RefreshKontrahenci();
+        else if (ok && dataModule)
+            dataModule->OpenTables();
+    } catch (const EDBEngineError& e) {
+        // The rows are replaced either way; the views say what stops them.
+        ShowDBError(e, 0);
+    }
+    return ok || Fail(error, why);
+}
+
+} // namespace
+
 bool SwapInTables(TmyDataBase* dataModule, const std::vector<StagedTable>& tables, QString* error)
 {
+    const bool onServer = dataModule && dataModule->DatabaseMain.isConnected()
+                              ? dataModule->DatabaseMain.store() == Database::Store::Server
+                              : !ServerConnInfo().isEmpty();
+    if (onServer)
+        return ReplaceOnServer(dataModule, tables, error);
     Database* db = dataModule ? &dataModule->DatabaseMain : nullptr;
     const bool connected = db && db->isConnected();
     std::vector<Progress> steps(tables.size());

@@ -15,6 +15,8 @@ list(APPEND CORE_SOURCES
   data/TableFiles.h data/TableFiles.cpp
   data/TableSchema.h data/TableSchema.cpp
   data/TableSwap.h data/TableSwap.cpp
+  data/ServerSchema.h data/ServerSchema.cpp
+  data/ServerTables.h data/ServerTables.cpp
   data/uDefinicje.h data/uDefinicje.cpp
   data/uRecords.h
   data/uDM.h data/uDM.cpp data/uDMWrite.cpp

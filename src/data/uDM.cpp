@@ -3,9 +3,11 @@
 #include "data/Amounts.h"
 #include "data/PeriodFilter.h"
 #include "data/Regional.h"
+#include "data/ServerSchema.h"
 #include "data/TableSwap.h"
 #include "data/uDefinicje.h"
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/PolishText.h"
 #include "dbengine/Session.h"
 
@@ -137,10 +139,15 @@ void TmyDataBase::DMCreate()
 {
     DatabaseMain.disconnect();
     DatabaseMain.params.clear();
-    DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
     // Only these two: an old Paradox table copied into db/ must not stop the program.
     SetTableNames();
     DatabaseMain.tableFiles = {TableNames.cbegin(), TableNames.cend()};
+    if (const QString server = ServerConnInfo(); !server.isEmpty()) {
+        DatabaseMain.params << QStringLiteral("SERVER=") + server;
+        OpenTables();
+        return;
+    }
+    DatabaseMain.params << QStringLiteral("PATH=") + ProgramPath(QStringLiteral("db/"));
     // Beside the program's files, out of db/: renumbering a taxpayer writes both tables.
     DatabaseMain.mainFile = ProgramPath(QStringLiteral(".sesja"));
     // A restore or import cut short (a power cut) is undone before the tables are opened.
@@ -152,6 +159,8 @@ void TmyDataBase::DMCreate()
 void TmyDataBase::OpenTables()
 {
     DatabaseMain.connect();
+    if (DatabaseMain.store() == Database::Store::Server)
+        DatabaseMain.serverConnection().listen(QLatin1String(kChangesChannel));
     m_textColumns.clear();
     for (const QString& table : {QStringLiteral("rejestr"), QStringLiteral("kontrahenci")}) {
         for (const QString& column : DatabaseMain.textColumns(table))
@@ -322,6 +331,29 @@ void TmyDataBase::LocateRejestr(qint64 entryId, qint64 taxpayerId)
         ShowDBError(QString::fromUtf8(e.what()), kLocateRejestr);
     }
     q.enableControls();
+}
+
+bool TmyDataBase::OthersChanged()
+{
+    if (DatabaseMain.store() != Database::Store::Server)
+        return false;
+    return !DatabaseMain.serverConnection().takeNotifications().isEmpty();
+}
+
+void TmyDataBase::RefreshKeepingRows()
+{
+    const bool hadTaxpayer = !DBFKontrahenci.isEmpty();
+    const qint64 taxpayer = hadTaxpayer ? DBFKontrahenci.asInteger(QStringLiteral("ID")) : 0;
+    const bool hadEntry = !DBFRejestr.isEmpty();
+    const qint64 entry = hadEntry ? DBFRejestr.asInteger(QStringLiteral("ID")) : 0;
+    const qint64 entryTaxpayer =
+        hadEntry ? DBFRejestr.asInteger(QStringLiteral("IDKONTRAHENTA")) : 0;
+    RefreshKontrahenci();
+    if (hadTaxpayer)
+        LocateKontrahent(taxpayer);
+    RefreshRejestr();
+    if (hadEntry)
+        LocateRejestr(entry, entryTaxpayer);
 }
 
 void TmyDataBase::LocateKontrahent(qint64 taxpayerId)

@@ -98,6 +98,11 @@ public:
     // Moves the view's cursor to the row; with no such row it ends on the last row.
     void LocateRejestr(qint64 entryId, qint64 taxpayerId);
     void LocateKontrahent(qint64 taxpayerId);
+    // Whether another copy of the program saved something since the last question (on a
+    // server, which tells; the files' views catch up at their next refresh). Never raises.
+    bool OthersChanged();
+    // Both views read anew, each cursor back on its record where that record still is.
+    void RefreshKeepingRows();
 
     // Highest number in use (0 when none); -1 after a reported failure.
     qint64 MaxRejestrID(qint64 taxpayerId);

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/IniFile.h"
 #include "data/Regional.h"
+#include "dbengine/PgConnection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,6 +107,13 @@ void ReadSettings()
     storedPassword = ini.load() ? ini.value(kSettingsSection, kSettingsKey) : QByteArray();
 }
 
+QString ServerConnInfo()
+{
+    IniFile ini(ProgramPath(kSettingsFile));
+    return ini.load() ? QString::fromUtf8(ini.value(kServerSection, kServerKey)).trimmed()
+                      : QString();
+}
+
 void LogError(const QString& text)
 {
     try {
@@ -144,6 +152,11 @@ QString DBErrorText(const EDBEngineError& error)
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return kLockedText;
+    // The server's connection troubles come in Polish already, with what the server said.
+    case PgCode::ConnectionLost:
+    case PgCode::CannotConnect:
+    case PgCode::PasswordRefused:
+        return message;
     case SQLITE_FULL:
         reason = QStringLiteral("Brak miejsca na dysku. Zwolnij miejsce i spróbuj ponownie.");
         break;

@@ -36,6 +36,11 @@ inline const QByteArray kSettingsSection = QByteArrayLiteral("REGISTER");
 inline const QByteArray kSettingsKey = QByteArrayLiteral("key");
 inline const QString kSettingsFile = QStringLiteral("rejestr.ini");
 void ReadSettings();
+// A PostgreSQL server holding the register instead of db/: a libpq connection string, e.g.
+// "host=serwer dbname=rejestr user=jan sslmode=require". Empty: the table files.
+inline const QByteArray kServerSection = QByteArrayLiteral("SERVER");
+inline const QByteArray kServerKey = QByteArrayLiteral("conninfo");
+QString ServerConnInfo();
 
 // Appends "yyyy.MM.dd hh:mm:ss  " + text to debug/error.txt; silent on every failure and a no-op
 // while debug/ is missing.

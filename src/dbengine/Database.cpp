@@ -1,7 +1,10 @@
 #include "dbengine/Database.h"
 
 #include "dbengine/EDBEngineError.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/PolishText.h"
+#include "dbengine/RowCache.h"
+#include "dbengine/SqlNormalizer.h"
 #include "dbengine/SqliteFile.h"
 
 #include <QDir>
@@ -38,25 +41,107 @@ SqliteConnectionPtr openMain(const QString& file, int flags)
     return db;
 }
 
+// A statement of the program's connection to the table files.
+class FileStatement final : public Statement
+{
+public:
+    FileStatement(const Database& database, SqliteStatementPtr st)
+        : m_database(database), m_st(std::move(st))
+    {
+    }
+
+    int parameterCount() const override { return sqlite3_bind_parameter_count(m_st.get()); }
+    QString parameterName(int position) const override
+    {
+        const char* name = sqlite3_bind_parameter_name(m_st.get(), position);
+        return name ? QString::fromUtf8(name + 1) : QString();
+    }
+    void bind(int position, qint64 value) override
+    {
+        check(sqlite3_bind_int64(m_st.get(), position, value));
+    }
+    void bind(int position, double value) override
+    {
+        check(sqlite3_bind_double(m_st.get(), position, value));
+    }
+    void bind(int position, const QByteArray& utf8) override
+    {
+        check(sqlite3_bind_text(m_st.get(), position, utf8.constData(), int(utf8.size()),
+                                SQLITE_TRANSIENT));
+    }
+    bool step() override
+    {
+        const int rc = sqlite3_step(m_st.get());
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw m_database.error();
+    }
+    void reset() noexcept override
+    {
+        sqlite3_reset(m_st.get());
+        sqlite3_clear_bindings(m_st.get());
+    }
+    int columnCount() override { return sqlite3_column_count(m_st.get()); }
+    QString columnName(int column) override
+    {
+        return QString::fromUtf8(sqlite3_column_name(m_st.get(), column));
+    }
+    void appendRow(RowCache& into) const override { into.appendRow(m_st.get()); }
+    qint64 changes() const override { return sqlite3_changes64(sqlite3_db_handle(m_st.get())); }
+
+private:
+    void check(int rc) const
+    {
+        if (rc != SQLITE_OK)
+            throw m_database.error();
+    }
+
+    const Database& m_database;
+    SqliteStatementPtr m_st;
+};
+
 } // namespace
+
+Database::Database() = default;
 
 Database::~Database()
 {
     disconnect();
 }
 
-QString Database::path() const
+quint64 Database::nextGeneration()
+{
+    static quint64 connections = 0;
+    return ++connections;
+}
+
+QString Database::param(const QString& name) const
 {
     for (const QString& p : params) {
         const qsizetype eq = p.indexOf(u'=');
-        if (eq > 0 && p.left(eq).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+        if (eq > 0 && p.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0)
             return p.mid(eq + 1);
     }
     return {};
 }
 
+QString Database::path() const
+{
+    return param(QStringLiteral("PATH"));
+}
+
+QString Database::server() const
+{
+    return param(QStringLiteral("SERVER")).trimmed();
+}
+
 sqlite3* Database::handle() const
 {
+    if (m_server)
+        throw EDBEngineError(
+            QStringLiteral("Baza danych %1 jest na serwerze, nie w plikach").arg(databaseName));
     if (!m_db)
         throw EDBEngineError(QStringLiteral("Baza danych %1 nie jest połączona").arg(databaseName));
     return m_db.get();
@@ -97,8 +182,29 @@ QString Database::damagedTable() const
     return {};
 }
 
+StatementPtr Database::prepare(const QString& sql, bool stream)
+{
+    if (m_server)
+        return prepareOnServer(sql, stream);
+    sqlite3* db = handle();
+    const QByteArray text = NormalizeSql(sql).toUtf8();
+    sqlite3_stmt* fresh = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                           &fresh, &tail) != SQLITE_OK)
+        throw error();
+    SqliteStatementPtr st(fresh);
+    if (!st)
+        throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
+    if (!QByteArray(tail).trimmed().isEmpty())
+        throw EDBEngineError(QStringLiteral("Zapytanie zawiera więcej niż jedną instrukcję SQL"));
+    return std::make_unique<FileStatement>(*this, std::move(st));
+}
+
 QStringList Database::textColumns(const QString& table) const
 {
+    if (m_server)
+        return serverTextColumns(table);
     QStringList columns;
     sqlite3_stmt* raw = nullptr;
     const QByteArray sql = (QStringLiteral("SELECT * FROM ") + QuotedIdentifier(table)).toUtf8();
@@ -115,6 +221,10 @@ QStringList Database::textColumns(const QString& table) const
 
 void Database::exec(const QString& sql)
 {
+    if (m_server) {
+        execOnServer(sql);
+        return;
+    }
     if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         raise();
 }
@@ -122,6 +232,10 @@ void Database::exec(const QString& sql)
 void Database::connect()
 {
     disconnect();
+    if (const QString conninfo = server(); !conninfo.isEmpty()) {
+        connectServer(conninfo);
+        return;
+    }
     const QString dirPath = path();
     const QDir dir(dirPath);
     if (dirPath.isEmpty() || !dir.exists())
@@ -133,8 +247,7 @@ void Database::connect()
     SqliteConnectionPtr db = openMain(mainFile, flags);
     sqlite3* raw = db.get();
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-    static quint64 connections = 0;
-    m_generation = ++connections;
+    m_generation = nextGeneration();
     sqlite3_extended_result_codes(raw, 0);
     RegisterPolishText(raw);
     m_db = std::move(db);
@@ -204,6 +317,10 @@ void Database::removeLeftoversOfCutWrites()
 void Database::disconnect() noexcept
 {
     m_db.reset();
+    m_server.reset();
+    // Statements kept from the closed connection are never taken for the next one's.
+    m_generation = 0;
+    m_serverColumns.clear();
     m_tables.clear();
 }
 

@@ -208,6 +208,19 @@ std::string FoldForSearch(std::string_view text)
     return out;
 }
 
+FoldTable SearchFoldTable()
+{
+    const Tables& t = tables();
+    FoldTable table;
+    for (char32_t c = 0; c < kTableEnd; ++c) {
+        if (t.fold[c] != c) {
+            table.from += c;
+            table.to += t.fold[c];
+        }
+    }
+    return table;
+}
+
 void RegisterPolishText(sqlite3* db)
 {
     tables();

@@ -20,6 +20,15 @@ int ComparePolish(std::string_view a, std::string_view b);
 // Lower case without Polish (or other Latin) diacritics: "Łódź" -> "lodz".
 std::string FoldForSearch(std::string_view text);
 
+// The characters FoldForSearch changes, each paired with what it becomes, for a store that folds
+// texts with a translation table of its own (a server's translate()).
+struct FoldTable
+{
+    std::u32string from;
+    std::u32string to;
+};
+FoldTable SearchFoldTable();
+
 // Registers the collation kPolishCollation and the function
 // SZUKAJ(needle, nip, text...) -> 1 when the needle, folded, occurs in one of the folded texts,
 // or, with dashes and blanks left out of both, in the NIP. An empty needle matches every row.

@@ -107,59 +107,47 @@ void Query::setFirstScreen(int rows, const QString& tieBreak)
     m_tieBreak = tieBreak;
 }
 
-SqliteStatementPtr Query::prepare(const QString& sqlText, const Key* key, int limit, int offset)
+StatementPtr Query::prepare(const QString& sqlText, const Key* key, int limit, int offset,
+                            bool stream)
 {
     if (!m_database)
         throw EDBEngineError(QStringLiteral("Zapytanie nie ma przypisanej bazy danych"));
-    sqlite3* db = m_database->handle();
-    const QByteArray text = NormalizeSql(sqlText).toUtf8();
-    SqliteStatementPtr st;
-    for (Spare& spare : m_spares) {
-        if (spare.statement && spare.generation == m_database->generation() && spare.text == text) {
-            st = std::move(spare.statement);
-            sqlite3_clear_bindings(st.get());
-            break;
+    const QByteArray text = sqlText.toUtf8();
+    StatementPtr st;
+    if (!stream) {
+        for (Spare& spare : m_spares) {
+            if (spare.statement && spare.generation == m_database->generation() &&
+                spare.text == text) {
+                st = std::move(spare.statement);
+                break;
+            }
         }
     }
-    if (!st) {
-        sqlite3_stmt* fresh = nullptr;
-        const char* tail = nullptr;
-        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
-                               &fresh, &tail) != SQLITE_OK)
-            throw m_database->error();
-        st.reset(fresh);
-        if (!st)
-            throw EDBEngineError(QStringLiteral("Puste zapytanie SQL"));
-        if (!QByteArray(tail).trimmed().isEmpty())
-            throw EDBEngineError(
-                QStringLiteral("Zapytanie zawiera więcej niż jedną instrukcję SQL"));
-    }
+    if (!st)
+        st = m_database->prepare(sqlText, stream);
     m_preparedText = text;
-    sqlite3_stmt* raw = st.get();
+    Statement& raw = *st;
 
-    const int count = sqlite3_bind_parameter_count(raw);
+    const int count = raw.parameterCount();
     for (int i = 1; i <= count; ++i) {
-        const char* rawName = sqlite3_bind_parameter_name(raw, i);
-        const QString name = rawName ? QString::fromUtf8(rawName + 1) : QString();
-        int rc = SQLITE_OK;
+        const QString name = raw.parameterName(i);
         // The window's own values: the edge row's key, the row limit and offset.
         if (name == QLatin1String("w_limit")) {
-            rc = sqlite3_bind_int(raw, i, limit);
+            raw.bind(i, qint64(limit));
         } else if (name == QLatin1String("w_offset")) {
-            rc = sqlite3_bind_int(raw, i, offset);
+            raw.bind(i, qint64(offset));
         } else if (name == QLatin1String("w_tie") && key) {
-            rc = sqlite3_bind_int64(raw, i, key->tie);
+            raw.bind(i, key->tie);
         } else if (name == QLatin1String("w_key") && key) {
             switch (key->type) {
             case RowCache::Type::Integer:
-                rc = sqlite3_bind_int64(raw, i, key->integer);
+                raw.bind(i, key->integer);
                 break;
             case RowCache::Type::Float:
-                rc = sqlite3_bind_double(raw, i, key->real);
+                raw.bind(i, key->real);
                 break;
             default:
-                rc = sqlite3_bind_text(raw, i, key->text.constData(), int(key->text.size()),
-                                       SQLITE_TRANSIENT);
+                raw.bind(i, key->text);
                 break;
             }
         } else {
@@ -174,20 +162,17 @@ SqliteStatementPtr Query::prepare(const QString& sqlText, const Key* key, int li
             }
             if (it == m_params.constEnd())
                 throw EDBEngineError(QStringLiteral("Brak wartości parametru %1").arg(name));
-            const QByteArray value = it.value().toUtf8();
-            rc = sqlite3_bind_text(raw, i, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+            raw.bind(i, it.value().toUtf8());
         }
-        if (rc != SQLITE_OK)
-            throw m_database->error();
     }
     return st;
 }
 
-void Query::retire(SqliteStatementPtr& statement, const QByteArray& text) noexcept
+void Query::retire(StatementPtr& statement, const QByteArray& text) noexcept
 {
     if (!statement || !m_database)
         return;
-    sqlite3_reset(statement.get());
+    statement->reset();
     // The oldest (or an empty) place makes room; the newest goes first.
     std::rotate(m_spares.rbegin(), m_spares.rbegin() + 1, m_spares.rend());
     m_spares[0] = Spare{std::move(statement), text, m_database->generation()};
@@ -201,20 +186,12 @@ void Query::release() noexcept
         spare.statement.reset();
 }
 
-void Query::readAll(SqliteStatementPtr st, RowCache& into)
+void Query::readAll(StatementPtr st, RowCache& into)
 {
     const QByteArray text = m_preparedText;
-    for (;;) {
-        const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_ROW) {
-            into.appendRow(st.get());
-        } else if (rc == SQLITE_DONE) {
-            retire(st, text);
-            return;
-        } else {
-            throw m_database->error();
-        }
-    }
+    while (st->step())
+        st->appendRow(into);
+    retire(st, text);
 }
 
 void Query::parseView()
@@ -348,16 +325,16 @@ Query::Key Query::keyOf(const RowCache& rows, int row) const
     return k;
 }
 
-void Query::startResult(sqlite3_stmt* st, int hidden)
+void Query::startResult(Statement& st, int hidden)
 {
-    const int columns = sqlite3_column_count(st);
+    const int columns = st.columnCount();
     if (columns == 0)
         throw EDBEngineError(QStringLiteral("Zapytanie nie zwraca wierszy"));
     m_window.reset(columns);
     m_current.reset(columns);
     m_fieldNames.clear();
     for (int c = 0; c < columns - hidden; ++c)
-        m_fieldNames << QString::fromUtf8(sqlite3_column_name(st, c));
+        m_fieldNames << st.columnName(c);
     m_hooks = QList<DisplayHook>(m_fieldNames.size());
     for (auto it = m_hookByName.constBegin(); it != m_hookByName.constEnd(); ++it) {
         const int f = fieldIndex(it.key());
@@ -372,11 +349,11 @@ void Query::open()
     parseView();
     Q_EMIT resultAboutToReset();
     try {
-        SqliteStatementPtr st = m_keyset ? prepare(m_select + m_from + orderBy(Way::Forward) +
-                                                       QStringLiteral(" LIMIT :w_limit"),
-                                                   nullptr, m_firstScreen)
-                                         : prepare(text());
-        startResult(st.get(), m_hidden);
+        StatementPtr st = m_keyset ? prepare(m_select + m_from + orderBy(Way::Forward) +
+                                                 QStringLiteral(" LIMIT :w_limit"),
+                                             nullptr, m_firstScreen)
+                                   : prepare(text());
+        startResult(*st, m_hidden);
         if (!m_keyset)
             m_window.reserveRows(kFirstChunk);
         readAll(std::move(st), m_window);
@@ -407,17 +384,13 @@ void Query::open()
 
 int Query::execute()
 {
-    SqliteStatementPtr st = prepare(text());
+    StatementPtr st = prepare(text());
     const QByteArray sqlText = m_preparedText;
-    for (;;) {
-        const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_DONE) {
-            retire(st, sqlText);
-            return sqlite3_changes(m_database->handle());
-        }
-        if (rc != SQLITE_ROW)
-            throw m_database->error();
+    while (st->step()) {
     }
+    const int changed = int(st->changes());
+    retire(st, sqlText);
+    return changed;
 }
 
 void Query::close() noexcept
@@ -445,8 +418,8 @@ int Query::countRows()
     if (!m_open || m_countKnown)
         return m_count;
     RowCache count;
-    SqliteStatementPtr st = prepare(QStringLiteral("SELECT COUNT(*)") + m_from);
-    count.reset(sqlite3_column_count(st.get()));
+    StatementPtr st = prepare(QStringLiteral("SELECT COUNT(*)") + m_from);
+    count.reset(st->columnCount());
     readAll(std::move(st), count);
     const int counted = count.rows() ? int(count.integer(0, 0)) : 0;
     // Rows already read past it were added since: the window's rows stay valid.
@@ -629,10 +602,10 @@ int Query::locate(const QString& condition)
         throw EDBEngineError(QStringLiteral("Zbiór danych nie ma porządku okien"));
     // The row's place in the order, then how many rows come before it.
     RowCache found;
-    SqliteStatementPtr st = prepare(
-        QStringLiteral("SELECT ") + m_sortExpression + QStringLiteral(", ") + m_tieColumn + m_from +
-        m_join + u'(' + condition + u')' + orderBy(Way::Forward) + QStringLiteral(" LIMIT 1"));
-    found.reset(sqlite3_column_count(st.get()));
+    StatementPtr st = prepare(QStringLiteral("SELECT ") + m_sortExpression + QStringLiteral(", ") +
+                              m_tieColumn + m_from + m_join + u'(' + condition + u')' +
+                              orderBy(Way::Forward) + QStringLiteral(" LIMIT 1"));
+    found.reset(st->columnCount());
     readAll(std::move(st), found);
     if (found.rows() == 0)
         return -1;
@@ -668,9 +641,8 @@ void Query::beginStream()
     if (!m_open)
         throw EDBEngineError(QStringLiteral("Zbiór danych nie jest otwarty"));
     const QString sqlText = m_keyset ? m_select + m_from + orderBy(Way::Forward) : text();
-    m_stream = prepare(sqlText);
-    m_streamText = m_preparedText;
-    m_streamed.reset(sqlite3_column_count(m_stream.get()));
+    m_stream = prepare(sqlText, nullptr, -1, 0, true);
+    m_streamed.reset(m_stream->columnCount());
     m_streamRow = -1;
 }
 
@@ -678,25 +650,26 @@ bool Query::streamNext()
 {
     if (!m_stream)
         return false;
-    const int rc = sqlite3_step(m_stream.get());
-    if (rc == SQLITE_ROW) {
-        m_streamed.clearRows();
-        m_streamed.appendRow(m_stream.get());
-        ++m_streamRow;
-        return true;
+    bool row = false;
+    try {
+        row = m_stream->step();
+    } catch (...) {
+        endStream();
+        throw;
     }
-    if (rc == SQLITE_DONE) {
+    if (!row) {
         endStream();
         return false;
     }
-    const EDBEngineError error = m_database->error();
-    endStream();
-    throw error;
+    m_streamed.clearRows();
+    m_stream->appendRow(m_streamed);
+    ++m_streamRow;
+    return true;
 }
 
 void Query::endStream() noexcept
 {
-    retire(m_stream, m_streamText);
+    // Not kept for reuse: a stream is a statement of its own kind on a server.
     m_stream.reset();
     m_streamed.reset(0);
     m_streamRow = -1;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dbengine/RowCache.h"
-#include "dbengine/SqliteHandles.h"
+#include "dbengine/Statement.h"
 
 #include <QHash>
 #include <QObject>
@@ -152,14 +152,14 @@ private:
         qint64 tie = 0;
     };
 
-    SqliteStatementPtr prepare(const QString& sqlText, const Key* key = nullptr, int limit = -1,
-                               int offset = 0);
+    StatementPtr prepare(const QString& sqlText, const Key* key = nullptr, int limit = -1,
+                         int offset = 0, bool stream = false);
     // Keeps a finished statement for the next run of the same text: preparing a view's
     // statement costs about as much as reading its first screen.
-    void retire(SqliteStatementPtr& statement, const QByteArray& text) noexcept;
-    void startResult(sqlite3_stmt* st, int hidden);
+    void retire(StatementPtr& statement, const QByteArray& text) noexcept;
+    void startResult(Statement& st, int hidden);
     // Steps a statement to its end into `into`, then retires it.
-    void readAll(SqliteStatementPtr st, RowCache& into);
+    void readAll(StatementPtr st, RowCache& into);
     void parseView();
     QString orderBy(Way way) const;
     QString keyCondition(Way way, const Key& key, bool inclusive, bool nullPart) const;
@@ -185,7 +185,7 @@ private:
     // A few finished statements, newest first: a view switches between a handful of texts.
     struct Spare
     {
-        SqliteStatementPtr statement;
+        StatementPtr statement;
         QByteArray text;
         quint64 generation = 0;
     };
@@ -211,8 +211,7 @@ private:
     bool m_countKnown = true;
     int m_announcedCount = 0;
     RowCache m_current; // the cursor's row, kept while the window moves on
-    SqliteStatementPtr m_stream;
-    QByteArray m_streamText;
+    StatementPtr m_stream;
     RowCache m_streamed;
     int m_streamRow = -1;
 

@@ -63,6 +63,38 @@ void RowCache::appendRow(sqlite3_stmt* st)
     }
 }
 
+void RowCache::appendNull()
+{
+    m_values.push_back(Value{});
+    m_types.push_back(Type::Null);
+}
+
+void RowCache::appendInteger(qint64 value)
+{
+    Value v{};
+    v.i = value;
+    m_values.push_back(v);
+    m_types.push_back(Type::Integer);
+}
+
+void RowCache::appendFloat(double value)
+{
+    Value v{};
+    v.d = value;
+    m_values.push_back(v);
+    m_types.push_back(Type::Float);
+}
+
+void RowCache::appendText(const char* utf8, std::size_t length)
+{
+    Value v{};
+    v.t = Span{std::uint32_t(m_text.size()), std::uint32_t(length)};
+    if (utf8)
+        m_text.append(utf8, length);
+    m_values.push_back(v);
+    m_types.push_back(Type::Text);
+}
+
 void RowCache::appendRowFrom(const RowCache& other, int row)
 {
     for (int c = 0; c < m_columns; ++c) {

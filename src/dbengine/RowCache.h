@@ -27,6 +27,11 @@ public:
     void clearRows();
     void reserveRows(int rows);
     void appendRow(sqlite3_stmt* st);
+    // A row cell by cell, for a store whose rows come as typed texts: one call per column.
+    void appendNull();
+    void appendInteger(qint64 value);
+    void appendFloat(double value);
+    void appendText(const char* utf8, std::size_t length);
     // Appends row `row` of another cache of the same width.
     void appendRowFrom(const RowCache& other, int row);
 

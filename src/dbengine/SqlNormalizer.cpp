@@ -1,5 +1,9 @@
 #include "dbengine/SqlNormalizer.h"
 
+#include <QList>
+
+#include <algorithm>
+
 namespace {
 
 bool isIdentStart(QChar c)
@@ -56,6 +60,70 @@ qsizetype skipNumber(const QString& s, qsizetype i)
     return i;
 }
 
+// A word, number, parameter or punctuation mark outside quotes and comments, with its bracket
+// depth and place.
+struct Token
+{
+    QString word; // upper case for words
+    qsizetype at;
+    qsizetype end;
+    int depth;
+};
+
+QList<Token> tokens(const QString& s)
+{
+    QList<Token> out;
+    int depth = 0;
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = s[i];
+        qsizetype end = i + 1;
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            end = skipQuoted(s, i, c);
+        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
+            end = s.indexOf(u'\n', i);
+            i = end < 0 ? n : end;
+            continue;
+        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
+            end = s.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+            continue;
+        } else if (isIdentChar(c) || c == u'$') {
+            while (end < n && isIdentChar(s[end]))
+                ++end;
+        } else if (c == u')') {
+            --depth;
+        }
+        out.append({s.mid(i, end - i).toUpper(), i, end, depth});
+        if (c == u'(')
+            ++depth;
+        i = end;
+    }
+    return out;
+}
+
+bool isClauseWord(const QString& w)
+{
+    static const QStringList words = {
+        QStringLiteral("WHERE"),    QStringLiteral("GROUP"),  QStringLiteral("ORDER"),
+        QStringLiteral("LIMIT"),    QStringLiteral("UNION"),  QStringLiteral("JOIN"),
+        QStringLiteral("INNER"),    QStringLiteral("LEFT"),   QStringLiteral("CROSS"),
+        QStringLiteral("HAVING"),   QStringLiteral("OFFSET"), QStringLiteral("EXCEPT"),
+        QStringLiteral("INTERSECT")};
+    return words.contains(w);
+}
+
+struct Insert
+{
+    qsizetype at;
+    qsizetype removeLength;
+    QString text;
+};
+
 } // namespace
 
 QString NormalizeSql(const QString& s)
@@ -104,4 +172,124 @@ QString NormalizeSql(const QString& s)
         i = end;
     }
     return out;
+}
+
+ServerSql NormalizeSqlForServer(const QString& text,
+                                const std::function<QStringList(const QString& table)>& columnsOf)
+{
+    ServerSql result;
+    // Parameters first: the files' normaliser leaves them untouched.
+    const QString s = NormalizeSql(text);
+    QString numbered;
+    numbered.reserve(s.size());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = s[i];
+        qsizetype end = i + 1;
+        if (c == u'\'' || c == u'"') {
+            end = skipQuoted(s, i, c);
+        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
+            end = s.indexOf(u'\n', i);
+            end = end < 0 ? n : end;
+        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
+            end = s.indexOf(QStringLiteral("*/"), i + 2);
+            end = end < 0 ? n : end + 2;
+        } else if (c == u':' && i + 1 < n && s[i + 1] == u':') {
+            end = i + 2; // a cast, not a parameter
+        } else if (c == u':' && i + 1 < n && isIdentStart(s[i + 1])) {
+            end = i + 1;
+            while (end < n && isIdentChar(s[end]))
+                ++end;
+            const QString name = s.mid(i + 1, end - i - 1);
+            qsizetype number = result.parameters.indexOf(name);
+            if (number < 0) {
+                result.parameters << name;
+                number = result.parameters.size() - 1;
+            }
+            numbered += u'$' + QString::number(number + 1);
+            i = end;
+            continue;
+        } else if (isIdentChar(c)) {
+            while (end < n && isIdentChar(s[end]))
+                ++end;
+        }
+        numbered += QStringView(s).mid(i, end - i);
+        i = end;
+    }
+
+    const QList<Token> t = tokens(numbered);
+    QList<Insert> edits;
+    for (qsizetype k = 0; k < t.size(); ++k) {
+        // SELECT * FROM table: the table's own columns.
+        if (t[k].word == QLatin1String("SELECT") && k + 1 < t.size() &&
+            t[k + 1].word == QLatin1String("*") && columnsOf) {
+            for (qsizetype f = k + 2; f + 1 < t.size(); ++f) {
+                if (t[f].depth < t[k].depth)
+                    break;
+                if (t[f].depth == t[k].depth && t[f].word == QLatin1String("FROM")) {
+                    const QStringList columns =
+                        columnsOf(numbered.mid(t[f + 1].at, t[f + 1].end - t[f + 1].at));
+                    if (!columns.isEmpty())
+                        edits.append({t[k + 1].at, 1, columns.join(u',')});
+                    break;
+                }
+            }
+        }
+        // FROM ( ... ) without a name: the server wants one.
+        if (t[k].word == QLatin1String("FROM") && k + 1 < t.size() &&
+            t[k + 1].word == QLatin1String("(")) {
+            qsizetype close = k + 2;
+            while (close < t.size() &&
+                   !(t[close].word == QLatin1String(")") && t[close].depth == t[k].depth))
+                ++close;
+            if (close < t.size()) {
+                const bool named =
+                    close + 1 < t.size() && t[close + 1].depth == t[k].depth &&
+                    (t[close + 1].word == QLatin1String("AS") ||
+                     (isIdentStart(t[close + 1].word[0]) && !isClauseWord(t[close + 1].word)));
+                if (!named)
+                    edits.append({t[close].end, 0, QStringLiteral(" AS podzapytanie")});
+            }
+        }
+        // ORDER BY a, b DESC: NULLs lowest, as the files sort them.
+        if (t[k].word == QLatin1String("ORDER") && k + 1 < t.size() &&
+            t[k + 1].word == QLatin1String("BY")) {
+            const int depth = t[k].depth;
+            qsizetype f = k + 2;
+            for (;;) {
+                const qsizetype first = f;
+                qsizetype last = -1;
+                while (
+                    f < t.size() && t[f].depth >= depth &&
+                    !(t[f].depth == depth &&
+                      (t[f].word == QLatin1String(",") || t[f].word == QLatin1String("LIMIT") ||
+                       t[f].word == QLatin1String("OFFSET") || t[f].word == QLatin1String(";")))) {
+                    last = f;
+                    ++f;
+                }
+                if (last >= 0) {
+                    bool hasNulls = false;
+                    for (qsizetype q = first; q <= last; ++q)
+                        hasNulls = hasNulls ||
+                                   (t[q].depth == depth && t[q].word == QLatin1String("NULLS"));
+                    if (!hasNulls)
+                        edits.append({t[last].end, 0,
+                                      t[last].word == QLatin1String("DESC")
+                                          ? QStringLiteral(" NULLS LAST")
+                                          : QStringLiteral(" NULLS FIRST")});
+                }
+                if (f < t.size() && t[f].word == QLatin1String(",") && t[f].depth == depth) {
+                    ++f;
+                    continue;
+                }
+                break;
+            }
+        }
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const Insert& a, const Insert& b) { return a.at > b.at; });
+    for (const Insert& e : edits)
+        numbered.replace(e.at, e.removeLength, e.text);
+    result.text = numbered;
+    return result;
 }

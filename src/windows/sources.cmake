@@ -3,6 +3,7 @@
 # the core folders of the same names.
 list(APPEND UI_SOURCES
   windows/uLogin.h windows/uLogin.cpp
+  windows/uServerPassword.h windows/uServerPassword.cpp
   windows/uChangeLogin.h windows/uChangeLogin.cpp
   windows/uArchiwum.h windows/uArchiwum.cpp
   windows/uImportMenu.h windows/uImportMenu.cpp

@@ -411,16 +411,18 @@ void TfArchiwum::stworzClick()
     FinishInterruptedArchive(dir);
     if (!askToReplace(dir))
         return;
-    sqlite3* live = myDataBase && myDataBase->DatabaseMain.isConnected()
-                        ? myDataBase->DatabaseMain.handle()
-                        : nullptr;
+    const bool connected = myDataBase && myDataBase->DatabaseMain.isConnected();
+    const bool onServer = connected && myDataBase->DatabaseMain.store() == Database::Store::Server;
+    sqlite3* live = connected && !onServer ? myDataBase->DatabaseMain.handle() : nullptr;
     QString why;
     CreateOutcome outcome = CreateOutcome::Failed;
     bool cancelled = false;
     {
         TProgressWindow progress(this, QStringLiteral("Archiwizacja bazy danych"));
-        outcome = CreateArchive(live, dir, ArchiveDescription{nNazwa->text(), nData->dateText()},
-                                &why, &progress);
+        const ArchiveDescription description{nNazwa->text(), nData->dateText()};
+        outcome = onServer ? CreateArchiveFromServer(myDataBase->DatabaseMain.serverConnection(),
+                                                     dir, description, &why, &progress)
+                           : CreateArchive(live, dir, description, &why, &progress);
         cancelled = progress.cancelled();
     }
     if (outcome != CreateOutcome::Created && cancelled) {

@@ -1,2 +1,3 @@
 rejestr_core_test(test_dbengine dbengine/test_dbengine.cpp)
 rejestr_core_test(test_pgconnection dbengine/test_pgconnection.cpp)
+rejestr_core_test(test_serverdialect dbengine/test_serverdialect.cpp)
