@@ -93,6 +93,42 @@ bool copyTableOut(PgConnection& connection, const TableSchema& t, const QString&
     return true;
 }
 
+// Up to a batch of the statement's rows as COPY lines; *more turns false at the last row.
+int copyLines(SqliteStatement& st, const TableSchema& t, QByteArray& chunk, bool* more)
+{
+    chunk.clear();
+    int rows = 0;
+    while (rows < kBatchRows) {
+        // A finished statement must not be stepped again: SQLite would run it anew.
+        if (!st.next()) {
+            *more = false;
+            break;
+        }
+        for (int c = 0; c < int(t.columns.size()); ++c) {
+            if (c)
+                chunk += '\t';
+            std::optional<QByteArray> v;
+            if (!st.isNull(c)) {
+                switch (t.columns[size_t(c)].type) {
+                case ColumnType::Integer:
+                    v = QByteArray::number(st.integer(c));
+                    break;
+                case ColumnType::Real:
+                    v = QByteArray::number(st.real(c), 'g', 17);
+                    break;
+                case ColumnType::Text:
+                    v = st.text(c).toUtf8();
+                    break;
+                }
+            }
+            PgConnection::appendCopyValue(chunk, v);
+        }
+        chunk += '\n';
+        ++rows;
+    }
+    return rows;
+}
+
 } // namespace
 
 bool SnapshotServerTables(PgConnection& connection, const QHash<QString, QString>& files,
@@ -148,45 +184,24 @@ bool ReplaceServerTables(PgConnection& connection, const QHash<QString, QString>
             }
             connection.exec(QByteArray("DELETE FROM ") + t.stem);
             bool stopped = false;
-            bool failed = false;
-            connection.copyIn(QByteArray("COPY ") + t.stem + " (" + columnList(t) + ") FROM STDIN",
-                              [&](QByteArray& chunk) {
-                                  chunk.clear();
-                                  int rows = 0;
-                                  while (rows < kBatchRows && st.next()) {
-                                      for (int c = 0; c < int(t.columns.size()); ++c) {
-                                          if (c)
-                                              chunk += '\t';
-                                          std::optional<QByteArray> v;
-                                          if (!st.isNull(c)) {
-                                              switch (t.columns[size_t(c)].type) {
-                                              case ColumnType::Integer:
-                                                  v = QByteArray::number(st.integer(c));
-                                                  break;
-                                              case ColumnType::Real:
-                                                  v = QByteArray::number(st.real(c), 'g', 17);
-                                                  break;
-                                              case ColumnType::Text:
-                                                  v = st.text(c).toUtf8();
-                                                  break;
-                                              }
-                                          }
-                                          PgConnection::appendCopyValue(chunk, v);
+            bool more = true;
+            try {
+                connection.copyIn(QByteArray("COPY ") + t.stem + " (" + columnList(t) +
+                                      ") FROM STDIN",
+                                  [&](QByteArray& chunk) {
+                                      const int rows = copyLines(st, t, chunk, &more);
+                                      done += rows;
+                                      if (st.failed())
+                                          throw EDBEngineError(file.message());
+                                      if (rows > 0 && rowsDone && !rowsDone(done)) {
+                                          stopped = true;
+                                          throw EDBEngineError(QString());
                                       }
-                                      chunk += '\n';
-                                      ++rows;
-                                  }
-                                  failed = st.failed();
-                                  done += rows;
-                                  if (rows > 0 && rowsDone && !rowsDone(done)) {
-                                      stopped = true;
-                                      return false;
-                                  }
-                                  return rows > 0 && !failed;
-                              });
-            if (stopped || failed) {
+                                      return more;
+                                  });
+            } catch (const EDBEngineError& e) {
                 rollback(connection);
-                return fail(error, stopped ? QString() : file.message());
+                return fail(error, stopped ? QString() : e.message());
             }
         }
         connection.exec("COMMIT");
