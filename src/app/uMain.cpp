@@ -139,9 +139,10 @@ bool TfMain::FormShow()
 
 void TfMain::takeOthersChanges()
 {
-    // Not under an open window: what it shows and saves rests on the rows as they are. The
-    // server keeps the news until the window closes.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || !myDataBase)
+    // Not under an open window nor during long work (a wait cursor): what they show, save or
+    // read rests on the rows as they are. The server keeps the news until they end.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        QApplication::overrideCursor() || !myDataBase)
         return;
     if (myDataBase->OthersChanged())
         myDataBase->RefreshKeepingRows();

@@ -9,8 +9,8 @@ std::optional<QString> AskServerPassword(const QString& why, bool retry)
     // A window of its own: the server is asked before the program's other windows exist.
     TpromptForm form;
     form.wynik->setEchoMode(QLineEdit::Password);
-    const QString message = retry ? why + QStringLiteral("\nPodaj hasło ponownie:")
-                                  : why + QStringLiteral("\nPodaj hasło:");
+    // A second ask already says the first password was refused.
+    const QString message = retry ? why : why + QStringLiteral("\nPodaj hasło:");
     if (!form.AskText(QStringLiteral("Hasło serwera bazy danych"), message, QString()))
         return std::nullopt;
     const QString password = form.wynik->text();
