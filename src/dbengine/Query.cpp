@@ -611,11 +611,17 @@ int Query::locate(const QString& condition)
         return -1;
     const Key key = keyOf(found, 0);
     const bool up = !m_ascending; // backward from the row
-    QString before = u'(' + keyCondition(Way::Backward, key, false, false) + u')';
+    const auto countOf = [this](const QString& condition) {
+        return QStringLiteral("SELECT COUNT(*)") + m_from + m_join + u'(' + condition + u')';
+    };
+    QString count = countOf(keyCondition(Way::Backward, key, false, false));
+    // The NULLs below the lowest value are counted apart: one OR over both parts would keep
+    // the engine from counting the first part by a range of the index.
     if ((key.type == RowCache::Type::Null) == up)
-        before += QStringLiteral(" OR (") + keyCondition(Way::Backward, key, false, true) + u')';
+        count = QStringLiteral("SELECT (") + count + QStringLiteral(") + (") +
+                countOf(keyCondition(Way::Backward, key, false, true)) + u')';
     RowCache counted;
-    st = prepare(QStringLiteral("SELECT COUNT(*)") + m_from + m_join + u'(' + before + u')', &key);
+    st = prepare(count, &key);
     counted.reset(1);
     readAll(std::move(st), counted);
     const int row = int(counted.integer(0, 0));
@@ -629,8 +635,11 @@ int Query::locate(const QString& condition)
     const int end = row + read.rows();
     const bool atEnd = read.rows() < stepRows(m_firstScreen);
     replaceWindow(row, read);
-    if (end > m_count)
-        setCount(end, m_countKnown && atEnd);
+    // Reading up to the end counts the view: the rows before and the rows read are all of it.
+    if (atEnd)
+        setCount(end, true);
+    else if (end > m_count)
+        setCount(end, m_countKnown);
     setCursor(row);
     return row;
 }
