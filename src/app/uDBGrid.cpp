@@ -158,6 +158,7 @@ void TDBGrid::verticalScrollbarValueChanged(int value)
 bool TDBGrid::fetchRest()
 {
     const int before = m_model->rowCount();
+    m_model->countWhenAsked();
     // A failed count stops canFetchMore (reported once by the model); a count that adds
     // nothing stops the loop all the same.
     while (m_model->canFetchMore({})) {
@@ -204,6 +205,8 @@ void TDBGrid::followCursor(int row)
         return;
     m_syncing = true;
     m_model->catchUp(); // a locate may have moved past the rows the model has announced
+    // Scrolling to a row found far down would otherwise count the view before painting it.
+    m_model->countAfterPaint();
     if (row >= 0 && row < m_model->rowCount()) {
         const int column = currentIndex().isValid() ? currentIndex().column() : m_columnBeforeReset;
         const QModelIndex target = m_model->index(row, column);

@@ -138,9 +138,22 @@ bool ViewModel::canFetchMore(const QModelIndex& parent) const
            (!m_view->rowCountKnown() || m_view->rowCount() != m_rows);
 }
 
+void ViewModel::countAfterPaint()
+{
+    if (m_countDeferred || !canFetchMore({}))
+        return;
+    m_countDeferred = true;
+    QTimer::singleShot(0, this, [this] {
+        m_countDeferred = false;
+        if (canFetchMore({}))
+            fetchMore({});
+    });
+}
+
 void ViewModel::fetchMore(const QModelIndex& parent)
 {
-    if (parent.isValid())
+    // A count waiting for the paint is not taken earlier by the grid scrolling there.
+    if (parent.isValid() || m_countDeferred)
         return;
     try {
         m_view->countRows();

@@ -43,6 +43,11 @@ public:
     // Takes over the view's row count now (it is otherwise taken after the event in which it
     // changed, never in the middle of a paint).
     void catchUp();
+    // The view's count, taken after the screen in front of the user has been painted: a row
+    // found far down shows at once, its scrollbar a moment later. Until then fetchMore waits.
+    void countAfterPaint();
+    // The user wants the end now: a count waiting for the paint is taken when asked.
+    void countWhenAsked() { m_countDeferred = false; }
 
 private:
     void resolveFields();
@@ -55,6 +60,7 @@ private:
     int m_highlighted = -1;
     bool m_inChange = false;
     mutable bool m_fetchFailed = false; // a read failed since the view last ran
+    bool m_countDeferred = false;
 };
 
 // The columns of the taxpayer grid and of the register grid, in their order.

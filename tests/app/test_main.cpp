@@ -384,6 +384,10 @@ private Q_SLOTS:
             QTest::addRow("%s, scrollbar's Bottom", grid) << reg << QStringLiteral("bottom") << 149;
             // A step or the wheel scrolls on into the rows read next; the current row stays.
             QTest::addRow("%s, scrollbar stepped down", grid) << reg << QStringLiteral("step") << 0;
+            // A record found is painted first; the count for the scrollbar follows.
+            QTest::addRow("%s, record located", grid) << reg << QStringLiteral("locate") << 20;
+            QTest::addRow("%s, Ctrl+End right after a locate", grid)
+                << reg << QStringLiteral("locate, Ctrl+End") << 149;
         }
     }
 
@@ -428,6 +432,20 @@ private Q_SLOTS:
             bar->setSliderDown(true);
             bar->setValue(bar->maximum());
             bar->setSliderDown(false);
+        } else if (move.startsWith(QLatin1String("locate"))) {
+            // As after a save: the view run again, uncounted, and the record found in it.
+            if (registerGrid) {
+                p.dm->RefreshRejestr();
+                p.dm->LocateRejestr(4870, 999);
+            } else {
+                p.dm->RefreshKontrahenci();
+                p.dm->LocateKontrahent(870);
+            }
+            QCOMPARE(grid->currentIndex().row(), 20);
+            if (move.endsWith(QLatin1String("Ctrl+End")))
+                QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+            else
+                QTRY_COMPARE(grid->model()->rowCount(), 150);
         } else if (move == QLatin1String("bottom")) {
             bar->triggerAction(QAbstractSlider::SliderToMaximum);
         } else {
