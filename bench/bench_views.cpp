@@ -734,6 +734,12 @@ int main(int argc, char** argv)
     grid.resize(1200, 800);
     grid.show();
     grid.viewport()->installEventFilter(&g_paints);
+    // Idle as the program sits after login: its window shown, the register grid painted empty
+    // (the window's pixels are not the rows' cost).
+    paint(grid);
+    QCoreApplication::processEvents();
+    const long rssShown = statusKiB("VmRSS:");
+    const long anonShown = statusKiB("RssAnon:");
     dm.SetRejestrTaxpayer(taxpayer);
     dm.SetRejestrYearMonth(0, 0);
     dm.SetRejestrSort(QStringLiteral("ID"), true);
@@ -754,13 +760,15 @@ int main(int argc, char** argv)
     dm.SetRejestrTaxpayer(-1);
     dm.RefreshRejestr();
     const long rssAfter = statusKiB("VmRSS:");
-    std::printf("memory (VmRSS): %.1f MiB at start, %.1f MiB idle after DMCreate\n",
-                double(rssStart) / 1024.0, double(rssIdle) / 1024.0);
+    std::printf("memory (VmRSS): %.1f MiB at start, %.1f MiB idle after DMCreate, %.1f MiB with "
+                "the grid shown (anonymous +%.1f MiB)\n",
+                double(rssStart) / 1024.0, double(rssIdle) / 1024.0, double(rssShown) / 1024.0,
+                double(anonShown - anonIdle) / 1024.0);
     std::printf("  taxpayer %lld's %d rows by ID, in a grid: first screen, scrollbar to the middle "
                 "(top row %d), Ctrl+End (row %d): %.1f MiB, +%.1f MiB over idle (anonymous "
                 "+%.1f MiB); rows held %.2f MiB\n",
                 big, fullRows, middleRow + 1, lastRow + 1, double(rssFull) / 1024.0,
-                double(rssFull - rssIdle) / 1024.0, double(anonFull - anonIdle) / 1024.0,
+                double(rssFull - rssShown) / 1024.0, double(anonFull - anonShown) / 1024.0,
                 double(cacheBytes) / 1048576.0);
     std::printf("  after that view was closed again: %.1f MiB\n\n", double(rssAfter) / 1024.0);
 
@@ -949,11 +957,12 @@ int main(int argc, char** argv)
     printTable(table, &Times::wall);
     std::printf("\nCPU-time medians (this thread; the shell's user + sys)\n");
     printTable(table, &Times::cpu);
-    std::printf("memory: idle %.1f MiB; first, middle and last rows of %d visited %.1f MiB, "
-                "difference %.1f MiB, anonymous %.1f MiB (goal <= 10 MiB: %s)\n\n",
-                double(rssIdle) / 1024.0, fullRows, double(rssFull) / 1024.0,
-                double(rssFull - rssIdle) / 1024.0, double(anonFull - anonIdle) / 1024.0,
-                anonFull - anonIdle <= 10 * 1024 ? "met" : "NOT met");
+    std::printf("memory: idle with the grid shown %.1f MiB; first, middle and last rows of %d "
+                "visited %.1f MiB, difference %.1f MiB, anonymous %.1f MiB (goal <= 10 MiB: "
+                "%s)\n\n",
+                double(rssShown) / 1024.0, fullRows, double(rssFull) / 1024.0,
+                double(rssFull - rssShown) / 1024.0, double(anonFull - anonShown) / 1024.0,
+                anonFull - anonShown <= 10 * 1024 ? "met" : "NOT met");
 
     std::vector<Goal> goals;
     benchEnds(dm, grid, taxpayer, repeats, goals);
