@@ -611,8 +611,8 @@ int Query::locate(const QString& condition)
         return -1;
     const Key key = keyOf(found, 0);
     const bool up = !m_ascending; // backward from the row
-    const auto countOf = [this](const QString& condition) {
-        return QStringLiteral("SELECT COUNT(*)") + m_from + m_join + u'(' + condition + u')';
+    const auto countOf = [this](const QString& part) {
+        return QStringLiteral("SELECT COUNT(*)") + m_from + m_join + u'(' + part + u')';
     };
     QString count = countOf(keyCondition(Way::Backward, key, false, false));
     // The NULLs below the lowest value are counted apart: one OR over both parts would keep
