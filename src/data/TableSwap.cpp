@@ -307,7 +307,8 @@ bool ReplaceOnServer(TmyDataBase* dataModule, const std::vector<StagedTable>& ta
             ok = ReplaceServerTables(dataModule->DatabaseMain.serverConnection(), files, {}, &why);
         } else {
             PgConnection own;
-            own.open(ServerConnInfo());
+            own.open(ServerConnInfo(), dataModule ? dataModule->DatabaseMain.passwordPrompt
+                                                  : Database::PasswordPrompt{});
             ok = ReplaceServerTables(own, files, {}, &why);
         }
     } catch (const EDBEngineError& e) {
