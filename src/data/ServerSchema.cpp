@@ -65,8 +65,9 @@ QByteArray ServerSchemaSql()
     // the date in the index those entries are passed over in the index alone.
     sql += "CREATE INDEX IF NOT EXISTS rejestr_kontrahent_id_data ON rejestr (" +
            serverColumns("IDKONTRAHENTA, ID", true) + ", DATAWPISU NULLS FIRST);\n";
-    // A text compared COLLATE PL sorts the Polish way.
-    sql += "CREATE COLLATION IF NOT EXISTS pl (provider = icu, locale = 'pl-PL');\n";
+    // A text compared COLLATE PL sorts the Polish way; texts that differ only in case put capitals
+    // first, as the files' binary tie-break does.
+    sql += "CREATE COLLATION IF NOT EXISTS pl (provider = icu, locale = 'pl-PL-u-kf-upper');\n";
     // SZUKAJ(needle, nip, texts...): as on the files, lower case without diacritics, the NIP also
     // without dashes and blanks; an empty needle finds every row.
     const FoldTable fold = SearchFoldTable();
