@@ -2,6 +2,7 @@
 
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/SqliteHandles.h"
 
 #include <QDir>
@@ -81,6 +82,23 @@ enum class Save
     DeleteTheEmptyTaxpayer,
 };
 
+// A trigger on the server that answers `event` on the table with the server's error `raise`
+// ("EXCEPTION 'text' USING ERRCODE = ...").
+void RefuseOnServer(const TempProgramDir& dir, const QString& table, const QString& event,
+                    const QString& raise)
+{
+    QCOMPARE(dir.sql(table + QStringLiteral(".DB"),
+                     QStringLiteral("CREATE FUNCTION odmowa() RETURNS trigger LANGUAGE plpgsql "
+                                    "AS $$ BEGIN RAISE %1; END $$")
+                         .arg(raise)),
+             QString());
+    QCOMPARE(dir.sql(table + QStringLiteral(".DB"),
+                     QStringLiteral("CREATE TRIGGER odmowa BEFORE %1 ON %2 EXECUTE FUNCTION "
+                                    "odmowa()")
+                         .arg(event, table)),
+             QString());
+}
+
 enum class Fault
 {
     DiskFull,
@@ -146,27 +164,46 @@ private Q_SLOTS:
         dm.DMCreate();
         const QString table = dir.filePath(QStringLiteral("db/kontrahenci.DB"));
         KontrahentTexts k = taxpayer(QStringLiteral("7"), QStringLiteral("Nowy"));
-        QFile file(table);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        sqlite3* raw = nullptr;
-        sqlite3_open(QFile::encodeName(table).constData(), &raw);
-        SqliteConnectionPtr other(raw);
-        if (fault == Fault::DiskFull) { // not one page more; a long remark needs several
-            dm.DatabaseMain.exec(
-                QStringLiteral("PRAGMA kontrahenci.max_page_count=%1").arg(file.size() / 4096));
-            k.UWAGI = QString(100000, u'x');
-        } else if (fault == Fault::DamagedPage) { // the table's root page, and the change counter
-            file.seek(4096);                      // so the connection reads it again
-            file.write(QByteArray(64, '\xff'));
-            file.seek(24);
-            file.write("\x7f\x7f\x7f\x7f");
-        } else if (fault == Fault::NotADatabase) {
-            file.write(QByteArray(100, 'x'));
+        PgConnection otherClerk;
+        SqliteConnectionPtr other;
+        if (dir.onServer()) {
+            if (fault == Fault::DiskFull) {
+                engine = QStringLiteral("No space left on device");
+                RefuseOnServer(dir, QStringLiteral("kontrahenci"), QStringLiteral("INSERT"),
+                               QStringLiteral("EXCEPTION 'could not extend file: %1' USING "
+                                              "ERRCODE = 'disk_full'")
+                                   .arg(engine));
+            } else if (fault == Fault::LockedByAnother) {
+                otherClerk.open(dir.server());
+                otherClerk.exec("BEGIN");
+                otherClerk.exec("LOCK TABLE kontrahenci");
+                dm.DatabaseMain.serverConnection().setLockTimeout(1);
+                engine = QStringLiteral("lock timeout");
+            } else {
+                QSKIP("table files only: a server has no file to damage");
+            }
         } else {
-            sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-            sqlite3_busy_timeout(dm.DatabaseMain.handle(), 0);
+            QFile file(table);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            sqlite3* raw = nullptr;
+            sqlite3_open(QFile::encodeName(table).constData(), &raw);
+            other.reset(raw);
+            if (fault == Fault::DiskFull) { // not one page more; a long remark needs several
+                dm.DatabaseMain.exec(
+                    QStringLiteral("PRAGMA kontrahenci.max_page_count=%1").arg(file.size() / 4096));
+                k.UWAGI = QString(100000, u'x');
+            } else if (fault == Fault::DamagedPage) { // the table's root page, and the change
+                file.seek(4096);                      // counter so the connection reads it again
+                file.write(QByteArray(64, '\xff'));
+                file.seek(24);
+                file.write("\x7f\x7f\x7f\x7f");
+            } else if (fault == Fault::NotADatabase) {
+                file.write(QByteArray(100, 'x'));
+            } else {
+                sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+                sqlite3_busy_timeout(dm.DatabaseMain.handle(), 0);
+            }
         }
-        file.close();
         QVERIFY(!dm.InsertKontrahent(k));
         QCOMPARE(m_shown.size(), 1);
         const QString shown = m_shown[0].section(u'|', 1);
@@ -392,9 +429,16 @@ private Q_SLOTS:
         QVERIFY(!dm.KontrahentHasEntries(3));
 
         // When moving the entries fails, the taxpayer keeps its old number as well.
-        dir.sql(QStringLiteral("rejestr.DB"),
-                QStringLiteral("CREATE TRIGGER no_move BEFORE UPDATE OF IDKONTRAHENTA ON rejestr "
-                               "BEGIN SELECT RAISE(ABORT, 'przeniesienie zablokowane'); END"));
+        if (dir.onServer())
+            RefuseOnServer(dir, QStringLiteral("rejestr"),
+                           QStringLiteral("UPDATE OF IDKONTRAHENTA"),
+                           QStringLiteral("EXCEPTION 'przeniesienie zablokowane'"));
+        else
+            dir.sql(
+                QStringLiteral("rejestr.DB"),
+                QStringLiteral("CREATE TRIGGER no_move BEFORE UPDATE OF IDKONTRAHENTA ON "
+                               "rejestr BEGIN SELECT RAISE(ABORT, 'przeniesienie zablokowane'); "
+                               "END"));
         dm.DatabaseMain.connect(); // see the new trigger
         QVERIFY(!dm.UpdateKontrahent(8, taxpayer(QStringLiteral("9"), QStringLiteral("Gmina")),
                                      viewedTaxpayer(dm, 8)));
