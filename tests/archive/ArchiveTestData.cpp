@@ -1,5 +1,8 @@
 #include "ArchiveTestData.h"
 
+#include "support/TempProgramDir.h"
+
+#include "data/TableSchema.h"
 #include "dbengine/SqliteHandles.h"
 
 #include <QFile>
@@ -44,23 +47,45 @@ bool RunSql(const QString& file, const QString& statements)
     return true;
 }
 
-void FillData(const QString& programDir, int variant, int entries)
+QString DumpLive(const TempProgramDir& dir, const QString& tableFile)
+{
+    if (!dir.onServer())
+        return DumpTable(dir.filePath(QStringLiteral("db/") + tableFile));
+    // A column's type is its values' type there; SQLite's codes: 1 integer, 2 real, 3 text.
+    const TableSchema* table = SchemaOf(tableFile);
+    QStringList cells;
+    for (const TableColumn& c : table->columns)
+        cells << QStringLiteral("CASE WHEN %1 IS NULL THEN '5:' ELSE '%2:'||%1 END")
+                     .arg(QLatin1String(c.name))
+                     .arg(c.type == ColumnType::Integer ? 1
+                          : c.type == ColumnType::Real  ? 2
+                                                        : 3);
+    return dir.sql(tableFile,
+                   QStringLiteral("SELECT group_concat(%1, chr(10)) FROM (SELECT * "
+                                  "FROM %2 ORDER BY rowid)")
+                       .arg(cells.join(QStringLiteral("||'|'||")), QLatin1String(table->stem)));
+}
+
+void FillData(const TempProgramDir& dir, int variant, int entries)
 {
     const QString v = QString::number(variant);
-    RunSql(programDir + QStringLiteral("/db/kontrahenci.DB"),
-           QStringLiteral("DELETE FROM kontrahenci;"
-                          "INSERT INTO kontrahenci(ID,NAZWA,NIP,MIEJSCOWOSC,SKROT) VALUES"
-                          "(1,'Kancelaria Notarialna Żółć %1','123-456-78-90','Łódź','Żółć'),"
-                          "(2,'Gmina Świętochłowice %1','987-654-32-10','Gdańsk','')")
-               .arg(v));
-    QString sql = QStringLiteral("DELETE FROM rejestr; BEGIN;");
+    dir.sql(QStringLiteral("kontrahenci.DB"), QStringLiteral("DELETE FROM kontrahenci"));
+    dir.sql(QStringLiteral("kontrahenci.DB"),
+            QStringLiteral("INSERT INTO kontrahenci(ID,NAZWA,NIP,MIEJSCOWOSC,SKROT) VALUES"
+                           "(1,'Kancelaria Notarialna Żółć %1','123-456-78-90','Łódź','Żółć'),"
+                           "(2,'Gmina Świętochłowice %1','987-654-32-10','Gdańsk','')")
+                .arg(v));
+    QStringList rows;
     for (int i = 1; i <= entries; ++i)
-        sql += QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NALEZNOSC,STAWKA,NAZWISKO,UWAGI,"
-                              "IDKONTRAHENTA) VALUES(%1,%2,%3.25,2,'Ślęzak %4','uwagi ąę %4',%5);")
-                   .arg(i)
-                   .arg(20260100 + i % 28 + 1)
-                   .arg(i * 100 + variant)
-                   .arg(v)
-                   .arg(i % 2 + 1);
-    RunSql(programDir + QStringLiteral("/db/rejestr.DB"), sql + QStringLiteral("COMMIT;"));
+        rows << QStringLiteral("(%1,%2,%3.25,2,'Ślęzak %4','uwagi ąę %4',%5)")
+                    .arg(i)
+                    .arg(20260100 + i % 28 + 1)
+                    .arg(i * 100 + variant)
+                    .arg(v)
+                    .arg(i % 2 + 1);
+    dir.sql(QStringLiteral("rejestr.DB"), QStringLiteral("DELETE FROM rejestr"));
+    dir.sql(QStringLiteral("rejestr.DB"),
+            QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,NALEZNOSC,STAWKA,NAZWISKO,UWAGI,"
+                           "IDKONTRAHENTA) VALUES") +
+                rows.join(u','));
 }

@@ -8,6 +8,7 @@
 #include "data/TableSwap.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/SqliteHandles.h"
 
 #include <QDir>
@@ -132,10 +133,21 @@ class TestArchiveStore : public QObject
     {
         return m_program->filePath(QStringLiteral("db/") + table);
     }
+    QString liveDump(const QString& table) const { return DumpLive(*m_program, table); }
     QString archived(const QString& table) const { return m_place->filePath(table); }
     static bool make(const QString& dir, const QString& name = QStringLiteral("a"))
     {
         return CreateArchive(nullptr, dir, {name, EmptyDateText}) == CreateOutcome::Created;
+    }
+    // Through the data module's own connection, as the archive window makes it.
+    CreateOutcome makeFromProgram(QString* why, Progress* progress = nullptr)
+    {
+        const ArchiveDescription description{QStringLiteral("b"), EmptyDateText};
+        Database& db = m_dm->DatabaseMain;
+        return m_program->onServer()
+                   ? CreateArchiveFromServer(db.serverConnection(), m_place->path(), description,
+                                             why, progress)
+                   : CreateArchive(db.handle(), m_place->path(), description, why, progress);
     }
 
 private Q_SLOTS:
@@ -143,7 +155,7 @@ private Q_SLOTS:
     {
         m_program = std::make_unique<TempProgramDir>();
         QVERIFY(m_program->isValid());
-        FillData(m_program->path(), 1, 2000);
+        FillData(*m_program, 1, 2000);
         m_dm = std::make_unique<TmyDataBase>();
         m_dm->DMCreate();
         m_place = std::make_unique<QTemporaryDir>();
@@ -185,11 +197,11 @@ private Q_SLOTS:
         QVERIFY(!IsDataDirectory(db + QStringLiteral("/missing")));
 
         // Nothing is made in or taken from it.
-        const QString before = DumpTable(live(kTables[1]));
+        const QString before = liveDump(kTables[1]);
         QCOMPARE(CreateArchive(nullptr, db, {}), CreateOutcome::Failed);
         QCOMPARE(RestoreArchive(m_dm.get(), db), RestoreOutcome::Refused);
         QCOMPARE(Entries(db), kTables);
-        QCOMPARE(DumpTable(live(kTables[1])), before);
+        QCOMPARE(liveDump(kTables[1]), before);
     }
 
     // From the program's connection with a view open in mid-read.
@@ -198,16 +210,14 @@ private Q_SLOTS:
         m_dm->SetRejestrTaxpayer(1);
         m_dm->RefreshRejestr();
         QVERIFY(!m_dm->DBFRejestr.rowCountKnown());
-        sqlite3* liveDb = m_dm->DatabaseMain.handle();
         QString why;
-        QVERIFY2(CreateArchive(liveDb, m_place->path(), {QStringLiteral("b"), EmptyDateText},
-                               &why) == CreateOutcome::Created,
-                 qPrintable(why));
+        QVERIFY2(makeFromProgram(&why) == CreateOutcome::Created, qPrintable(why));
         QCOMPARE(Entries(m_place->path()), kSet);
         for (const QString& t : kTables)
-            QCOMPARE(DumpTable(archived(t)), DumpTable(live(t)));
+            QCOMPARE(DumpTable(archived(t)), liveDump(t));
         // The connection is left as it was: no transaction, writes go through.
-        QVERIFY(sqlite3_get_autocommit(m_dm->DatabaseMain.handle()));
+        QVERIFY(m_program->onServer() ? !m_dm->DatabaseMain.serverConnection().inTransaction()
+                                      : bool(sqlite3_get_autocommit(m_dm->DatabaseMain.handle())));
         QVERIFY(m_dm->DeleteRejestr(1, 2));
     }
 
@@ -215,7 +225,7 @@ private Q_SLOTS:
     {
         QVERIFY(make(m_place->path()));
         const QString before = DumpTable(archived(kTables[0]));
-        FillData(m_program->path(), 2);
+        FillData(*m_program, 2);
         // The second copy cannot be written.
         QVERIFY(
             QDir().mkpath(StagedArchiveFile(m_place->path(), kTables[1]) + QStringLiteral("/x")));
@@ -230,7 +240,7 @@ private Q_SLOTS:
     {
         QVERIFY(make(m_place->path()));
         const QString before = DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1]));
-        FillData(m_program->path(), 2);
+        FillData(*m_program, 2);
         QVERIFY(QFile::remove(archived(QStringLiteral("archiwum.bak"))));
         QVERIFY(QDir().mkpath(archived(QStringLiteral("archiwum.bak/x"))));
         QString why;
@@ -258,7 +268,7 @@ private Q_SLOTS:
         const QString dir = m_place->path();
         QTemporaryDir before, after, cut;
         QVERIFY(!earlier || make(before.path(), QStringLiteral("stare")));
-        FillData(m_program->path(), 2);
+        FillData(*m_program, 2);
         QStringList steps;
         SetArchiveStepHook([&steps](const QString& step) { steps << step; });
         QVERIFY(make(after.path(), QStringLiteral("nowe")));
@@ -287,9 +297,9 @@ private Q_SLOTS:
             SetArchiveStepHook({});
             if (next == u"restore") {
                 QCOMPARE(RestoreArchive(m_dm.get(), dir), RestoreOutcome::Restored);
-                QCOMPARE(DumpTable(live(kTables[0])) + DumpTable(live(kTables[1])),
+                QCOMPARE(liveDump(kTables[0]) + liveDump(kTables[1]),
                          DumpTable(archived(kTables[0])) + DumpTable(archived(kTables[1])));
-                FillData(m_program->path(), 2);
+                FillData(*m_program, 2);
             }
             check(steps[at]);
         }
@@ -319,7 +329,7 @@ private Q_SLOTS:
         QFETCH(QString, left);
         QTemporaryDir one, two;
         QVERIFY(make(one.path()));
-        FillData(m_program->path(), 2);
+        FillData(*m_program, 2);
         QVERIFY(make(two.path()));
         for (const QString& file : files.split(u' ')) {
             const QString name = file.section(u'=', 0, 0);
@@ -333,24 +343,37 @@ private Q_SLOTS:
             QCOMPARE(DumpTable(archived(t)), DumpTable((left == u"1" ? one : two).filePath(t)));
     }
 
-    // A writer that has put uncommitted pages into the file: the copy must not show them.
+    // A writer that has put uncommitted pages into the file (or rows on the server): the copy
+    // must not show them. The server's copy never waits for the writer.
     void createNeverCopiesHalfDoneWrite()
     {
+        const QString committed = liveDump(kTables[1]);
         sqlite3* raw = nullptr;
-        sqlite3_open_v2(QFile::encodeName(live(kTables[1])).constData(), &raw,
-                        SQLITE_OPEN_READWRITE, nullptr);
-        SqliteConnectionPtr writer(raw);
-        const QString committed = DumpTable(live(kTables[1]));
-        QCOMPARE(sqlite3_exec(
-                     raw,
-                     "PRAGMA cache_size=5; BEGIN; UPDATE rejestr SET UWAGI=hex(randomblob(60));",
-                     nullptr, nullptr, nullptr),
-                 SQLITE_OK);
-        // The writer really spilled into the file: it holds the exclusive lock.
-        QVERIFY(DumpTable(live(kTables[1])).startsWith(QStringLiteral("ERROR")));
+        SqliteConnectionPtr writer;
+        PgConnection serverWriter;
+        if (m_program->onServer()) {
+            serverWriter.open(m_program->server());
+            serverWriter.exec("BEGIN");
+            serverWriter.exec("UPDATE rejestr SET UWAGI=md5(random()::text)");
+        } else {
+            sqlite3_open_v2(QFile::encodeName(live(kTables[1])).constData(), &raw,
+                            SQLITE_OPEN_READWRITE, nullptr);
+            writer.reset(raw);
+            QCOMPARE(sqlite3_exec(raw,
+                                  "PRAGMA cache_size=5; BEGIN; UPDATE rejestr SET "
+                                  "UWAGI=hex(randomblob(60));",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            // The writer really spilled into the file: it holds the exclusive lock.
+            QVERIFY(liveDump(kTables[1]).startsWith(QStringLiteral("ERROR")));
+        }
 
         const bool made = make(m_place->path());
-        sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (m_program->onServer())
+            serverWriter.exec("ROLLBACK");
+        else
+            sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+        QVERIFY(made || !m_program->onServer());
         if (made)
             QCOMPARE(DumpTable(archived(kTables[1])), committed);
         else
@@ -376,7 +399,7 @@ private Q_SLOTS:
         QVERIFY(make(m_place->path()));
         const QString staged = m_place->filePath(QStringLiteral("rejestr.staged"));
         QVERIFY(StageArchivedTable(archived(kTables[1]), staged));
-        QCOMPARE(DumpTable(staged), DumpTable(live(kTables[1])));
+        QCOMPARE(DumpTable(staged), liveDump(kTables[1]));
 
         Apply(damage, archived(kTables[1]));
         QString why;
@@ -406,22 +429,20 @@ private Q_SLOTS:
         QFETCH(bool, restore);
         QFETCH(int, stopAt);
         QVERIFY(make(m_place->path()));
-        FillData(m_program->path(), 2, 30);
+        FillData(*m_program, 2, 30);
         const QString archivedBefore = DumpTable(archived(kTables[1]));
-        const QString liveBefore = DumpTable(live(kTables[1]));
+        const QString liveBefore = liveDump(kTables[1]);
         StoppingProgress progress(stopAt);
         QString why = QStringLiteral("<untouched>");
         if (restore)
             QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why, nullptr, &progress),
                      RestoreOutcome::Refused);
         else
-            QCOMPARE(CreateArchive(m_dm->DatabaseMain.handle(), m_place->path(),
-                                   {QStringLiteral("b"), EmptyDateText}, &why, &progress),
-                     CreateOutcome::Failed);
+            QCOMPARE(makeFromProgram(&why, &progress), CreateOutcome::Failed);
         QVERIFY(progress.cancelled());
         QCOMPARE(why, QString());
         QCOMPARE(DumpTable(archived(kTables[1])), archivedBefore);
-        QCOMPARE(DumpTable(live(kTables[1])), liveBefore);
+        QCOMPARE(liveDump(kTables[1]), liveBefore);
         QCOMPARE(Entries(m_place->path()), kSet);
         QCOMPARE(Entries(m_program->filePath(QStringLiteral("db"))), kTables);
         QVERIFY(m_dm->DatabaseMain.isConnected());
@@ -430,12 +451,24 @@ private Q_SLOTS:
     void restoreRollsBackWhenSwapFails()
     {
         QVERIFY(make(m_place->path()));
-        FillData(m_program->path(), 2, 30);
-        const QString k = DumpTable(live(kTables[0]));
-        const QString r = DumpTable(live(kTables[1]));
-        // The second staged file vanishes once the first is in place.
+        FillData(*m_program, 2, 30);
+        const QString k = liveDump(kTables[0]);
+        const QString r = liveDump(kTables[1]);
+        // The second staged file vanishes once the first is in place; on the server the second
+        // table refuses the rows once the first holds the archive's.
         const QString first = live(kTables[0]) + QStringLiteral(".new");
         const QString second = live(kTables[1]) + QStringLiteral(".new");
+        if (m_program->onServer()) {
+            QCOMPARE(m_program->sql(kTables[1],
+                                    QStringLiteral("CREATE FUNCTION odmowa() RETURNS trigger "
+                                                   "LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION "
+                                                   "'zapis zablokowany'; END $$")),
+                     QString());
+            QCOMPARE(
+                m_program->sql(kTables[1], QStringLiteral("CREATE TRIGGER odmowa BEFORE INSERT ON "
+                                                          "rejestr EXECUTE FUNCTION odmowa()")),
+                QString());
+        }
         SetSwapStepHook([&] {
             if (!QFile::exists(first))
                 QFile::remove(second);
@@ -445,8 +478,8 @@ private Q_SLOTS:
         SetSwapStepHook({});
         QCOMPARE(outcome, RestoreOutcome::Failed);
         QVERIFY(!why.isEmpty());
-        QCOMPARE(DumpTable(live(kTables[0])), k);
-        QCOMPARE(DumpTable(live(kTables[1])), r);
+        QCOMPARE(liveDump(kTables[0]), k);
+        QCOMPARE(liveDump(kTables[1]), r);
         QCOMPARE(Entries(m_program->filePath(QStringLiteral("db"))), kTables);
         QVERIFY(m_dm->DatabaseMain.isConnected());
         QVERIFY(
@@ -463,7 +496,8 @@ private Q_SLOTS:
         QString why;
         QCOMPARE(RestoreArchive(m_dm.get(), m_place->path(), &why), RestoreOutcome::Restored);
         for (const QString& t : kTables)
-            QVERIFY2(QFileInfo(live(t)).permissions() & QFile::WriteOwner, qPrintable(t));
+            QVERIFY2(m_program->onServer() || QFileInfo(live(t)).permissions() & QFile::WriteOwner,
+                     qPrintable(t));
         QVERIFY(m_dm->InsertKontrahent(
             {QStringLiteral("999999"), {}, QStringLiteral("Nowy"), {}, {}, {}, {}, {}, {}}));
     }
