@@ -4,6 +4,7 @@
 #include "dbengine/PgConnection.h"
 #include "dbengine/SqliteFile.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <optional>
@@ -32,6 +33,13 @@ bool fail(QString* error, const QString& why)
     if (error)
         *error = why;
     return false;
+}
+
+// The message names the file: a restore or an import reads two.
+QString readingFailed(const QString& path, const QString& why)
+{
+    return QStringLiteral("Nie można odczytać pliku %1: %2.")
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 bool copyTableOut(PgConnection& connection, const TableSchema& t, const QString& path,
@@ -174,13 +182,13 @@ bool ReplaceServerTables(PgConnection& connection, const QHash<QString, QString>
             QString why;
             if (!file.open(path, SqliteFile::Mode::ReadOnly, &why)) {
                 rollback(connection);
-                return fail(error, why);
+                return fail(error, readingFailed(path, why));
             }
             SqliteStatement st = file.prepare(
                 "SELECT " + columnList(t) + " FROM " + t.stem + " ORDER BY rowid", &why);
             if (!st.isValid()) {
                 rollback(connection);
-                return fail(error, why);
+                return fail(error, readingFailed(path, why));
             }
             connection.exec(QByteArray("DELETE FROM ") + t.stem);
             bool stopped = false;
@@ -192,7 +200,7 @@ bool ReplaceServerTables(PgConnection& connection, const QHash<QString, QString>
                                       const int rows = copyLines(st, t, chunk, &more);
                                       done += rows;
                                       if (st.failed())
-                                          throw EDBEngineError(file.message());
+                                          throw EDBEngineError(readingFailed(path, file.message()));
                                       if (rows > 0 && rowsDone && !rowsDone(done)) {
                                           stopped = true;
                                           throw EDBEngineError(QString());
