@@ -1,6 +1,9 @@
+#include "support/PgCluster.h"
+
 #include "access/uPasswordCipher.h"
 #include "access/uVtCrypt.h"
 #include "data/Cp1250.h"
+#include "dbengine/PgConnection.h"
 #include "dbengine/SqliteHandles.h"
 #include "tools/InstallLayout.h"
 
@@ -44,6 +47,46 @@ bool run(const QString& file, const char* sql)
     sqlite3_open(QFile::encodeName(file).constData(), &raw);
     SqliteConnectionPtr db(raw);
     return sqlite3_exec(raw, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// rejestr-install --server CONNINFO; its exit code, what it said on stderr in *said.
+int installOnServer(const QString& conninfo, QString* said = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(REJESTR_INSTALL_TOOL), {QStringLiteral("--server"), conninfo});
+    if (!tool.waitForFinished(60000))
+        return -1;
+    if (said)
+        *said = QString::fromUtf8(tool.readAllStandardError());
+    return tool.exitCode();
+}
+
+// The first column of every row, as the server's text.
+QStringList serverRows(PgConnection& db, const QByteArray& sql, const QByteArray& table = {})
+{
+    const PgResult r = table.isEmpty() ? db.exec(sql) : db.exec(sql, {table});
+    QStringList out;
+    for (int row = 0; row < r.rows(); ++row)
+        out << QString::fromUtf8(r.value(row, 0));
+    return out;
+}
+
+// A table's columns with their types, then its indexes with their columns, as the server has them.
+QStringList serverTable(PgConnection& db, const QByteArray& table)
+{
+    return serverRows(db,
+                      "SELECT column_name || ' ' || data_type FROM information_schema.columns "
+                      "WHERE table_name = $1 ORDER BY ordinal_position",
+                      table) +
+           serverRows(db,
+                      "SELECT i.relname || CASE WHEN x.indisunique THEN ' unique ' ELSE ' ' END "
+                      "|| string_agg(a.attname, ',' ORDER BY k.n) FROM pg_index x "
+                      "JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class t ON "
+                      "t.oid = x.indrelid CROSS JOIN LATERAL unnest(x.indkey) WITH ORDINALITY "
+                      "AS k(attnum, n) JOIN pg_attribute a ON a.attrelid = t.oid AND "
+                      "a.attnum = k.attnum WHERE t.relname = $1 GROUP BY i.relname, "
+                      "x.indisunique ORDER BY i.relname",
+                      table);
 }
 
 } // namespace
@@ -176,6 +219,99 @@ private Q_SLOTS:
                      qPrintable(report.warnings[0]));
             QCOMPARE(readAll(path), before);
         }
+    }
+
+    // On a server, the same: numbers made unique where they do not repeat; where they do, a
+    // warning and the rows as they were.
+    void serverNumbersBecomeUniqueUnlessTheyRepeat_data()
+    {
+        numbersBecomeUniqueUnlessTheyRepeat_data();
+    }
+    void serverNumbersBecomeUniqueUnlessTheyRepeat()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, rows);
+        QFETCH(QString, warning);
+        QString error;
+        const QString conninfo = PgCluster::shared().createDatabase(&error);
+        QVERIFY2(!conninfo.isEmpty(), qPrintable(error));
+        QCOMPARE(installOnServer(conninfo), 0);
+        PgConnection db;
+        db.open(conninfo);
+        const QByteArray table = file.toLatin1();
+        const QByteArray index = table == "rejestr" ? "rejestr_kontrahent_id" : "kontrahenci_id";
+        db.exec("DROP INDEX " + index);
+        db.exec("INSERT INTO " + table + rows.toLatin1());
+        const QByteArray everyRow = "SELECT " + table + "::text FROM " + table + " ORDER BY rowid";
+        const QStringList before = serverRows(db, everyRow);
+
+        QString said;
+        QCOMPARE(installOnServer(conninfo, &said), 0);
+        QCOMPARE(serverRows(db, everyRow), before);
+        const QStringList indexes = serverTable(db, table).filter(QLatin1String(index + ' '));
+        if (warning.isEmpty()) {
+            QCOMPARE(said, QString());
+            QCOMPARE(indexes.size(), 1);
+            QVERIFY2(indexes[0].contains(QLatin1String(" unique ")), qPrintable(indexes[0]));
+        } else {
+            QVERIFY2(said.contains(
+                         QStringLiteral("tabela %1 na serwerze ma powtórzone numery").arg(file)),
+                     qPrintable(said));
+            QVERIFY2(indexes.filter(QLatin1String(" unique ")).isEmpty(),
+                     qPrintable(indexes.join(u';')));
+        }
+    }
+
+    // rejestr-install --server on an empty database makes both tables with the files' columns
+    // and the views' indexes; run again, it changes nothing and keeps the rows.
+    void serverGetsItsTablesOnce()
+    {
+        QString error;
+        const QString conninfo = PgCluster::shared().createDatabase(&error);
+        QVERIFY2(!conninfo.isEmpty(), qPrintable(error));
+        QString said;
+        QCOMPARE(installOnServer(conninfo, &said), 0);
+        QCOMPARE(said, QString());
+        PgConnection db;
+        db.open(conninfo);
+        const QStringList kontrahenci = serverTable(db, "kontrahenci");
+        const QStringList rejestr = serverTable(db, "rejestr");
+        QCOMPARE(kontrahenci,
+                 QStringList({"id bigint", "nazwa text", "nip text", "adres text", "kodpoczt text",
+                              "miejscowosc text", "telefony text", "uwagi text", "skrot text",
+                              "rowid bigint", "kontrahenci_id unique id"}));
+        QCOMPARE(rejestr,
+                 QStringList({"id bigint",
+                              "datawpisu bigint",
+                              "datadok bigint",
+                              "naleznosc double precision",
+                              "stawka double precision",
+                              "datazaplaty bigint",
+                              "nrdok text",
+                              "imie text",
+                              "nazwisko text",
+                              "nip text",
+                              "adres text",
+                              "kodpoczt text",
+                              "miejscowosc text",
+                              "uwagi text",
+                              "idkontrahenta bigint",
+                              "wartosc double precision",
+                              "rowid bigint",
+                              "rejestr_kontrahent_data idkontrahenta,datawpisu,rowid",
+                              "rejestr_kontrahent_id unique idkontrahenta,id",
+                              "rejestr_kontrahent_id_data idkontrahenta,id,rowid,datawpisu"}));
+
+        db.exec("INSERT INTO kontrahenci(ID,NAZWA) VALUES (1,'Zostaje')");
+        db.exec("INSERT INTO rejestr(ID,IDKONTRAHENTA,NALEZNOSC) VALUES (7,1,10.5)");
+        QCOMPARE(installOnServer(conninfo, &said), 0);
+        QCOMPARE(said, QString());
+        QCOMPARE(serverTable(db, "kontrahenci"), kontrahenci);
+        QCOMPARE(serverTable(db, "rejestr"), rejestr);
+        QCOMPARE(serverRows(db, "SELECT ID || NAZWA FROM kontrahenci"), QStringList{"1Zostaje"});
+        QCOMPARE(
+            serverRows(db, "SELECT ID || '/' || IDKONTRAHENTA || ':' || NALEZNOSC FROM rejestr"),
+            QStringList{"7/1:10.5"});
     }
 
     // A template exactly as an earlier build shipped it gives way to the new default (which
