@@ -5,6 +5,7 @@
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
 #include "data/Clock.h"
+#include "data/Regional.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
 #include "dialogs/uDateEdit.h"
@@ -139,6 +140,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         SetClock([] { return QDateTime(kToday, QTime(10, 0)); });
+        // The tables of _data functions read the empty date before any program directory sets
+        // the separators.
+        SetRegional(RegionalSettings{u'-', u','});
+        BuildDateTexts();
     }
 
     void enablingFollowsSelection()
