@@ -616,6 +616,7 @@ void benchPageDown(TmyDataBase& dm, TDBGrid& grid, qint64 taxpayer)
     paint(grid);
     std::vector<double> steps;
     int last = -1;
+    const long anonBefore = statusKiB("RssAnon:");
     while (grid.currentIndex().row() != last) {
         last = grid.currentIndex().row();
         const Stopwatch t;
@@ -629,6 +630,8 @@ void benchPageDown(TmyDataBase& dm, TDBGrid& grid, qint64 taxpayer)
                 "%td), %td steps over 50 ms (goal: none)\n",
                 grid.model()->rowCount(), steps.size(), median(steps),
                 longest == steps.end() ? 0.0 : *longest, longest - steps.begin(), slow);
+    std::printf("  anonymous memory after the walk: %+.1f MiB\n",
+                double(statusKiB("RssAnon:") - anonBefore) / 1024.0);
 }
 
 void printUsage()

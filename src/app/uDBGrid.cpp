@@ -6,11 +6,37 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include <algorithm>
 
 namespace {
+
+// Title and row-indicator cells drawn flat. The toolkit's own style paints each through a cached
+// picture whose key is new at every paint, so scrolling through a long view filled the picture
+// cache (megabytes) and the table of its keys kept growing, stalling a step now and then.
+class FlatHeaderStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element != CE_HeaderSection) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        const QRect r = option->rect;
+        const bool pressed = option->state & State_Sunken;
+        painter->fillRect(r, pressed ? option->palette.mid() : option->palette.button());
+        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+    }
+};
 
 } // namespace
 
@@ -37,7 +63,10 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(pal);
 
+    auto* headerStyle = new FlatHeaderStyle;
+    headerStyle->setParent(this);
     QHeaderView* h = horizontalHeader();
+    h->setStyle(headerStyle);
     h->setSectionsClickable(true);
     h->setHighlightSections(false);
     h->setSectionResizeMode(QHeaderView::Interactive);
@@ -47,6 +76,7 @@ TDBGrid::TDBGrid(Query* view, const QList<GridColumn>& columns, QWidget* parent)
     h->setSortIndicator(-1, Qt::AscendingOrder);
     h->setPalette(pal);
     QHeaderView* v = verticalHeader();
+    v->setStyle(headerStyle);
     v->setDefaultSectionSize(fontMetrics().height() + 6);
     v->setSectionResizeMode(QHeaderView::Fixed);
     v->setFixedWidth(12);

@@ -360,6 +360,32 @@ private Q_SLOTS:
         QTRY_COMPARE(m.StatusBar->currentMessage(), QStringLiteral("Sumuj kolumny tabeli"));
     }
 
+    // Another clerk saves: on a server the open register shows it within a second, its cursor
+    // still on the same record; the files tell nobody, and the next re-run shows it.
+    void anotherClerksSaveShows()
+    {
+        Program p;
+        QVERIFY(p.start());
+        p.openRegisterOf(3);
+        p.dm->LocateRejestr(2, 3);
+        const QAbstractItemModel* rows = p.main->RejestrGrid->model();
+        const int before = rows->rowCount();
+        QCOMPARE(p.sql(QStringLiteral("rejestr.DB"),
+                       QStringLiteral("INSERT INTO rejestr(ID,DATAWPISU,IDKONTRAHENTA) VALUES "
+                                      "(0,20261202,3)")),
+                 QString());
+        if (p.dir.onServer()) {
+            QTRY_COMPARE_WITH_TIMEOUT(rows->rowCount(), before + 1, 1000);
+        } else {
+            QTest::qWait(500);
+            QCOMPARE(rows->rowCount(), before);
+            p.dm->RefreshKeepingRows();
+            QCOMPARE(rows->rowCount(), before + 1);
+        }
+        QCOMPARE(p.dm->DBFRejestr.asInteger(QStringLiteral("ID")), 2);
+        QCOMPARE(p.main->RejestrGrid->currentIndex().row(), p.dm->DBFRejestr.cursor());
+    }
+
     void gridAndCursorMoveTogether()
     {
         Program p;

@@ -59,7 +59,7 @@ private Q_SLOTS:
         for (const char* writer : {"ini", "description", "csv", "pdf"}) {
             QTest::addRow("%s, nothing fails", writer) << QString::fromLatin1(writer) << -1;
             for (const auto& [name, step] : steps)
-                QTest::addRow("%s, %s fails", writer, name)
+                QTest::newRow(QByteArray(writer) + ", " + name + " fails")
                     << QString::fromLatin1(writer) << int(step);
         }
     }
