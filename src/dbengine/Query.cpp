@@ -11,52 +11,11 @@ namespace {
 // Rows reserved when a result opens whole.
 constexpr int kFirstChunk = 64;
 
-// A word or comma outside brackets and quotes, with where it starts.
-struct TopToken
+// The statement's words and marks outside brackets.
+QList<SqlToken> topLevelTokens(const QString& s)
 {
-    QString word; // upper case; "," for a comma
-    qsizetype at;
-};
-
-QList<TopToken> topLevelTokens(const QString& s)
-{
-    QList<TopToken> tokens;
-    int depth = 0;
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = s[i];
-        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            const QChar close = c == u'[' ? u']' : c;
-            for (++i; i < n; ++i) {
-                if (s[i] == close) {
-                    if (close != u']' && i + 1 < n && s[i + 1] == close) {
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-            }
-            ++i;
-        } else if (c == u'(') {
-            ++depth;
-            ++i;
-        } else if (c == u')') {
-            --depth;
-            ++i;
-        } else if (c == u',' && depth == 0) {
-            tokens.append({QStringLiteral(","), i});
-            ++i;
-        } else if (c.isLetterOrNumber() || c == u'_' || c == u':' || c == u'$') {
-            const qsizetype start = i;
-            while (i < n && (s[i].isLetterOrNumber() || s[i] == u'_' || s[i] == u':' ||
-                             s[i] == u'$' || s[i] == u'.'))
-                ++i;
-            if (depth == 0)
-                tokens.append({s.mid(start, i - start).toUpper(), start});
-        } else {
-            ++i;
-        }
-    }
+    QList<SqlToken> tokens = SqlTokens(s);
+    tokens.removeIf([](const SqlToken& t) { return t.depth != 0; });
     return tokens;
 }
 
@@ -201,7 +160,7 @@ void Query::parseView()
     if (m_firstScreen <= 0)
         return;
     const QString text = NormalizeSql(this->text());
-    const QList<TopToken> tokens = topLevelTokens(text);
+    const QList<SqlToken> tokens = topLevelTokens(text);
     qsizetype order = -1;
     bool where = false;
     for (qsizetype i = 0; i + 1 < tokens.size(); ++i) {

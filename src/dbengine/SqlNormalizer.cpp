@@ -60,19 +60,29 @@ qsizetype skipNumber(const QString& s, qsizetype i)
     return i;
 }
 
-// A word, number, parameter or punctuation mark outside quotes and comments, with its bracket
-// depth and place.
-struct Token
+bool isClauseWord(const QString& w)
 {
-    QString word; // upper case for words
+    static const QStringList words = {
+        QStringLiteral("WHERE"),    QStringLiteral("GROUP"),  QStringLiteral("ORDER"),
+        QStringLiteral("LIMIT"),    QStringLiteral("UNION"),  QStringLiteral("JOIN"),
+        QStringLiteral("INNER"),    QStringLiteral("LEFT"),   QStringLiteral("CROSS"),
+        QStringLiteral("HAVING"),   QStringLiteral("OFFSET"), QStringLiteral("EXCEPT"),
+        QStringLiteral("INTERSECT")};
+    return words.contains(w);
+}
+
+struct Insert
+{
     qsizetype at;
-    qsizetype end;
-    int depth;
+    qsizetype removeLength;
+    QString text;
 };
 
-QList<Token> tokens(const QString& s)
+} // namespace
+
+QList<SqlToken> SqlTokens(const QString& s)
 {
-    QList<Token> out;
+    QList<SqlToken> out;
     int depth = 0;
     const qsizetype n = s.size();
     for (qsizetype i = 0; i < n;) {
@@ -105,26 +115,6 @@ QList<Token> tokens(const QString& s)
     }
     return out;
 }
-
-bool isClauseWord(const QString& w)
-{
-    static const QStringList words = {
-        QStringLiteral("WHERE"),    QStringLiteral("GROUP"),  QStringLiteral("ORDER"),
-        QStringLiteral("LIMIT"),    QStringLiteral("UNION"),  QStringLiteral("JOIN"),
-        QStringLiteral("INNER"),    QStringLiteral("LEFT"),   QStringLiteral("CROSS"),
-        QStringLiteral("HAVING"),   QStringLiteral("OFFSET"), QStringLiteral("EXCEPT"),
-        QStringLiteral("INTERSECT")};
-    return words.contains(w);
-}
-
-struct Insert
-{
-    qsizetype at;
-    qsizetype removeLength;
-    QString text;
-};
-
-} // namespace
 
 QString NormalizeSql(const QString& s)
 {
@@ -178,46 +168,34 @@ ServerSql NormalizeSqlForServer(const QString& text,
                                 const std::function<QStringList(const QString& table)>& columnsOf)
 {
     ServerSql result;
-    // Parameters first: the files' normaliser leaves them untouched.
+    // Parameters first: the files' normaliser leaves them untouched. A colon glued to a name
+    // is one; "::" is a cast.
     const QString s = NormalizeSql(text);
-    QString numbered;
-    numbered.reserve(s.size());
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = s[i];
-        qsizetype end = i + 1;
-        if (c == u'\'' || c == u'"') {
-            end = skipQuoted(s, i, c);
-        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
-            end = s.indexOf(u'\n', i);
-            end = end < 0 ? n : end;
-        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            end = s.indexOf(QStringLiteral("*/"), i + 2);
-            end = end < 0 ? n : end + 2;
-        } else if (c == u':' && i + 1 < n && s[i + 1] == u':') {
-            end = i + 2; // a cast, not a parameter
-        } else if (c == u':' && i + 1 < n && isIdentStart(s[i + 1])) {
-            end = i + 1;
-            while (end < n && isIdentChar(s[end]))
-                ++end;
-            const QString name = s.mid(i + 1, end - i - 1);
+    QString numbered = s;
+    {
+        const QList<SqlToken> t = SqlTokens(s);
+        QList<Insert> names;
+        for (qsizetype k = 0; k + 1 < t.size(); ++k) {
+            const bool colon = t[k].word == QLatin1String(":");
+            const bool glued = t[k + 1].at == t[k].end && isIdentStart(s[t[k + 1].at]);
+            const bool cast =
+                (k > 0 && t[k - 1].word == QLatin1String(":") && t[k - 1].end == t[k].at) ||
+                t[k + 1].word == QLatin1String(":");
+            if (!colon || !glued || cast)
+                continue;
+            const QString name = s.mid(t[k + 1].at, t[k + 1].end - t[k + 1].at);
             qsizetype number = result.parameters.indexOf(name);
             if (number < 0) {
                 result.parameters << name;
                 number = result.parameters.size() - 1;
             }
-            numbered += u'$' + QString::number(number + 1);
-            i = end;
-            continue;
-        } else if (isIdentChar(c)) {
-            while (end < n && isIdentChar(s[end]))
-                ++end;
+            names.append({t[k].at, t[k + 1].end - t[k].at, u'$' + QString::number(number + 1)});
         }
-        numbered += QStringView(s).mid(i, end - i);
-        i = end;
+        for (auto it = names.crbegin(); it != names.crend(); ++it)
+            numbered.replace(it->at, it->removeLength, it->text);
     }
 
-    const QList<Token> t = tokens(numbered);
+    const QList<SqlToken> t = SqlTokens(numbered);
     QList<Insert> edits;
     for (qsizetype k = 0; k < t.size(); ++k) {
         // SELECT * FROM table: the table's own columns.

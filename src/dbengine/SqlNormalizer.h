@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,17 @@
 // identifier character ("20080300AND") gets a blank inserted. String literals, quoted
 // identifiers, comments and ":NAME" parameters are copied untouched.
 QString NormalizeSql(const QString& text);
+
+// A word, number, quoted text or punctuation mark of a statement (comments left out), with its
+// bracket depth and place: words in upper case; "(" at the depth outside it, ")" likewise.
+struct SqlToken
+{
+    QString word;
+    qsizetype at;
+    qsizetype end;
+    int depth;
+};
+QList<SqlToken> SqlTokens(const QString& text);
 
 // The same text for a PostgreSQL server: besides the above, each ":NAME" parameter becomes "$n"
 // (a name used twice keeps its number), "SELECT *" of a table lists the columns columnsOf gives
