@@ -4,6 +4,7 @@
 // re-running the taxpayer list), against the sqlite3 shell's .backup of the same two files in one
 // process. Runs rotate their order; each figure is a median. It measures and prints; it never
 // judges by exit code.
+#include "BenchSupport.h"
 #include "archive/uArchiveDescription.h"
 #include "archive/uArchiveStore.h"
 #include "data/Regional.h"
@@ -26,13 +27,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n == 0 ? -1.0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
 
 double cpuMs(int who)
 {

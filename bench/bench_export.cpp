@@ -3,6 +3,7 @@
 // Usage: bench_export DIR [REPEATS]   (DIR made by bench_generate)
 // Peak memory of both comes from /usr/bin/time -v of separate processes: this program runs
 // itself once more to export, so neither figure carries the other's memory.
+#include "BenchSupport.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -22,18 +23,6 @@
 
 namespace {
 
-long rssKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
 // "Maximum resident set size (kbytes): 6012" from /usr/bin/time -v; -1 when it failed.
 long timedPeakKiB(const QString& program, const QStringList& args, const QString& outFile,
                   QByteArray* output = nullptr)
@@ -52,12 +41,6 @@ long timedPeakKiB(const QString& program, const QStringList& args, const QString
             return t.mid(t.indexOf(':') + 1).trimmed().toLong();
     }
     return -1;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -88,7 +71,7 @@ int main(int argc, char** argv)
     dm.SetRejestrYearMonth(0, 0);
     if (once) {
         // Idle first, so the parent can tell what the export itself adds to the peak.
-        std::printf("idle %ld\n", rssKiB("VmRSS:"));
+        std::printf("idle %ld\n", statusKiB("VmRSS:"));
         dm.RefreshRejestr();
         return TVtExportToCSV::ExportView(dm.DBFRejestr, RejestrColumns(), args.at(1)) ? 0 : 1;
     }

@@ -4,6 +4,7 @@
 // order, on the program's connection; (2) each keystroke of the taxpayer search at all
 // taxpayers: the view narrowed, re-run and its first screen read as the grid paints it.
 // It measures and prints; it never judges by exit code.
+#include "BenchSupport.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
 #include "data/uDefinicje.h"
@@ -26,39 +27,6 @@ namespace {
 
 constexpr int kScreenRows = 60;
 volatile std::size_t g_sink = 0;
-
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-struct Times
-{
-    double wall = 0.0;
-    double cpu = 0.0;
-};
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1.0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
-Times median(const std::vector<Times>& runs)
-{
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (const Times& t : runs) {
-        wall.push_back(t.wall);
-        cpu.push_back(t.cpu);
-    }
-    return {median(wall), median(cpu)};
-}
 
 template <typename F> Times timed(F&& f)
 {

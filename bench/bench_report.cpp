@@ -2,6 +2,7 @@
 // bench_generate, "(Wszystkie)", read through the program's own register view: the preview's
 // first page, paging to the last page, the PDF of every page against the CSV of the same rows,
 // and memory. It prints figures; it never judges. See bench/README.md.
+#include "BenchSupport.h"
 #include "data/Regional.h"
 #include "data/ViewModel.h"
 #include "data/uDM.h"
@@ -26,18 +27,6 @@
 
 namespace {
 
-long statusKiB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
 void resetPeak()
 {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
@@ -50,12 +39,6 @@ double cpuMs()
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1.0 : v[v.size() / 2];
 }
 
 void paintAtPageWidth(const ReportDocument& doc, int page)

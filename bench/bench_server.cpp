@@ -4,6 +4,7 @@
 // against psql running the same statement texts with the same values over the same socket. The
 // same two on the table files against the sqlite3 shell follow for reference. It measures and
 // prints; it never judges by exit code.
+#include "BenchSupport.h"
 #include "data/Clock.h"
 #include "data/IniFile.h"
 #include "data/Regional.h"
@@ -87,22 +88,6 @@ extern "C" PGresult* PQexecParams(PGconn* conn, const char* command, int nParams
 }
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1.0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 // A value as an SQL literal of unknown type, as a text parameter of unknown type is: the server
 // gives it the type its place asks for.
@@ -194,52 +179,6 @@ std::optional<std::vector<double>> psqlRuns(const QString& psql, const QString& 
         out.push_back(sum);
     }
     return out;
-}
-
-QString sqlLiteral(const QString& text)
-{
-    QString q = text;
-    q.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + q + u'\'';
-}
-
-// The sqlite3 shell with both table files attached under their stems: the statement once
-// untimed, then `times` times under ".timer on"; answers the mean "real" figure in ms (the shell
-// prints whole milliseconds, so only a mean over many runs resolves a shorter statement).
-std::optional<double> shellMean(const QString& shell, const QString& dbDir, const QByteArray& sql,
-                                int times)
-{
-    QTemporaryFile script(QDir::tempPath() + QStringLiteral("/bench_server_XXXXXX.sql"));
-    if (shell.isEmpty() || !script.open())
-        return std::nullopt;
-    QByteArray text;
-    for (const char* stem : {"kontrahenci", "rejestr"}) {
-        const QString file = dbDir + u'/' + QLatin1String(stem) + QStringLiteral(".DB");
-        text += "ATTACH " + sqlLiteral(file).toUtf8() + " AS " + stem + ";\n";
-    }
-    text += ".output /dev/null\n" + sql + ";\n.timer on\n";
-    for (int i = 0; i < times; ++i)
-        text += sql + ";\n";
-    script.write(text);
-    script.close();
-    QProcess p;
-    p.setStandardInputFile(script.fileName());
-    p.start(shell, {QStringLiteral("-batch"), QStringLiteral(":memory:")});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        return std::nullopt;
-    double total = 0.0;
-    int runs = 0;
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> words = line.simplified().split(' ');
-        // "Run Time: real 0.004 user 0.003741 sys 0.000275"
-        if (words.size() >= 4 && words[0] == "Run" && words[2] == "real") {
-            total += words[3].toDouble() * 1000.0;
-            ++runs;
-        }
-    }
-    if (runs != times)
-        return std::nullopt;
-    return total / runs;
 }
 
 // The statements the program ran on the files, with their values, as SQLite started them.
@@ -544,7 +483,7 @@ int main(int argc, char** argv)
         for (const QByteArray& sql : traced) {
             const auto mean = shellMean(shell, dbDir, sql, 100);
             shellOk = shellOk && mean.has_value();
-            shellMs += mean.value_or(0.0);
+            shellMs += mean ? mean->wall : 0.0;
         }
         const double programMs = median(program.wall);
         std::printf("%-32s %7.3f ms %9.3f ms %6.2fx   (%lld statement(s): %s)\n", a.name, programMs,

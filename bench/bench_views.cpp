@@ -3,6 +3,7 @@
 // code, against the same SQL on the bare SQLite C API (same connection) and the sqlite3 shell
 // with LIMIT 60, both its statement timer and its whole run. It measures and prints; it never
 // judges by exit code.
+#include "BenchSupport.h"
 #include "app/uDBGrid.h"
 #include "data/Clock.h"
 #include "data/Regional.h"
@@ -40,43 +41,6 @@ constexpr int kScreenRows = 60;
 
 // Keeps the reads of the measured code from being optimised away.
 volatile std::size_t g_sink = 0;
-
-long statusKiB(const char* key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray wanted(key);
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(wanted))
-            return line.mid(wanted.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1.0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
-
-// Wall-clock and CPU time in ms. CPU time leaves out the waits for a core that other processes
-// on a shared machine cause, so its ratios stay steady when the wall-clock ones do not.
-struct Times
-{
-    double wall = 0.0;
-    double cpu = 0.0;
-};
-
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 class Stopwatch
 {
@@ -195,55 +159,6 @@ QStringList queryPlan(sqlite3* db, const QByteArray& sql)
     while (sqlite3_step(raw) == SQLITE_ROW)
         lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 3)));
     return lines;
-}
-
-QString sqlLiteral(const QString& text)
-{
-    QString q = text;
-    q.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + q + u'\'';
-}
-
-// One sqlite3 shell process that ATTACHes both table files under their stems, runs the
-// statement once untimed and then `times` times under ".timer on"; answers the mean of those
-// figures: "real" (whole milliseconds, so only a mean over many runs resolves shorter
-// statements) and "user" + "sys" as CPU time. Empty when the shell is missing or fails.
-std::optional<Times> shellMean(const QString& shell, const QString& dbDir, const QByteArray& sql,
-                               int times)
-{
-    QTemporaryFile script(QDir::tempPath() + QStringLiteral("/bench_views_XXXXXX.sql"));
-    if (shell.isEmpty() || !script.open())
-        return std::nullopt;
-    QByteArray text;
-    for (const char* stem : {"kontrahenci", "rejestr"}) {
-        const QString file = dbDir + u'/' + QLatin1String(stem) + QStringLiteral(".DB");
-        text += "ATTACH " + sqlLiteral(file).toUtf8() + " AS " + stem + ";\n";
-    }
-    text += ".output /dev/null\n" + sql + ";\n.timer on\n";
-    for (int i = 0; i < times; ++i)
-        text += sql + ";\n";
-    script.write(text);
-    script.close();
-
-    QProcess p;
-    p.setStandardInputFile(script.fileName());
-    p.start(shell, {QStringLiteral("-batch"), QStringLiteral(":memory:")});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        return std::nullopt;
-    Times total;
-    int runs = 0;
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> words = line.simplified().split(' ');
-        // "Run Time: real 0.004 user 0.003741 sys 0.000275"
-        if (words.size() >= 8 && words[0] == "Run" && words[2] == "real") {
-            total.wall += words[3].toDouble() * 1000.0;
-            total.cpu += (words[5].toDouble() + words[7].toDouble()) * 1000.0;
-            ++runs;
-        }
-    }
-    if (runs != times)
-        return std::nullopt;
-    return Times{total.wall / runs, total.cpu / runs};
 }
 
 // CPU time of the children this process has waited for, in ms.
@@ -373,17 +288,6 @@ struct Figures
     std::optional<Times> shellRun;
     double goal;
 };
-
-Times median(const std::vector<Times>& runs)
-{
-    std::vector<double> wall;
-    std::vector<double> cpu;
-    for (const Times& t : runs) {
-        wall.push_back(t.wall);
-        cpu.push_back(t.cpu);
-    }
-    return {median(wall), median(cpu)};
-}
 
 QByteArray verdict(double goal, double ratio)
 {
