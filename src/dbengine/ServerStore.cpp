@@ -16,8 +16,8 @@ class ServerStatement final : public Statement
 {
 public:
     ServerStatement(PgConnection& connection, ServerSql sql, bool stream)
-        : m_connection(connection), m_sql(std::move(sql)), m_stream(stream),
-          m_values(m_sql.parameters.size())
+        : m_connection(connection), m_sql(std::move(sql)), m_text(m_sql.text.toUtf8()),
+          m_stream(stream), m_values(m_sql.parameters.size())
     {
     }
     ~ServerStatement() override { reset(); }
@@ -121,7 +121,7 @@ private:
     {
         m_row = -1;
         if (!m_stream) {
-            m_result = m_connection.exec(m_sql.text.toUtf8(), m_values);
+            m_result = m_connection.exec(m_text, m_values);
             m_ran = true;
             return;
         }
@@ -134,8 +134,7 @@ private:
         static std::atomic<int> cursors{0};
         m_cursor = "strumien_" + QByteArray::number(++cursors);
         try {
-            m_connection.exec(
-                "DECLARE " + m_cursor + " NO SCROLL CURSOR FOR " + m_sql.text.toUtf8(), m_values);
+            m_connection.exec("DECLARE " + m_cursor + " NO SCROLL CURSOR FOR " + m_text, m_values);
             m_ran = true;
             fetch();
         } catch (...) {
@@ -168,6 +167,7 @@ private:
 
     PgConnection& m_connection;
     ServerSql m_sql;
+    QByteArray m_text; // as sent, made once: a kept statement runs again and again
     bool m_stream;
     QList<std::optional<QByteArray>> m_values;
     PgResult m_result;

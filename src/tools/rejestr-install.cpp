@@ -60,7 +60,7 @@ int installServer(const QString& conninfo, QTextStream& out, QTextStream& err)
     QStringList warnings;
     QString error;
     if (!InstallServerSchema(connection, &warnings, &error)) {
-        err << error << "\n";
+        err << "Nie udało się przygotować tabel na serwerze: " << error << "\n";
         return 1;
     }
     for (const QString& warning : warnings)

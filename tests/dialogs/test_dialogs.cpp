@@ -4,6 +4,7 @@
 #include "dialogs/uQuestionForm.h"
 #include "dialogs/uShuttingDown.h"
 #include "support/ModalDriver.h"
+#include "windows/uServerPassword.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -119,6 +120,8 @@ private Q_SLOTS:
     void staleAnswerIsReset();
     void promptText_data();
     void promptText();
+    void serverPasswordIsTypedHidden_data();
+    void serverPasswordIsTypedHidden();
     void fixedLayout_data();
     void fixedLayout();
     void showInfoWhileShuttingDown_data();
@@ -267,6 +270,45 @@ void TestDialogs::promptText()
     QVERIFY(editHadFocus);
     QCOMPARE(result, text);
     QCOMPARE(promptForm->wynik->text(), text);
+}
+
+void TestDialogs::serverPasswordIsTypedHidden_data()
+{
+    QTest::addColumn<bool>("retry");
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<bool>("given");
+    QTest::newRow("first ask, Enter") << false << Gesture::Enter << true;
+    QTest::newRow("again after a refusal, Ok") << true << Gesture::ClickFirst << true;
+    QTest::newRow("given up by Escape") << false << Gesture::Escape << false;
+    QTest::newRow("given up by Anuluj") << true << Gesture::ClickSecond << false;
+}
+
+void TestDialogs::serverPasswordIsTypedHidden()
+{
+    QFETCH(bool, retry);
+    QFETCH(Gesture, gesture);
+    QFETCH(bool, given);
+    const QString why = QStringLiteral("Serwer bazy danych serwer, użytkownik kowalska");
+    bool hidden = false;
+    QString shown;
+    ModalDriver driver;
+    driver.onNextModal([&](QWidget* w) {
+        auto* edit = w->findChild<QLineEdit*>(QStringLiteral("wynik"));
+        hidden = edit->echoMode() == QLineEdit::Password;
+        for (const QLabel* label : w->findChildren<QLabel*>())
+            shown += label->text();
+        Type(edit, QStringLiteral("Tajne hasło ż1"));
+        Perform(w, gesture);
+    });
+    const std::optional<QString> answer = AskServerPassword(why, retry);
+    QVERIFY2(driver.allRan(), qPrintable(driver.problem()));
+    QVERIFY(hidden);
+    QVERIFY2(shown.contains(why), qPrintable(shown));
+    // A second ask says only that the first was refused: the window has room for two lines.
+    QCOMPARE(shown.contains(QStringLiteral("Podaj hasło")), !retry);
+    QCOMPARE(answer.has_value(), given);
+    if (given)
+        QCOMPARE(*answer, QStringLiteral("Tajne hasło ż1"));
 }
 
 void TestDialogs::fixedLayout_data()
